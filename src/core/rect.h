@@ -1,0 +1,16 @@
+// A rectangle in screen pixels, as the platform gives it: right and bottom are exclusive.
+#pragma once
+#include <cstdint>
+
+namespace kelpix::core {
+
+struct Rect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+
+    constexpr int32_t Width() const { return right - left; }
+    constexpr int32_t Height() const { return bottom - top; }
+    constexpr bool Empty() const { return right <= left || bottom <= top; }
+    friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+} // namespace kelpix::core

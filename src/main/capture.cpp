@@ -1,0 +1,138 @@
+// The capture sequence: hide, wait, copy the target's screen area into the image, draw the cursor
+// in, show again, put the image on the clipboard, and keep further captures off for 200 ms.
+#include "main/kelpix_main.h"
+
+#include "core/capture_rect.h"
+#include "main/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
+namespace kelpix {
+
+namespace {
+
+constexpr DWORD kRepaintWait = 200;  // ms for other programs to repaint what the main window covered
+constexpr UINT kCooldown = 200;      // ms after a grab before another capture may start
+
+core::Rect ToCore(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+core::Rect VirtualScreen() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+} // namespace
+
+void TKelpix::BeginBusy() {
+    CaptureBusy = true;
+    // A cooldown still pending from the capture before must not end this one's busy time.
+    Timer1.SetEnabled(false);
+}
+
+void TKelpix::N10Click() {
+    if (CaptureBusy || InTray) return;
+    BeginBusy();
+    TargetWindow = Handle();
+    StartCapture();
+}
+
+void TKelpix::StartCapture() {
+    ShowMainWindow(false);
+    Sleep(kRepaintWait);
+    GrabTarget();
+}
+
+void TKelpix::GrabTarget() {
+    HWND target = TargetWindow;
+    try {
+        RECT window{};
+        GetWindowRect(target, &window);
+        core::Rect area = core::CaptureRect(ToCore(window), GetSystemMetrics(SM_CXSCREEN),
+                                            GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
+        int width = area.Width(), height = area.Height();
+
+        WindowDc screen;
+        if (!screen) throw Error("GetDC failed");
+        Bitmap image;
+        if (width > 0 && height > 0) {
+            image.reset(CreateCompatibleBitmap(screen.get(), width, height));
+            if (!image) throw Error("CreateCompatibleBitmap failed");
+        }
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        if (image) {
+            MemoryDc imageDc(CreateCompatibleDC(screen.get()));
+            SelectGuard keep(imageDc.get(), image.get());
+            BitBlt(imageDc.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
+            if (SpeedButton2->Down()) DrawCursorOverlay(imageDc.get(), pointer, {area.left, area.top});
+        } else if (SpeedButton2->Down()) {
+            DrawCursorOverlay(nullptr, pointer, {area.left, area.top});
+        }
+        Image1->SetBitmap(std::move(image), {width, height});
+        Image1->SetSize(width, height);
+        ScrollBox1->UpdateScrollRange();
+
+        if (!InTray) ShowMainWindow(true);
+        CopyImageToClipboard();
+    } catch (...) {
+        // A failed grab is silent; the cooldown below still runs.
+    }
+    // Whatever failed, the main window is not left hidden outside the notification area.
+    if (!InTray && !Visible()) ShowMainWindow(true);
+    StartCooldown();
+}
+
+void TKelpix::DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin) {
+    POINT now{};
+    GetCursorPos(&now);
+    // With the left button held (a delayed capture during a drag) the cursor belongs to the
+    // foreground window; otherwise to the window under the pointer.
+    HWND owner = GetKeyState(VK_LBUTTON) < 0 ? GetForegroundWindow() : WindowFromPoint(now);
+    DWORD ownThread = GetCurrentThreadId();
+    DWORD ownerThread = GetWindowThreadProcessId(owner, nullptr);
+    bool attached = ownerThread != 0 && ownerThread != ownThread && AttachThreadInput(ownerThread, ownThread, TRUE);
+    HCURSOR cursor = GetCursor();
+    if (attached) AttachThreadInput(ownerThread, ownThread, FALSE);
+
+    Application::Get().Cursor(5) = cursor;
+    Image3->SetIcon(cursor);
+    if (!cursor) return;
+
+    ICONINFO info{};
+    if (!GetIconInfo(cursor, &info)) return;
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (imageDc)
+        DrawIconEx(imageDc, pointer.x - origin.x - static_cast<int>(info.xHotspot),
+                   pointer.y - origin.y - static_cast<int>(info.yHotspot), cursor, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+void TKelpix::CopyImageToClipboard() {
+    Bitmap copy;
+    SIZE size = Image1->BitmapSize();
+    if (HBITMAP image = Image1->BitmapHandle()) {
+        WindowDc screen;
+        copy.reset(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+        if (!copy) throw Error("CreateCompatibleBitmap failed");
+        MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+        SelectGuard keepFrom(from.get(), image), keepTo(to.get(), copy.get());
+        BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    }
+    ClipboardSession clipboard(Application::Get().Handle());
+    if (!clipboard.IsOpen()) throw Error(texts::kClipboardOpenFailed);
+    EmptyClipboard();
+    // An empty image leaves the clipboard empty: there is nothing to hand over.
+    if (copy && SetClipboardData(CF_BITMAP, copy.get())) copy.release();
+}
+
+void TKelpix::StartCooldown() {
+    Timer1.SetInterval(kCooldown);
+    Timer1.SetEnabled(true);
+}
+
+void TKelpix::Timer1Timer() {
+    Timer1.SetEnabled(false);
+    CaptureBusy = false;
+}
+
+} // namespace kelpix

@@ -1,0 +1,257 @@
+#include "main/kelpix_main.h"
+
+#include "main/platform.h"
+#include "main/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
+#include <commctrl.h>
+#include <cstdio>
+#include <vector>
+
+namespace kelpix {
+
+TKelpix* Kelpix = nullptr;
+
+namespace {
+
+constexpr int kDesignedClientWidth = 294;
+constexpr int kDesignedClientHeight = 150;
+constexpr int kClientHeight = 126;
+constexpr int kSpacerWidth = 89;  // the left column that holds the target and the toggles
+constexpr int kTopLineHeight = 2;
+
+struct MenuItem {
+    WORD id;  // 0: separator
+    const char* caption;
+    BYTE virtualKey;  // shortcut, 0 for none
+    bool control;
+    bool checkItem;
+};
+
+struct Shortcut {
+    WORD id;
+    BYTE key;
+    bool control;
+};
+
+// The main menu: each top-level entry with its items.
+struct TopMenu {
+    const char* caption;
+    std::vector<MenuItem> items;
+};
+
+const std::vector<TopMenu>& MainMenuLayout() {
+    static const std::vector<TopMenu> menus = {
+        {texts::kMenuFile,
+         {{ID_SAVE1, texts::kMenuSave, 'S', true, false}, {0, nullptr, 0, false, false},
+          {ID_EXIT1, texts::kMenuExit, 0, false, false}}},
+        {texts::kMenuView,
+         {{ID_MENUDEFAULT, texts::kMenuDefaultSize, 'D', true, false},
+          {ID_MEMUTYOKKA, texts::kMenuTakeSizeBelow, 'F', true, false},
+          {ID_N7, texts::kMenuTranslucent, 'H', true, true}}},
+        {texts::kMenuTool,
+         {{ID_N10, texts::kMenuCaptureOwnArea, VK_F5, false, false},
+          {ID_N9, texts::kMenuRecopy, VK_F6, false, false},
+          {ID_MEMUTASK, texts::kMenuStoreInTray, 0, false, false},
+          {0, nullptr, 0, false, false},
+          {ID_MEMUOPTION, texts::kMenuOptions, 0, false, false}}},
+        {texts::kMenuHelp, {{ID_README1, texts::kMenuOpenHelp, VK_F1, false, false}}},
+    };
+    return menus;
+}
+
+const std::vector<MenuItem>& PopupMenuLayout() {
+    static const std::vector<MenuItem> items = {
+        {ID_POPDEFAULT, texts::kMenuDefaultSize, 0, false, false},
+        {ID_POPTYOKKA, texts::kMenuTakeSizeBelow, 0, false, false},
+        {ID_N8, texts::kMenuTranslucent, 0, false, true},
+        {0, nullptr, 0, false, false},
+        {ID_N2, texts::kMenuRecopy, 0, false, false},
+        {ID_POPTASK, texts::kMenuStoreInTray, 0, false, false},
+        {0, nullptr, 0, false, false},
+        {ID_N5, texts::kMenuOptions, 0, false, false},
+    };
+    return items;
+}
+
+std::string ShortcutText(const MenuItem& item) {
+    if (!item.virtualKey) return {};
+    if (item.virtualKey >= VK_F1 && item.virtualKey <= VK_F24) return "F" + std::to_string(item.virtualKey - VK_F1 + 1);
+    return std::string(item.control ? "Ctrl+" : "") + static_cast<char>(item.virtualKey);
+}
+
+void AppendItems(HMENU menu, const std::vector<MenuItem>& items, std::vector<ACCEL>& accelerators) {
+    for (const MenuItem& item : items) {
+        if (!item.id) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        std::string caption = item.caption;
+        if (std::string keys = ShortcutText(item); !keys.empty()) {
+            caption += '\t' + keys;
+            accelerators.push_back({static_cast<BYTE>(FVIRTKEY | (item.control ? FCONTROL : 0)), item.virtualKey,
+                                    item.id});
+        }
+        AppendMenuA(menu, MF_STRING, item.id, caption.c_str());
+    }
+}
+
+} // namespace
+
+std::string TKelpix::GetVersionText(HMODULE module) {
+    HRSRC info = FindResourceA(module, "#1", MAKEINTRESOURCEA(16));
+    if (!info) return texts::kVersionUnknown;
+    HGLOBAL loaded = LoadResource(module, info);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = SizeofResource(module, info);
+    if (!data || size == 0) return texts::kVersionUnknown;
+    // VerQueryValue may write into the block, so it works on a copy.
+    std::vector<char> buffer(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(buffer.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return texts::kVersionUnknown;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%u", static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+                  static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
+    return text;
+}
+
+TKelpix::TKelpix() {
+    Application& app = Application::Get();
+
+    std::vector<ACCEL> accelerators;
+    MainMenu1 = CreateMenu();
+    for (const TopMenu& top : MainMenuLayout()) {
+        HMENU sub = CreatePopupMenu();
+        AppendItems(sub, top.items, accelerators);
+        AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), top.caption);
+    }
+    PopupMenu1 = CreatePopupMenu();
+    std::vector<ACCEL> none;
+    AppendItems(PopupMenu1, PopupMenuLayout(), none);
+    accelerators_ = CreateAcceleratorTableA(accelerators.data(), static_cast<int>(accelerators.size()));
+
+    FormLayout layout{"TKelpix", "Kelpix"};
+    layout.left = 248;
+    layout.top = 127;
+    layout.clientWidth = kDesignedClientWidth;
+    layout.clientHeight = kDesignedClientHeight;
+    layout.menu = MainMenu1;
+    CreateForm(layout);
+    CreateControls();
+
+    Timer1.SetOnTimer([this] { Timer1Timer(); });
+
+    SetClientHeight(app.Scale(kClientHeight));
+    SIZE client = ClientSize();
+    DefaultClientHeight = client.cy;
+    DefaultClientWidth = client.cx;
+
+    char caption[64];
+    std::snprintf(caption, sizeof caption, texts::kCaptionFormat, GetVersionText().c_str());
+    SetText(caption);
+
+    // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
+    app.Cursor(6) = targetIcon_;
+}
+
+TKelpix::~TKelpix() {
+    RemoveDragHook();
+    for (Bitmap& strip : EdgeStrips) strip.reset();
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    // The main menu belongs to the window and goes with it; the popup menu is ours.
+    if (PopupMenu1) DestroyMenu(PopupMenu1);
+}
+
+void TKelpix::CreateControls() {
+    Application& app = Application::Get();
+    // Creation order is the tab order: ScrollBox1, Panel1, UpDown1.
+    ScrollBox1 = std::make_unique<ScrollBox>(*this, Handle(),
+                                             Placement{kSpacerWidth, kTopLineHeight, 205, 148}, true);
+    Image1 = std::make_unique<ImageView>(*this, ScrollBox1->Handle(), Placement{0, 0, 81, 49});
+    Image3 = std::make_unique<ImageView>(*this, ScrollBox1->Handle(), Placement{112, 0, 32, 32}, false);
+
+    Bevel1 = CreateChild(WC_STATICA, "", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
+
+    Panel1 = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
+    Image4 = std::make_unique<ImageView>(*this, Panel1->Handle(), Placement{20, 2, 32, 32});
+    targetIcon_ = static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, 32, 32, LR_SHARED));
+    Image4->SetIcon(targetIcon_);
+
+    char delayCaption[32];
+    std::snprintf(delayCaption, sizeof delayCaption, texts::kDelayButtonFormat, 1);
+    SpeedButton1 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, delayCaption, 1, true);
+    UpDown1 = CreateChild(UPDOWN_CLASSA, "", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
+    SendMessageA(UpDown1, UDM_SETRANGE32, 1, 99);
+    SendMessageA(UpDown1, UDM_SETPOS32, 0, 1);
+    SpeedButton2 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2,
+                                                 true);
+    SpeedButton3 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
+    LayoutControls();
+}
+
+void TKelpix::LayoutControls() {
+    if (!ScrollBox1) return;
+    Application& app = Application::Get();
+    SIZE client = ClientSize();
+    int left = app.Scale(kSpacerWidth), top = app.Scale(kTopLineHeight);
+    MoveWindow(Bevel1, 0, 0, client.cx, top, TRUE);
+    ScrollBox1->SetBounds(left, top, std::max<int>(0, client.cx - left), std::max<int>(0, client.cy - top));
+}
+
+void TKelpix::ShowMainWindow(bool visible) {
+    SetVisible(visible);
+    ShowWindow(Application::Get().Handle(), visible ? SW_RESTORE : SW_HIDE);
+}
+
+void TKelpix::Exit1Click() {
+    Exiting = true;
+    Close();
+}
+
+void TKelpix::RemoveDragHook() {
+    if (auto uninstall = Platform().uninstallHook) uninstall();
+}
+
+bool TKelpix::PreTranslateMessage(MSG& msg) {
+    if (accelerators_ && TranslateAcceleratorA(Handle(), accelerators_, &msg)) return true;
+    return Form::PreTranslateMessage(msg);
+}
+
+void TKelpix::ExecuteCommand(WORD id) {
+    switch (id) {
+    case ID_EXIT1: Exit1Click(); break;
+    case ID_N10: N10Click(); break;
+    default: break;
+    }
+}
+
+LRESULT TKelpix::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) <= 1 && lParam == 0) {
+            ExecuteCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        LayoutControls();
+        break;
+    case WM_CONTEXTMENU: {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (at.x == -1 && at.y == -1) {
+            RECT r{};
+            GetWindowRect(Handle(), &r);
+            at = {r.left, r.top};
+        }
+        TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+        return 0;
+    }
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
+}
+
+} // namespace kelpix

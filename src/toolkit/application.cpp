@@ -1,0 +1,126 @@
+#include "toolkit/application.h"
+
+#include "toolkit/error.h"
+#include "toolkit/form.h"
+
+#include <commctrl.h>
+
+namespace kelpix {
+
+namespace {
+constexpr char kApplicationClass[] = "TApplication";
+}
+
+Application& Application::Get() {
+    static Application app;
+    return app;
+}
+
+void Application::Initialize(HINSTANCE instance) {
+    instance_ = instance;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    {
+        HDC screen = GetDC(nullptr);
+        dpi_ = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+    }
+
+    // The title is the executable's file name without its extension.
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    if (auto slash = name.find_last_of("\\/:"); slash != std::string::npos) name.erase(0, slash + 1);
+    if (auto dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    title_ = name;
+
+    icon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                          GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
+    smallIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    cursors_[0] = LoadCursor(nullptr, IDC_ARROW);
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Application::WndProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon_;
+    wc.hIconSm = smallIcon_;
+    wc.hCursor = cursors_[0];
+    wc.lpszClassName = kApplicationClass;
+    RegisterClassExA(&wc);
+    // Zero-sized and never drawn; it exists for the taskbar button and as owner of the forms.
+    int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                              nullptr, nullptr, instance, nullptr);
+    if (!handle_) throw Error("CreateWindow TApplication failed");
+}
+
+void Application::Shutdown() {
+    if (handle_) DestroyWindow(handle_);
+    handle_ = nullptr;
+    mainForm_ = nullptr;
+}
+
+bool Application::HandleMessage(MSG& msg) {
+    if (msg.hwnd) {
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (auto* form = dynamic_cast<Form*>(Window::FromHandle(root)); form && form->PreTranslateMessage(msg))
+            return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void Application::Run() {
+    MSG msg;
+    while (!terminated_) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        HandleMessage(msg);
+    }
+}
+
+void Application::ProcessMessages() {
+    MSG msg;
+    while (!terminated_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            break;
+        }
+        HandleMessage(msg);
+    }
+}
+
+void Application::Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Application& app = Get();
+    switch (msg) {
+    case WM_CLOSE:
+        // Closing the taskbar button closes the main form, which decides.
+        if (app.mainForm_) app.mainForm_->Close();
+        return 0;
+    case WM_SETFOCUS:
+        if (app.mainForm_ && app.mainForm_->Visible()) SetFocus(app.mainForm_->Handle());
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && app.mainForm_ && app.mainForm_->Visible()) {
+            SetActiveWindow(app.mainForm_->Handle());
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+} // namespace kelpix

@@ -1,0 +1,59 @@
+// The application object: the hidden top-level window that carries the taskbar button and owns
+// the forms, the program's title and icon, the cursor table and the message loop.
+#pragma once
+#include <windows.h>
+#include <array>
+#include <string>
+
+namespace kelpix {
+
+class Form;
+
+class Application {
+public:
+    static Application& Get();
+
+    // Creates the application window. Title: the executable's file name without extension.
+    void Initialize(HINSTANCE instance);
+    void Shutdown();
+
+    HINSTANCE Instance() const { return instance_; }
+    HWND Handle() const { return handle_; }
+    const std::string& Title() const { return title_; }
+    HICON Icon() const { return icon_; }
+    // Pixels per inch of the screen; layouts are designed at 96 and scaled by this.
+    int Dpi() const { return dpi_; }
+    int Scale(int designed) const { return MulDiv(designed, dpi_, 96); }
+
+    // The main form: its keyboard shortcuts are translated in the loop, and closing it ends the loop.
+    void SetMainForm(Form* form) { mainForm_ = form; }
+    Form* MainForm() const { return mainForm_; }
+
+    // Runs the message loop until the main form closes for good.
+    void Run();
+    // Handles every message waiting in the queue, then returns.
+    void ProcessMessages();
+    // Ends the loop after the current message.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // Cursor table shared by the whole program: 0 default, 5 the last captured cursor, 6 drag.
+    HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }
+
+private:
+    Application() = default;
+    bool HandleMessage(MSG& msg);
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HINSTANCE instance_ = nullptr;
+    HWND handle_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    std::string title_;
+    int dpi_ = 96;
+    Form* mainForm_ = nullptr;
+    bool terminated_ = false;
+    std::array<HCURSOR, 8> cursors_{};
+};
+
+} // namespace kelpix

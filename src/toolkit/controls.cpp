@@ -1,0 +1,317 @@
+#include "toolkit/controls.h"
+
+#include "toolkit/application.h"
+#include "toolkit/form.h"
+
+#include <windowsx.h>
+#include <algorithm>
+
+namespace kelpix {
+
+namespace {
+
+struct Scaled {
+    int x, y, w, h;
+};
+Scaled Scale(Placement p) {
+    const Application& app = Application::Get();
+    return {app.Scale(p.x), app.Scale(p.y), app.Scale(p.w), app.Scale(p.h)};
+}
+
+bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK; }
+
+POINT MousePos(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+} // namespace
+
+// --- SpeedButton ---------------------------------------------------------------------------
+
+SpeedButton::SpeedButton(const Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex,
+                         bool allowAllUp)
+    : groupIndex_(groupIndex), allowAllUp_(allowAllUp) {
+    Scaled s = Scale(at);
+    CreateWindowObject(0, "TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, s.x, s.y, s.w, s.h, parent, nullptr);
+    form.ApplyFont(Handle());
+}
+
+void SpeedButton::SetDown(bool down) {
+    if (down == down_) return;
+    down_ = down;
+    InvalidateRect(Handle(), nullptr, FALSE);
+    UpdateWindow(Handle());
+}
+
+void SpeedButton::SetCaption(const std::string& caption) {
+    SetText(caption);
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void SpeedButton::Click() {
+    if (groupIndex_ > 0) SetDown(down_ ? !allowAllUp_ : true);
+    if (OnClick) OnClick();
+}
+
+void SpeedButton::Paint(HDC dc) {
+    RECT r{};
+    GetClientRect(Handle(), &r);
+    bool sunken = down_ || (pressed_ && inside_);
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (sunken ? DFCS_PUSHED : 0));
+    if (down_ && !(pressed_ && inside_)) {
+        // A button held down by its group shows the lighter, checked ground.
+        FillRect(dc, &r, GetSysColorBrush(COLOR_3DLIGHT));
+    }
+    if (sunken) OffsetRect(&r, 1, 1);
+    std::string caption = Text();
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(IsWindowEnabled(Handle()) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
+    SelectGuard keepFont(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        Paint(dc);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETFONT:
+        SetPropA(Handle(), "KelpixFont", reinterpret_cast<HANDLE>(wParam));
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(GetPropA(Handle(), "KelpixFont"));
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressed_ = inside_ = true;
+        SetCapture(Handle());
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (pressed_) {
+            RECT r{};
+            GetClientRect(Handle(), &r);
+            bool inside = PtInRect(&r, MousePos(lParam)) != FALSE;
+            if (inside != inside_) {
+                inside_ = inside;
+                InvalidateRect(Handle(), nullptr, FALSE);
+            }
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (pressed_) {
+            bool click = inside_;
+            pressed_ = inside_ = false;
+            ReleaseCapture();
+            InvalidateRect(Handle(), nullptr, FALSE);
+            if (click) Click();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (pressed_) {
+            pressed_ = inside_ = false;
+            InvalidateRect(Handle(), nullptr, FALSE);
+        }
+        return 0;
+    case WM_SETTEXT: {
+        LRESULT r = DefaultHandler(msg, wParam, lParam);
+        InvalidateRect(Handle(), nullptr, FALSE);
+        return r;
+    }
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+// --- Panel ---------------------------------------------------------------------------------
+
+Panel::Panel(const Form& form, HWND parent, Placement at, bool tabStop) {
+    Scaled s = Scale(at);
+    CreateWindowObject(WS_EX_CONTROLPARENT, "TPanel", "",
+                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
+                       parent, nullptr);
+    form.ApplyFont(Handle());
+}
+
+LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT r{};
+        GetClientRect(Handle(), &r);
+        DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    if (msg == WM_GETDLGCODE) return DLGC_STATIC;
+    if (IsMouseMessage(msg)) {
+        if (msg == WM_LBUTTONDOWN && (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP)) SetFocus(Handle());
+        if (OnMouse) OnMouse(msg, wParam, MousePos(lParam));
+        return 0;
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+// --- ImageView -----------------------------------------------------------------------------
+
+ImageView::ImageView(const Form&, HWND parent, Placement at, bool visible) {
+    Scaled s = Scale(at);
+    CreateWindowObject(0, "TImage", "", WS_CHILD | (visible ? WS_VISIBLE : 0), s.x, s.y, s.w, s.h, parent, nullptr);
+}
+
+void ImageView::SetIcon(HICON icon) {
+    icon_ = icon;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void ImageView::SetBitmap(Bitmap bitmap, SIZE size) {
+    bitmap_ = std::move(bitmap);
+    bitmapSize_ = size;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void ImageView::SetSize(int width, int height) {
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT r{};
+        GetClientRect(Handle(), &r);
+        int drawnW = 0, drawnH = 0;
+        if (bitmap_) {
+            MemoryDc source(CreateCompatibleDC(dc));
+            SelectGuard keep(source.get(), bitmap_.get());
+            drawnW = std::min<int>(bitmapSize_.cx, r.right);
+            drawnH = std::min<int>(bitmapSize_.cy, r.bottom);
+            BitBlt(dc, 0, 0, drawnW, drawnH, source.get(), 0, 0, SRCCOPY);
+        }
+        // The ground around a smaller picture, and behind an icon's transparent parts.
+        HBRUSH ground = GetSysColorBrush(COLOR_BTNFACE);
+        RECT right{drawnW, 0, r.right, r.bottom}, below{0, drawnH, drawnW, r.bottom};
+        FillRect(dc, &right, ground);
+        FillRect(dc, &below, ground);
+        if (icon_) DrawIconEx(dc, 0, 0, icon_, 0, 0, 0, nullptr, DI_NORMAL);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    }
+    if (IsMouseMessage(msg) && OnMouse) {
+        OnMouse(msg, wParam, MousePos(lParam));
+        return 0;
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+// --- ScrollBox -----------------------------------------------------------------------------
+
+ScrollBox::ScrollBox(const Form& form, HWND parent, Placement at, bool tabStop) {
+    Scaled s = Scale(at);
+    CreateWindowObject(WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT, "TScrollBox", "",
+                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
+                       parent, nullptr);
+    form.ApplyFont(Handle());
+}
+
+void ScrollBox::UpdateScrollRange() {
+    // The extent of the visible children in unscrolled coordinates.
+    int extentW = 0, extentH = 0;
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&r), 2);
+        extentW = std::max<int>(extentW, r.right + pos_.x);
+        extentH = std::max<int>(extentH, r.bottom + pos_.y);
+    }
+    // Showing one bar narrows the other dimension, so settle in two rounds.
+    for (int round = 0; round < 2; ++round) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+        si.nMax = extentW > 0 ? extentW - 1 : 0;
+        si.nPage = static_cast<UINT>(client.right);
+        SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+        si.nMax = extentH > 0 ? extentH - 1 : 0;
+        si.nPage = static_cast<UINT>(client.bottom);
+        SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    }
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    ScrollTo(SB_HORZ, std::min<int>(pos_.x, std::max<int>(0, extentW - client.right)));
+    ScrollTo(SB_VERT, std::min<int>(pos_.y, std::max<int>(0, extentH - client.bottom)));
+}
+
+void ScrollBox::ScrollTo(int bar, int pos) {
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(Handle(), bar, &si);
+    int maxPos = std::max<int>(0, si.nMax - static_cast<int>(si.nPage) + 1);
+    pos = std::clamp(pos, 0, maxPos);
+    LONG& current = bar == SB_HORZ ? pos_.x : pos_.y;
+    if (pos == current) return;
+    int delta = current - pos;
+    current = pos;
+    si.fMask = SIF_POS;
+    si.nPos = pos;
+    SetScrollInfo(Handle(), bar, &si, TRUE);
+    ScrollWindowEx(Handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
+                   nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        int bar = msg == WM_HSCROLL ? SB_HORZ : SB_VERT;
+        SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(Handle(), bar, &si);
+        int pos = si.nPos, line = Application::Get().Scale(8);
+        switch (LOWORD(wParam)) {
+        case SB_LINEUP: pos -= line; break;
+        case SB_LINEDOWN: pos += line; break;
+        case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
+        case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+        case SB_TOP: pos = 0; break;
+        case SB_BOTTOM: pos = si.nMax; break;
+        default: return 0;
+        }
+        ScrollTo(bar, pos);
+        return 0;
+    }
+    case WM_MOUSEWHEEL: {
+        int steps = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        ScrollTo(SB_VERT, pos_.y - steps * Application::Get().Scale(24));
+        return 0;
+    }
+    case WM_SIZE:
+        UpdateScrollRange();
+        break;
+    case WM_LBUTTONDOWN:
+        if (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP) SetFocus(Handle());
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_UP: SendMessageA(Handle(), WM_VSCROLL, SB_LINEUP, 0); return 0;
+        case VK_DOWN: SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0); return 0;
+        case VK_LEFT: SendMessageA(Handle(), WM_HSCROLL, SB_LINEUP, 0); return 0;
+        case VK_RIGHT: SendMessageA(Handle(), WM_HSCROLL, SB_LINEDOWN, 0); return 0;
+        }
+        break;
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+} // namespace kelpix

@@ -1,0 +1,96 @@
+// The controls the forms are built from: toggle and push buttons that never take the focus, a
+// bevelled panel, an image view and a scroll box.
+#pragma once
+#include "toolkit/handles.h"
+#include "toolkit/window.h"
+
+#include <functional>
+#include <string>
+
+namespace kelpix {
+
+class Form;
+
+// Position and size designed at 96 DPI; the control scales them to the screen.
+struct Placement {
+    int x, y, w, h;
+};
+
+// Mouse messages of a control, with the position in the control's client coordinates.
+using MouseHandler = std::function<void(UINT msg, WPARAM keys, POINT pos)>;
+
+// A flat button drawn by the program. In a group (groupIndex > 0) it stays down when clicked;
+// allowAllUp lets a click release it again. It never takes the keyboard focus.
+class SpeedButton : public Window {
+public:
+    SpeedButton(const Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex = 0,
+                bool allowAllUp = false);
+
+    bool Down() const { return down_; }
+    void SetDown(bool down);
+    void SetCaption(const std::string& caption);
+    std::string Caption() const { return Text(); }
+    // Performs a click as the user does: toggles a grouped button, then calls OnClick.
+    void Click();
+    std::function<void()> OnClick;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc);
+
+    int groupIndex_;
+    bool allowAllUp_;
+    bool down_ = false;
+    bool pressed_ = false;  // mouse held on the button
+    bool inside_ = false;
+};
+
+// A panel with a lowered outer and a raised inner bevel. Takes the focus when tabbed to.
+class Panel : public Window {
+public:
+    Panel(const Form& form, HWND parent, Placement at, bool tabStop);
+    MouseHandler OnMouse;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+// Shows an icon or a bitmap at its top-left corner. The bitmap is owned by the view; the icon is not.
+class ImageView : public Window {
+public:
+    ImageView(const Form& form, HWND parent, Placement at, bool visible = true);
+
+    void SetIcon(HICON icon);
+    HICON IconHandle() const { return icon_; }
+    // Takes ownership of the bitmap (may be empty); the view shows it and keeps its size separately.
+    void SetBitmap(Bitmap bitmap, SIZE size);
+    HBITMAP BitmapHandle() const { return bitmap_.get(); }
+    SIZE BitmapSize() const { return bitmapSize_; }
+    // Resizes the control (device pixels) keeping its position.
+    void SetSize(int width, int height);
+    MouseHandler OnMouse;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    HICON icon_ = nullptr;
+    Bitmap bitmap_;
+    SIZE bitmapSize_{0, 0};
+};
+
+// A sunken box whose children scroll when they reach beyond its client area.
+class ScrollBox : public Window {
+public:
+    ScrollBox(const Form& form, HWND parent, Placement at, bool tabStop);
+    // Recomputes the scroll ranges from the children's extent; call after a child changes size.
+    void UpdateScrollRange();
+    POINT ScrollPos() const { return pos_; }
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void ScrollTo(int bar, int pos);
+
+    POINT pos_{0, 0};
+};
+
+} // namespace kelpix

@@ -1,0 +1,33 @@
+#include "toolkit/error.h"
+
+#include "core/sjis.h"
+#include "toolkit/application.h"
+
+#include <windows.h>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace kelpix {
+
+Error FormatError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::vector<char> buffer(n > 0 ? static_cast<std::size_t>(n) + 1 : 1, '\0');
+    if (n > 0) std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    return Error(buffer.data());
+}
+
+void ShowErrorBox(const char* message) {
+    const Application& app = Application::Get();
+    std::string text = core::ErrorBoxText(message ? message : "");
+    MessageBoxA(app.Handle(), text.c_str(), app.Title().c_str(), MB_ICONERROR | MB_OK);
+}
+
+} // namespace kelpix
+

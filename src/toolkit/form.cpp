@@ -1,0 +1,85 @@
+#include "toolkit/form.h"
+
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
+namespace kelpix {
+
+namespace {
+constexpr char kFontName[] = "ＭＳ Ｐゴシック";
+}
+
+Form::~Form() {
+    if (Handle() && IsWindow(Handle())) DestroyWindow(Handle());
+    if (font_) DeleteObject(font_);
+}
+
+void Form::CreateForm(const FormLayout& layout) {
+    Application& app = Application::Get();
+    font_ = CreateFontA(-app.Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
+    RECT r{0, 0, app.Scale(layout.clientWidth), app.Scale(layout.clientHeight)};
+    AdjustWindowRectEx(&r, layout.style, layout.menu != nullptr, layout.exStyle);
+    CreateWindowObject(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, layout.left, layout.top,
+                       r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0, app.Icon());
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
+    // A menu bar that wraps takes client height: set the client size once more, measured.
+    SetClientSize(app.Scale(layout.clientWidth), app.Scale(layout.clientHeight));
+}
+
+SIZE Form::ClientSize() const {
+    RECT r{};
+    GetClientRect(Handle(), &r);
+    return {r.right, r.bottom};
+}
+
+void Form::SetClientSize(int width, int height) {
+    RECT window{}, client{};
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    int w = (window.right - window.left) - client.right + width;
+    int h = (window.bottom - window.top) - client.bottom + height;
+    SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND Form::CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h, HWND parent,
+                       int id, DWORD exStyle) const {
+    Application& app = Application::Get();
+    HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD, app.Scale(x), app.Scale(y), app.Scale(w),
+                                 app.Scale(h), parent ? parent : Handle(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.Instance(), nullptr);
+    if (!child) throw FormatError("CreateWindow %s failed", className);
+    ApplyFont(child);
+    return child;
+}
+
+bool Form::PreTranslateMessage(MSG& msg) {
+    // Tab and arrow navigation between the form's controls.
+    return IsDialogMessageA(Handle(), &msg) != FALSE;
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE) {
+        if (CanClose()) {
+            if (Application::Get().MainForm() == this)
+                Application::Get().Terminate();
+            else
+                SetVisible(false);
+        }
+        return 0;
+    }
+    if (msg == WM_ACTIVATE) {
+        // The focus comes back to the control that had it, or the first one in tab order.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        } else if (!HIWORD(wParam)) {
+            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (target) SetFocus(target);
+            return 0;
+        }
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+} // namespace kelpix

@@ -1,0 +1,56 @@
+// Base of the program's forms: a top-level window owned by the application window, with the
+// form's font, keyboard navigation between its controls and the close rule.
+#pragma once
+#include "toolkit/window.h"
+
+#include <string>
+
+namespace kelpix {
+
+struct FormLayout {
+    const char* className;  // one window class per form
+    std::string caption;
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    int left = CW_USEDEFAULT, top = CW_USEDEFAULT;  // screen pixels, not scaled
+    int clientWidth = 0, clientHeight = 0;         // designed at 96 DPI
+    HMENU menu = nullptr;
+};
+
+class Form : public Window {
+public:
+    ~Form() override;
+
+    SIZE ClientSize() const;
+    // Sets the client area's size in device pixels, keeping the window's position.
+    void SetClientSize(int width, int height);
+    void SetClientHeight(int height) { SetClientSize(ClientSize().cx, height); }
+
+    // The form's font ("ＭＳ Ｐゴシック", 12 pixels, Shift-JIS charset, scaled to the screen).
+    HFONT Font() const { return font_; }
+    // Creates a child control with the form's font; position and size are designed at 96 DPI.
+    HWND CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
+                     HWND parent = nullptr, int id = 0, DWORD exStyle = 0) const;
+    // Applies the form's font to a child window.
+    void ApplyFont(HWND child) const { SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE); }
+
+    // Closes the form as its close box does: CanClose decides; the main form then ends the
+    // program, any other form hides.
+    void Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+    // Called by the message loop for messages to this form or its controls. Returns true when
+    // the message was handled (keyboard shortcut, dialog navigation) and must not be dispatched.
+    virtual bool PreTranslateMessage(MSG& msg);
+
+protected:
+    Form() = default;
+    void CreateForm(const FormLayout& layout);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    virtual bool CanClose() { return true; }
+
+private:
+    HFONT font_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
+};
+
+} // namespace kelpix

@@ -1,0 +1,78 @@
+#include "toolkit/window.h"
+
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
+#include <set>
+
+namespace kelpix {
+
+namespace {
+constexpr char kObjectProp[] = "KelpixWindowObject";
+}
+
+Window::~Window() {
+    if (handle_ && IsWindow(handle_)) {
+        RemovePropA(handle_, kObjectProp);
+        DestroyWindow(handle_);
+    }
+}
+
+std::string Window::Text() const {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(handle_)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(handle_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+RECT Window::Bounds() const {
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+Window* Window::FromHandle(HWND wnd) { return wnd ? static_cast<Window*>(GetPropA(wnd, kObjectProp)) : nullptr; }
+
+void Window::CreateWindowObject(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+                                int w, int h, HWND parent, HMENU menuOrId, UINT classStyle, HICON icon) {
+    static std::set<std::string> registered;
+    HINSTANCE instance = Application::Get().Instance();
+    if (registered.insert(className).second) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = classStyle;
+        wc.lpfnWndProc = &Window::WndProc;
+        wc.hInstance = instance;
+        wc.hIcon = icon;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = className;
+        if (!RegisterClassExA(&wc)) throw FormatError("RegisterClass %s failed", className);
+    }
+    if (!CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance, this))
+        throw FormatError("CreateWindow %s failed", className);
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(msg, wParam, lParam); }
+
+LRESULT CALLBACK Window::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Window* self;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->handle_ = wnd;
+        SetPropA(wnd, kObjectProp, self);
+    } else {
+        self = FromHandle(wnd);
+    }
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(wnd, kObjectProp);
+        if (self) self->handle_ = nullptr;
+        return DefWindowProcA(wnd, msg, wParam, lParam);
+    }
+    if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    if (!GuardedCall([&] { result = self->HandleMessage(msg, wParam, lParam); })) return 0;
+    return result;
+}
+
+} // namespace kelpix

@@ -1,0 +1,43 @@
+// A window whose messages go to a C++ object: `this` is stored at WM_NCCREATE and every message
+// is dispatched to the virtual HandleMessage. An exception that escapes a handler is shown in the
+// standard error box; none ever leaves the window procedure.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace kelpix {
+
+class Window {
+public:
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const { return handle_; }
+    bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
+    void SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
+    std::string Text() const;
+    void SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+    // Moves the window (device pixels, relative to its parent's client area).
+    void SetBounds(int x, int y, int w, int h) { MoveWindow(handle_, x, y, w, h, TRUE); }
+    RECT Bounds() const;  // in the parent's client coordinates
+
+    // The Window object behind a handle created through this class, or null.
+    static Window* FromHandle(HWND wnd);
+
+protected:
+    Window() = default;
+    // Registers the class on first use (arrow cursor, button-face ground) and creates the window.
+    void CreateWindowObject(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y, int w,
+                            int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, HICON icon = nullptr);
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+        return DefWindowProcA(handle_, msg, wParam, lParam);
+    }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND handle_ = nullptr;
+};
+
+} // namespace kelpix
