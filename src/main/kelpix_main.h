@@ -56,6 +56,8 @@ public:
     void Timer1Timer();
     void N10Click();
     void RemoveDragHook();
+    // A capture starts: busy from now until its own cooldown ends.
+    void BeginBusy();
 
     // Commands
     void ExecuteCommand(WORD id);
@@ -96,8 +98,6 @@ protected:
 private:
     void CreateControls();
     void LayoutControls();
-    // A capture starts: busy from now until its own cooldown ends.
-    void BeginBusy();
     void DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin);
 
     HACCEL accelerators_ = nullptr;

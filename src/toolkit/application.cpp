@@ -101,6 +101,13 @@ void Application::Terminate() {
     PostQuitMessage(0);
 }
 
+void Application::Reset() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    terminated_ = false;
+}
+
 LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Application& app = Get();
     switch (msg) {

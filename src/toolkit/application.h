@@ -36,6 +36,8 @@ public:
     // Ends the loop after the current message.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Makes the loop ready to run again after it ended, dropping a pending quit message.
+    void Reset();
 
     // Cursor table shared by the whole program: 0 default, 5 the last captured cursor, 6 drag.
     HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }

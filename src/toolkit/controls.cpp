@@ -131,7 +131,7 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 Panel::Panel(const Form& form, HWND parent, Placement at, bool tabStop) {
     Scaled s = Scale(at);
-    CreateWindowObject(WS_EX_CONTROLPARENT, "TPanel", "",
+    CreateWindowObject(0, "TPanel", "",
                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
                        parent, nullptr);
     form.ApplyFont(Handle());
@@ -216,7 +216,7 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 ScrollBox::ScrollBox(const Form& form, HWND parent, Placement at, bool tabStop) {
     Scaled s = Scale(at);
-    CreateWindowObject(WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT, "TScrollBox", "",
+    CreateWindowObject(WS_EX_CLIENTEDGE, "TScrollBox", "",
                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
                        parent, nullptr);
     form.ApplyFont(Handle());

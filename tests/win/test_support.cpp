@@ -1,0 +1,161 @@
+#include "test_support.h"
+
+#include <mutex>
+
+namespace kelpix::test {
+
+namespace {
+
+std::mutex g_textMutex;
+
+LRESULT CALLBACK ColourWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_ERASEBKGND) {
+        auto colour = static_cast<COLORREF>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        RECT r{};
+        GetClientRect(w, &r);
+        HBRUSH brush = CreateSolidBrush(colour);
+        FillRect(reinterpret_cast<HDC>(wp), &r, brush);
+        DeleteObject(brush);
+        return 1;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+} // namespace
+
+void Pump(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start >= timeoutMs) return pred();
+        Pump(5);
+    }
+    return true;
+}
+
+Pixels ReadBitmap(HBITMAP bitmap) {
+    Pixels p;
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return p;
+    p.width = info.bmWidth;
+    p.height = info.bmHeight;
+    p.data.resize(static_cast<size_t>(p.width) * p.height);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = p.width;
+    bi.bmiHeader.biHeight = -p.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(p.height), p.data.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    for (auto& px : p.data) px &= 0xFFFFFF;
+    return p;
+}
+
+Pixels ReadClipboardBitmap(int* formatCount) {
+    Pixels p;
+    if (!OpenClipboard(nullptr)) return p;
+    if (formatCount) *formatCount = CountClipboardFormats();
+    p = ReadBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    CloseClipboard();
+    return p;
+}
+
+ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, at, ready] {
+        threadId_ = GetCurrentThreadId();
+        static std::once_flag registered;
+        std::call_once(registered, [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &ColourWindowProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "KelpixTestColour";
+            RegisterClassA(&wc);
+        });
+        HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, "KelpixTestColour", "colour", WS_POPUP, at.left, at.top,
+                                   at.right - at.left, at.bottom - at.top, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                   nullptr);
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour_.load()));
+        InvalidateRect(wnd, nullptr, TRUE);
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
+        UpdateWindow(wnd);
+        wnd_ = wnd;
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(wnd);
+    });
+    WaitForSingleObject(ready, 5000);
+    CloseHandle(ready);
+}
+
+ColourWindow::~ColourWindow() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+}
+
+void ColourWindow::SetColour(COLORREF colour) {
+    colour_ = colour;
+    SetWindowLongPtrA(wnd_, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+    RedrawWindow(wnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(int button) {
+    DWORD pid = GetCurrentProcessId();
+    thread_ = std::thread([this, button, pid] {
+        while (!stop_) {
+            HWND box = nullptr;
+            while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(box, &owner);
+                if (owner == pid && IsWindowVisible(box)) break;
+            }
+            if (box) {
+                char caption[256] = {}, text[1024] = {};
+                GetWindowTextA(box, caption, sizeof caption);
+                // The message text is the box's static control with id 0xFFFF.
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                {
+                    std::lock_guard lock(g_textMutex);
+                    caption_ = caption;
+                    text_ = text;
+                }
+                seen_ = true;
+                PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::string MessageBoxAnswerer::Caption() const {
+    std::lock_guard lock(g_textMutex);
+    return caption_;
+}
+
+std::string MessageBoxAnswerer::Text() const {
+    std::lock_guard lock(g_textMutex);
+    return text_;
+}
+
+} // namespace kelpix::test

@@ -1,0 +1,63 @@
+// Helpers for the Windows tests: message pumping, a solid-colour window on a thread of its own,
+// pixel reading, and answering message boxes.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kelpix::test {
+
+// Handles this thread's messages for the given time.
+void Pump(DWORD milliseconds);
+// Handles messages until pred() holds or the time runs out; returns pred().
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 3000);
+
+// 32-bit pixels of a bitmap, top row first, as 0x00RRGGBB.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> data;
+    uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
+};
+Pixels ReadBitmap(HBITMAP bitmap);
+// What the clipboard holds as CF_BITMAP, and how many formats it holds.
+Pixels ReadClipboardBitmap(int* formatCount = nullptr);
+constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// A borderless window of one colour, run by a thread of its own so it repaints while the test's
+// thread sleeps.
+class ColourWindow {
+public:
+    ColourWindow(RECT at, COLORREF colour);
+    ~ColourWindow();
+    HWND Handle() const { return wnd_; }
+    void SetColour(COLORREF colour);
+
+private:
+    std::thread thread_;
+    std::atomic<HWND> wnd_{nullptr};
+    std::atomic<COLORREF> colour_;
+    DWORD threadId_ = 0;
+};
+
+// Watches for a message box (#32770) from another thread, records its caption and text, and
+// presses the given button.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(int button = IDOK);
+    ~MessageBoxAnswerer();
+    std::string Caption() const;
+    std::string Text() const;
+    bool Seen() const { return seen_; }
+
+private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> seen_{false};
+    std::string caption_, text_;
+};
+
+} // namespace kelpix::test
