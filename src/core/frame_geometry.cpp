@@ -1,0 +1,60 @@
+#include "core/frame_geometry.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kelpix::core {
+namespace {
+
+constexpr int64_t kPenHalf = kFramePenWidth / 2;
+
+int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// A strip's length along its side: the side's extent plus one, never below zero.
+int32_t StripLength(int32_t from, int32_t to) {
+    return Saturate(std::max<int64_t>(0, int64_t{to} - from + 1));
+}
+
+EdgeStrip Strip(FrameEdge edge, int32_t width, int32_t height, int64_t x, int64_t y) {
+    const Point at{Saturate(x), Saturate(y)};
+    return EdgeStrip{edge, width, height, at, at};
+}
+
+} // namespace
+
+std::array<EdgeStrip, 4> FrameStrips(const Rect& r) {
+    const int32_t across = StripLength(r.left, r.right);
+    const int32_t down = StripLength(r.top, r.bottom);
+    return {
+        Strip(FrameEdge::Top, across, kFramePenWidth, r.left, int64_t{r.top} - kPenHalf),
+        Strip(FrameEdge::Bottom, across, kFramePenWidth, r.left, int64_t{r.bottom} - kPenHalf),
+        Strip(FrameEdge::Left, kFramePenWidth, down, int64_t{r.left} - kPenHalf, r.top),
+        Strip(FrameEdge::Right, kFramePenWidth, down, int64_t{r.right} - kPenHalf, r.top),
+    };
+}
+
+FrameOutline FrameOutlineOf(const Rect& r) {
+    return FrameOutline{
+        {r.left, r.top},
+        {{{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}, {r.left, r.top}}},
+    };
+}
+
+std::array<Rect, 4> FramePenBands(const Rect& r) {
+    // The band round the line from (x0, y0) to (x1, y1), whichever way the line runs.
+    auto band = [](int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+        return Rect{Saturate(std::min(x0, x1) - kPenHalf), Saturate(std::min(y0, y1) - kPenHalf),
+                    Saturate(std::max(x0, x1) + kPenHalf + 1), Saturate(std::max(y0, y1) + kPenHalf + 1)};
+    };
+    return {
+        band(r.left, r.top, r.right, r.top),
+        band(r.left, r.bottom, r.right, r.bottom),
+        band(r.left, r.top, r.left, r.bottom),
+        band(r.right, r.top, r.right, r.bottom),
+    };
+}
+
+} // namespace kelpix::core

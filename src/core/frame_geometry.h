@@ -1,0 +1,78 @@
+// Geometry of the highlight frame drawn round the window under the pointer while a target is picked.
+//
+// The frame is a closed outline through the window rectangle's four corners (left, top), (right, top),
+// (right, bottom), (left, bottom), drawn with a solid black pen 3 pixels wide centred on the lines.
+// Before it is drawn, the screen pixels under it are saved in four strips (top, bottom, left, right),
+// and they are put back to erase it:
+//
+//   strip    size (w x h)      copied from / put back at     where w = right - left, h = bottom - top
+//   top      (w + 1) x 3       (left,      top - 1)
+//   bottom   (w + 1) x 3       (left,      bottom - 1)
+//   left     3 x (h + 1)       (left - 1,  top)
+//   right    3 x (h + 1)       (right - 1, top)
+//
+// The strips cover the pen's bands except the four pixels just outside the outline's corners,
+// (left - 1, top - 1), (right + 1, top - 1), (left - 1, bottom + 1) and (right + 1, bottom + 1): a pen
+// whose line ends are rounded or squared reaches those pixels, and erasing the frame does not restore
+// them. The drawing code should end the lines flat at the corners (or otherwise keep off those pixels).
+//
+// Coordinates are screen pixels and may be negative (windows partly off the screen, monitors left of
+// or above the primary one). Rectangles follow the platform's convention: right and bottom lie just
+// outside the area. All arithmetic saturates at the 32-bit range.
+#pragma once
+
+#include "core/rgb_image.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kelpix::core {
+
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+
+    friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+
+    friend constexpr bool operator==(const Point&, const Point&) = default;
+};
+
+// The four sides of the frame, in the order the strips are saved, drawn over and put back.
+enum class FrameEdge : uint8_t { Top = 0, Bottom = 1, Left = 2, Right = 3 };
+
+struct EdgeStrip {
+    FrameEdge edge = FrameEdge::Top;
+    int32_t width = 0;  // never negative; 0 when the rectangle is inverted on this axis (nothing to copy)
+    int32_t height = 0; // never negative
+    Point source;       // top-left screen position copied from before the frame is drawn
+    Point destination;  // top-left screen position the strip is put back at (the same as source)
+
+    friend constexpr bool operator==(const EdgeStrip&, const EdgeStrip&) = default;
+};
+
+inline constexpr int32_t kFramePenWidth = 3;
+inline constexpr Rgb kFramePenColour = kBlack;
+
+// The four strips for a window rectangle, in the order top, bottom, left, right.
+std::array<EdgeStrip, 4> FrameStrips(const Rect& window);
+
+// The outline as the drawing calls take it: move to `start`, then draw a line to each point in turn.
+struct FrameOutline {
+    Point start;
+    std::array<Point, 4> line_to;
+};
+FrameOutline FrameOutlineOf(const Rect& window);
+
+// The bands the 3-pixel pen covers around each side when its line ends reach as far as the pen is
+// wide, as rectangles with exclusive right and bottom, in the order top, bottom, left, right. The top
+// band, for example, is rows top - 1 to top + 1 and columns left - 1 to right + 1.
+std::array<Rect, 4> FramePenBands(const Rect& window);
+
+} // namespace kelpix::core

@@ -1,0 +1,119 @@
+#include "core/icons.h"
+
+#include "core/glyphs.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace kelpix::core {
+namespace {
+
+// Shapes are laid out on a doubled grid so that every test is in whole numbers: a pixel (x, y) of an
+// image n pixels wide has its centre at u = 2x + 1 - n, v = 2y + 1 - n relative to the image centre,
+// and a radius r compares as u * u + v * v against (2r) * (2r).
+constexpr int32_t Doubled(int32_t pixel, int32_t size) {
+    return 2 * pixel + 1 - size;
+}
+
+// The application icon: a target reticle. A black ring round a red disc, a black cross through the
+// disc that stops short of the centre, and the cross continued outside the ring as ticks to the icon's
+// edges, widened where they leave the ring. All limits are squared doubled radii (see Doubled). The
+// large icon's ring is sized so that about a third of it (352 of 1024 pixels) stays transparent.
+struct Reticle {
+    int32_t size;
+    int32_t outer2;      // outer edge of the black ring
+    int32_t shoulder2;   // out to here the ticks are twice as wide as the bars
+    int32_t ring_inner2; // inner edge of the black ring, where the red disc begins
+    int32_t gap2;        // the bars of the cross stop here, short of the centre
+    int32_t dot2;        // black centre dot
+    int32_t half_line;   // half the width of the cross's bars, doubled
+};
+
+constexpr Reticle kLargeReticle{32, 818, 850, 25 * 25, 9 * 9, 3 * 3, 2};
+constexpr Reticle kSmallReticle{16, 15 * 15, 0, 12 * 12, 3 * 3, 0, 2};
+
+IconImage DrawReticle(const Reticle& shape) {
+    IconImage icon(shape.size, shape.size);
+    for (int32_t y = 0; y < shape.size; ++y) {
+        for (int32_t x = 0; x < shape.size; ++x) {
+            const int32_t u = Doubled(x, shape.size);
+            const int32_t v = Doubled(y, shape.size);
+            const int32_t d2 = u * u + v * v;
+            const bool on_cross = std::abs(u) < shape.half_line || std::abs(v) < shape.half_line;
+            const bool on_shoulder = std::abs(u) < 2 * shape.half_line || std::abs(v) < 2 * shape.half_line;
+            if (d2 > shape.outer2) {
+                if (on_cross || (on_shoulder && d2 <= shape.shoulder2)) icon.paint(x, y, kBlack);
+            } else if (d2 > shape.ring_inner2 || d2 <= shape.dot2 || (on_cross && d2 > shape.gap2)) {
+                icon.paint(x, y, kBlack);
+            } else {
+                icon.paint(x, y, kRed);
+            }
+        }
+    }
+    return icon;
+}
+
+} // namespace
+
+RgbImage CountdownImage(int number) {
+    if (number < kCountdownFirst || number > kCountdownLast) throw std::out_of_range("countdown number out of range");
+    RgbImage image(kCountdownImageSize, kCountdownImageSize, kCountdownGround);
+    if (number < 10) {
+        DrawDigit(image, number, kCountdownSingleLeft, kCountdownDigitTop, kCountdownInk);
+    } else {
+        DrawDigit(image, number / 10, kCountdownTensLeft, kCountdownDigitTop, kCountdownInk);
+        DrawDigit(image, number % 10, kCountdownUnitsLeft, kCountdownDigitTop, kCountdownInk);
+    }
+    return image;
+}
+
+RgbImage CountdownStrip() {
+    RgbImage strip(kCountdownImageSize * kCountdownImageCount, kCountdownImageSize, kCountdownGround);
+    for (int number = kCountdownFirst; number <= kCountdownLast; ++number) {
+        const RgbImage image = CountdownImage(number);
+        const int32_t left = kCountdownImageSize * (number - kCountdownFirst);
+        for (int32_t y = 0; y < image.height; ++y)
+            for (int32_t x = 0; x < image.width; ++x)
+                strip.at(left + x, y) = image.at(x, y);
+    }
+    return strip;
+}
+
+IconImage MainIcon(int32_t size) {
+    if (size == kMainIconLargeSize) return DrawReticle(kLargeReticle);
+    if (size == kMainIconSmallSize) return DrawReticle(kSmallReticle);
+    throw std::invalid_argument("the application icon comes in 32 and 16 pixels only");
+}
+
+IconImage TargetIcon() {
+    // The lens is centred on the pixel corner (12, 12). The handle is a band along the diagonal to the
+    // lower right: s runs along it and p across it, both on the doubled grid (true lengths are
+    // s / (2 * sqrt 2) and p / (2 * sqrt 2)). The band starts inside the rim, so its square end is hidden
+    // there; it is black all round, with a grey grip inside, lit along its upper edge.
+    constexpr int32_t kLensCorner = 12;
+    constexpr int32_t kRimOuter2 = 21 * 21;  // rim out to 10.5 pixels from the centre
+    constexpr int32_t kLensInner2 = 16 * 16; // white glass within 8 pixels
+    constexpr int32_t kHandleStart = 26, kHandleEnd = 72, kHandleHalf = 11;
+    constexpr int32_t kGripStart = 38, kGripEnd = 68, kGripHalf = 6, kHighlight = 2;
+    IconImage icon(kTargetIconSize, kTargetIconSize);
+    for (int32_t y = 0; y < kTargetIconSize; ++y) {
+        for (int32_t x = 0; x < kTargetIconSize; ++x) {
+            const int32_t u = 2 * (x - kLensCorner) + 1;
+            const int32_t v = 2 * (y - kLensCorner) + 1;
+            const int32_t d2 = u * u + v * v;
+            const int32_t s = u + v;
+            const int32_t p = u - v;
+            if (d2 <= kLensInner2) {
+                icon.paint(x, y, kWhite);
+            } else if (d2 <= kRimOuter2) {
+                icon.paint(x, y, kBlack);
+            } else if (s >= kHandleStart && s <= kHandleEnd && std::abs(p) <= kHandleHalf) {
+                const bool grip = s > kGripStart && s < kGripEnd && std::abs(p) <= kGripHalf;
+                icon.paint(x, y, !grip ? kBlack : p > kHighlight ? kHandleLightGrey : kHandleGrey);
+            }
+        }
+    }
+    return icon;
+}
+
+} // namespace kelpix::core
