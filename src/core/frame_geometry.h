@@ -21,28 +21,13 @@
 // outside the area. All arithmetic saturates at the 32-bit range.
 #pragma once
 
+#include "core/rect.h"
 #include "core/rgb_image.h"
 
 #include <array>
 #include <cstdint>
 
 namespace kelpix::core {
-
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-
-    friend constexpr bool operator==(const Rect&, const Rect&) = default;
-};
-
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-
-    friend constexpr bool operator==(const Point&, const Point&) = default;
-};
 
 // The four sides of the frame, in the order the strips are saved, drawn over and put back.
 enum class FrameEdge : uint8_t { Top = 0, Bottom = 1, Left = 2, Right = 3 };

@@ -13,4 +13,11 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+
+    friend constexpr bool operator==(const Point&, const Point&) = default;
+};
+
 } // namespace kelpix::core
