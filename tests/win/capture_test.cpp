@@ -191,14 +191,9 @@ TEST_F(CaptureTest, ClipboardHeldElsewhereFailsTheCopyWithTheMessage) {
     Pump(50);
     main().TargetWindow = target.Handle();
     main().GrabTarget();
-    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr), release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-        OpenClipboard(nullptr);
-        SetEvent(held);
-        WaitForSingleObject(release, 5000);
-        CloseClipboard();
-    });
-    WaitForSingleObject(held, 5000);
+    // Another process holds the clipboard open.
+    ClipboardHolder holder(3000);
+    ASSERT_TRUE(holder.Holding());
     try {
         main().CopyImageToClipboard();
         ADD_FAILURE() << "the copy must fail while another window holds the clipboard";
@@ -209,9 +204,6 @@ TEST_F(CaptureTest, ClipboardHeldElsewhereFailsTheCopyWithTheMessage) {
     target.SetColour(kTeal);
     main().GrabTarget();
     EXPECT_TRUE(AllPixels(ReadBitmap(main().Image1->BitmapHandle()), Rgb(kTeal)));
-    SetEvent(release);
-    holder.join();
+    holder.Release();
     EXPECT_TRUE(AllPixels(ReadClipboardBitmap(), Rgb(kOrange)));
-    CloseHandle(held);
-    CloseHandle(release);
 }

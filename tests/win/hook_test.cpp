@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -73,7 +74,8 @@ TEST(HookLibrary, ReportsMovesAndTheReleaseToTheWindowInTheSharedBlock) {
         Button(MOUSEEVENTF_LEFTUP);
     }).detach();
     auto& reports = ReportWindow::Reports();
-    ASSERT_TRUE(PumpUntil([&] { return !reports.empty() && reports.back() == WM_LBUTTONUP; }, 3000));
+    auto released = [&] { return std::find(reports.begin(), reports.end(), WM_LBUTTONUP) != reports.end(); };
+    ASSERT_TRUE(PumpUntil(released, 3000));
     EXPECT_EQ(reports.front(), static_cast<WPARAM>(WM_MOUSEMOVE));
     // The press is not reported: only moves and the left release.
     for (WPARAM w : reports) EXPECT_TRUE(w == WM_MOUSEMOVE || w == WM_LBUTTONUP) << w;

@@ -67,7 +67,9 @@ Pixels ReadBitmap(HBITMAP bitmap) {
 
 Pixels ReadClipboardBitmap(int* formatCount) {
     Pixels p;
-    if (!OpenClipboard(nullptr)) return p;
+    bool open = false;
+    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i) Sleep(10);
+    if (!open) return p;
     if (formatCount) *formatCount = CountClipboardFormats();
     p = ReadBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
     CloseClipboard();
@@ -112,6 +114,47 @@ void ColourWindow::SetColour(COLORREF colour) {
     colour_ = colour;
     SetWindowLongPtrA(wnd_, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     RedrawWindow(wnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+ClipboardHolder::ClipboardHolder(DWORD ms) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string command = path;
+    command = "\"" + command.substr(0, command.find_last_of('\\') + 1) + "kelpix_probe.exe\" hold-clipboard " +
+              std::to_string(ms);
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr, inputRead = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    CreatePipe(&inputRead, &input_, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = inputRead;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &process_)) {
+        CloseHandle(writeEnd);
+        writeEnd = nullptr;
+        char line[16] = {};
+        DWORD got = 0;
+        ReadFile(readEnd, line, sizeof line - 1, &got, nullptr);
+        holding_ = std::string(line, got).rfind("held", 0) == 0;
+    }
+    if (writeEnd) CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+    CloseHandle(inputRead);
+}
+
+void ClipboardHolder::Release() {
+    if (input_) CloseHandle(input_);
+    input_ = nullptr;
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = {};
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(int button) {

@@ -43,6 +43,21 @@ private:
     DWORD threadId_ = 0;
 };
 
+// The probe program (beside the test program) holding the clipboard open for up to ms milliseconds.
+class ClipboardHolder {
+public:
+    explicit ClipboardHolder(DWORD ms);
+    ~ClipboardHolder() { Release(); }
+    bool Holding() const { return holding_; }
+    // Ends the probe, which closes the clipboard.
+    void Release();
+
+private:
+    PROCESS_INFORMATION process_{};
+    HANDLE input_ = nullptr;  // closing it tells the probe to let go
+    bool holding_ = false;
+};
+
 // Watches for a message box (#32770) from another thread, records its caption and text, and
 // presses the given button.
 class MessageBoxAnswerer {

@@ -1,0 +1,38 @@
+# Kelpix: the two commands for a fresh Debian machine.
+#   make run    installs what is missing, builds, and starts Kelpix.exe under Wine
+#   make test   installs what is missing, builds, and runs every test
+# Also: make build, make bench, make fuzz, make screenshot, make clean.
+SHELL := /bin/bash
+.DEFAULT_GOAL := build
+.PHONY: deps build build-sanitize run test bench fuzz screenshot clean
+
+deps:
+	@scripts/bootstrap build
+
+build: deps
+	@cmake --preset host -Wno-dev >/dev/null
+	@cmake --build build/host
+	@cmake --preset win32 -Wno-dev >/dev/null
+	@cmake --build build/win32
+
+build-sanitize: deps
+	@cmake --preset sanitize -Wno-dev >/dev/null
+	@cmake --build build/sanitize
+
+run: build
+	@scripts/run
+
+test: build build-sanitize
+	@scripts/test-all
+
+bench: build
+	@scripts/bench
+
+fuzz: build-sanitize
+	@scripts/fuzz $(or $(SECONDS_EACH),300)
+
+screenshot: build
+	@scripts/with-display scripts/screenshot docs/screenshot.png
+
+clean:
+	rm -rf build/host build/win32 build/sanitize dist

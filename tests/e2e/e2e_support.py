@@ -1,0 +1,140 @@
+"""Starting Kelpix under Wine, real input through xdotool, and a probe program to look around."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+WINE_RUN = os.environ.get("KELPIX_WINE_RUN", "")
+EXE = os.environ.get("KELPIX_EXE", "")
+PROBE = os.environ.get("KELPIX_PROBE", "")
+
+
+def wine_command(*args):
+    return [WINE_RUN, *args]
+
+
+def probe(*args, check=False):
+    done = subprocess.run(wine_command(PROBE, *args), capture_output=True, timeout=30)
+    if check and done.returncode != 0:
+        raise AssertionError(f"probe {args} failed: {done.stdout!r} {done.stderr!r}")
+    return done.stdout.decode("cp932", "replace").strip()
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, timeout=30)
+
+
+class WindowInfo:
+    def __init__(self, line):
+        parts = line.split()
+        self.handle = int(parts[0])
+        self.visible = parts[1] == "1"
+        self.left, self.top, self.right, self.bottom = (int(p) for p in parts[2:6])
+
+    @property
+    def size(self):
+        return self.right - self.left, self.bottom - self.top
+
+
+def find_window(cls, title=None):
+    out = probe("find", cls, *([title] if title else []))
+    return None if out in ("", "none") else WindowInfo(out)
+
+
+def wait_for(predicate, timeout=10.0, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(interval)
+
+
+def wait_for_window(cls, title=None, visible=True, timeout=10.0):
+    def found():
+        info = find_window(cls, title)
+        return info if info and info.visible == visible else None
+    return wait_for(found, timeout)
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    # Header: P6\n<w> <h>\n255\n
+    magic, dims, maxval, rest = data.split(b"\n", 3)
+    w, h = (int(v) for v in dims.split())
+    return w, h, rest
+
+
+class ColourWindow:
+    """A window of one colour in a process of its own, for as long as the object lives."""
+
+    def __init__(self, x, y, w, h, rgb):
+        self.proc = subprocess.Popen(wine_command(PROBE, "colour", str(x), str(y), str(w), str(h), f"{rgb:06X}"),
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        line = self.proc.stdout.readline().decode()
+        if not line.startswith("ready"):
+            raise AssertionError(f"colour window did not start: {line!r}")
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.stdin.close()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+
+
+class KelpixTestCase(unittest.TestCase):
+    """Each test runs its own copy of the program in a fresh folder (so its INI file is its own)."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="kelpix-e2e-")
+        dist = os.path.dirname(EXE)
+        for name in os.listdir(dist):
+            if name.lower().endswith((".exe", ".dll", ".chm")):
+                shutil.copy(os.path.join(dist, name), self.folder)
+        self.exe = os.path.join(self.folder, os.path.basename(EXE))
+        self.proc = None
+        self.cleanups = []
+        probe("clear-clipboard", check=True)
+
+    def tearDown(self):
+        for cleanup in reversed(self.cleanups):
+            cleanup()
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def start_kelpix(self):
+        started = time.monotonic()
+        self.proc = subprocess.Popen(wine_command(self.exe), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        main = wait_for_window("TKelpix", timeout=20)
+        self.assertIsNotNone(main, "the main window did not appear")
+        self.start_seconds = time.monotonic() - started
+        return main
+
+    def wait_exit(self, timeout=10):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("the program did not end")
+
+    def colour_window(self, x, y, w, h, rgb):
+        window = ColourWindow(x, y, w, h, rgb)
+        self.cleanups.append(window.close)
+        return window
+
+    def clipboard(self):
+        path = os.path.join(self.folder, "clip.ppm")
+        out = probe("clipboard", wine_path(path))
+        w, h, formats = (int(v) for v in out.split())
+        pixels = read_ppm(path)[2] if w and h else b""
+        return w, h, formats, pixels
+
+
+def wine_path(path):
+    return "Z:" + path.replace("/", "\\")
