@@ -21,7 +21,7 @@ std::vector<Character> SplitCharacters(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        const size_t length = lead && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
+        const size_t length = lead && i + 1 < text.size() ? 2 : 1;
         characters.push_back({i, length});
         i += length;
     }

@@ -20,8 +20,7 @@ Delimiters FindDelimiters(std::string_view path) {
     while (i < path.size()) {
         const auto byte = static_cast<uint8_t>(path[i]);
         if (IsLeadByte932(byte)) {
-            const bool hasTrail = i + 1 < path.size() && path[i + 1] != '\0';
-            i += hasTrail ? 2 : 1;
+            i += 2; // the second byte is never looked at, so a lead byte at the end reads nothing more
             continue;
         }
         if (byte == '\\' || byte == ':') {

@@ -2,8 +2,8 @@
 //
 // Paths are byte strings. They are read character by character: a lead byte (0x81-0x9F, 0xE0-0xFC)
 // and the byte after it form one double-byte character, so a second byte that happens to equal
-// "\" (0x5C), ":" or "." is never taken for a separator. A lead byte at the very end of the text, or
-// one followed by a NUL byte, stands alone.
+// "\" (0x5C), ":" or "." is never taken for a separator. A lead byte at the very end of the text
+// stands alone.
 #pragma once
 
 #include <cstdint>
