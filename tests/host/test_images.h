@@ -104,16 +104,4 @@ inline Rgb ReadPixel(const core::PixelImage& image, int x, int y) {
     }
 }
 
-// Screen-like test content: a gradient background, a flat panel and a few dark "text" strokes.
-inline Rgb ScreenLikeColour(int x, int y, int width, int height) {
-    const int w = width > 1 ? width - 1 : 1, h = height > 1 ? height - 1 : 1;
-    Rgb c{static_cast<uint8_t>(40 + 180 * x / w), static_cast<uint8_t>(60 + 150 * y / h),
-          static_cast<uint8_t>(200 - 120 * x / w)};
-    if (x > width / 4 && x < 3 * width / 4 && y > height / 4 && y < 3 * height / 4) {
-        c = {236, 233, 216};                                        // a flat dialog face
-        if ((y / 4) % 3 == 0 && (x / 3) % 4 != 0) c = {20, 20, 30}; // text-like strokes
-    }
-    return c;
-}
-
 } // namespace kelpix::test
