@@ -1,0 +1,35 @@
+// Uncompressed Windows BMP files (BITMAPFILEHEADER + BITMAPINFOHEADER, BI_RGB) at the image's own
+// depth. A colour table is written only at 8 bits per pixel or less, one blue, green, red, 0 entry
+// per palette entry; the pixel rows are the image's rows as they are, bottom row first.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/pixel_image.h"
+
+namespace kelpix::core {
+
+constexpr uint32_t kBmpFileHeaderSize = 14;
+constexpr uint32_t kBmpInfoHeaderSize = 40;
+
+// The parts of a BMP file in the order they are written. The pixel rows that follow colorTable are
+// the image's `bits`, unchanged, so a file writer can write them straight from the image.
+struct BmpHeaders {
+    std::array<uint8_t, kBmpFileHeaderSize> fileHeader{};
+    std::array<uint8_t, kBmpInfoHeaderSize> infoHeader{};
+    std::vector<uint8_t> colorTable; // 4 bytes per palette entry; empty above 8 bits per pixel
+};
+
+// The headers for `image`, or std::nullopt for an empty image, which is saved as a file of 0 bytes.
+// Throws std::invalid_argument when the image is inconsistent (see CheckImage) or its file would not
+// fit the 32-bit size fields of the format.
+std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image);
+
+// The complete BMP file for `image` in memory; no bytes at all for an empty image.
+// Throws std::invalid_argument like MakeBmpHeaders.
+std::vector<uint8_t> EncodeBmp(const PixelImage& image);
+
+} // namespace kelpix::core

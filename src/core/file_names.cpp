@@ -1,0 +1,59 @@
+#include "core/file_names.h"
+
+#include <cstddef>
+
+namespace kelpix::core {
+
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+
+struct Delimiters {
+    size_t lastSeparator = kNone; // last "\" or ":"
+    size_t lastDot = kNone;       // last "." after lastSeparator
+};
+
+// One pass over the characters of `path`, skipping the second byte of every double-byte character.
+Delimiters FindDelimiters(std::string_view path) {
+    Delimiters found;
+    size_t i = 0;
+    while (i < path.size()) {
+        const auto byte = static_cast<uint8_t>(path[i]);
+        if (IsLeadByte932(byte)) {
+            i += 2; // the second byte is never looked at, so a lead byte at the end reads nothing more
+            continue;
+        }
+        if (byte == '\\' || byte == ':') {
+            found.lastSeparator = i;
+            found.lastDot = kNone;
+        } else if (byte == '.') {
+            found.lastDot = i;
+        }
+        ++i;
+    }
+    return found;
+}
+
+} // namespace
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+    const Delimiters found = FindDelimiters(path);
+    std::string_view stem = found.lastDot == kNone ? path : path.substr(0, found.lastDot);
+    std::string result;
+    result.reserve(stem.size() + ext.size());
+    result.append(stem);
+    result.append(ext);
+    return result;
+}
+
+std::string ExtractFilePath(std::string_view path) {
+    const Delimiters found = FindDelimiters(path);
+    if (found.lastSeparator == kNone) return {};
+    return std::string(path.substr(0, found.lastSeparator + 1));
+}
+
+std::string SettingsFilePath(std::string_view exePath) {
+    return ChangeFileExt(exePath, ".ini");
+}
+
+} // namespace kelpix::core
