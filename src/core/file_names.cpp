@@ -19,7 +19,7 @@ Delimiters FindDelimiters(std::string_view path) {
     size_t i = 0;
     while (i < path.size()) {
         const auto byte = static_cast<uint8_t>(path[i]);
-        if (IsLeadByte932(byte)) {
+        if (IsSjisLeadByte(byte)) {
             i += 2; // the second byte is never looked at, so a lead byte at the end reads nothing more
             continue;
         }

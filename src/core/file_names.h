@@ -6,16 +6,13 @@
 // stands alone.
 #pragma once
 
+#include "core/sjis.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kelpix::core {
-
-// True for the first byte of a double-byte character of code page 932.
-constexpr bool IsLeadByte932(uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // `path` with its extension replaced by `ext` (which carries its own "."). The extension is
 // everything from the last "." that comes after the last "\" or ":"; a name without one gets `ext`

@@ -65,12 +65,12 @@ TEST(FileNames, LeadBytesAreExactlyThoseOfCodePage932) {
     // a separator. Half-width katakana (0xA1-0xDF) and 0x80, 0xA0, 0xFD-0xFF are single bytes.
     for (int lead : {0x81, 0x82, 0x88, 0x9F, 0xE0, 0xEA, 0xFC}) {
         const std::string name = std::string(1, static_cast<char>(lead)) + "\\x";
-        EXPECT_TRUE(IsLeadByte932(static_cast<uint8_t>(lead))) << std::hex << lead;
+        EXPECT_TRUE(IsSjisLeadByte(static_cast<uint8_t>(lead))) << std::hex << lead;
         EXPECT_EQ(ExtractFilePath(name), "") << std::hex << lead;
     }
     for (int single : {0x00, 0x20, 0x41, 0x7F, 0x80, 0xA0, 0xA1, 0xB1, 0xDF, 0xFD, 0xFE, 0xFF}) {
         const std::string name = std::string(1, static_cast<char>(single)) + "\\x";
-        EXPECT_FALSE(IsLeadByte932(static_cast<uint8_t>(single))) << std::hex << single;
+        EXPECT_FALSE(IsSjisLeadByte(static_cast<uint8_t>(single))) << std::hex << single;
         EXPECT_EQ(ExtractFilePath(name), name.substr(0, 2)) << std::hex << single;
     }
 }
