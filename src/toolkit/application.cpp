@@ -126,6 +126,11 @@ LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         break;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SIZE:
+        // The forms go with the taskbar button: hidden while it is minimised, back when restored.
+        if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(wnd, FALSE);
+        if (wParam == SIZE_RESTORED) ShowOwnedPopups(wnd, TRUE);
+        break;
     }
     return DefWindowProcA(wnd, msg, wParam, lParam);
 }

@@ -68,6 +68,11 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE && Application::Get().MainForm() == this) {
+        // Minimising the main form minimises the application to its taskbar button.
+        ShowWindow(Application::Get().Handle(), SW_MINIMIZE);
+        return 0;
+    }
     if (msg == WM_ACTIVATE) {
         // The focus comes back to the control that had it, or the first one in tab order.
         if (LOWORD(wParam) == WA_INACTIVE) {

@@ -194,3 +194,15 @@ TEST_F(MainWindowTest, ShortcutKeysReachTheirCommands) {
     kelpix::test::PumpUntil([&] { return main().CaptureBusy; }, 2000);
     EXPECT_TRUE(main().CaptureBusy);
 }
+
+TEST_F(MainWindowTest, MinimisingGoesToTheTaskbarButtonAndRestoringBringsTheWindowBack) {
+    HWND app = Application::Get().Handle();
+    SendMessageA(main().Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    kelpix::test::Pump(100);
+    EXPECT_TRUE(IsIconic(app));
+    EXPECT_FALSE(main().Visible());
+    SendMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+    kelpix::test::Pump(100);
+    EXPECT_FALSE(IsIconic(app));
+    EXPECT_TRUE(main().Visible());
+}
