@@ -59,6 +59,16 @@ public:
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
+    // Notification area
+    void StoreInTray();
+    void RestoreFromTray();
+    void memuTaskClick() { StoreInTray(); }
+    // Each show of the main window; the first one posts WM_AFTERSHOW.
+    void FormShow();
+    void HandleAfterShow();
+    // The close rule: false refuses the close, which has stored the program in the notification area.
+    bool FormClose();
+
     // Commands
     void ExecuteCommand(WORD id);
 
@@ -73,6 +83,8 @@ public:
     bool CaptureBusy = false;
     int TrackState = -1;
     TOptionSettings OptionSettings;
+    // The session is ending (logoff or shutdown): a close then ends the program whatever CloseTask says.
+    bool SessionEnding = false;
 
     // Controls
     HWND Bevel1 = nullptr;
@@ -94,6 +106,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool CanClose() override { return FormClose(); }
 
 private:
     void CreateControls();
