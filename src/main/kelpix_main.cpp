@@ -144,6 +144,7 @@ TKelpix::TKelpix() {
     CreateControls();
 
     Timer1.SetOnTimer([this] { Timer1Timer(); });
+    TimeCaptureTimer.SetOnTimer([this] { TimeCaptureTimerTimer(); });
 
     SetClientHeight(app.Scale(kClientHeight));
     SIZE client = ClientSize();

@@ -59,6 +59,10 @@ public:
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
+    // Delayed capture: one tick a second while TimeCaptureCount seconds are still to show.
+    void TimeCaptureTimerTimer();
+    void CancelDelayedCapture();
+
     // Notification area
     void StoreInTray();
     void RestoreFromTray();
@@ -83,6 +87,7 @@ public:
     bool CaptureBusy = false;
     int TrackState = -1;
     TOptionSettings OptionSettings;
+    int TimeCaptureCount = 0;  // seconds of the countdown still to show
     // The session is ending (logoff or shutdown): a close then ends the program whatever CloseTask says.
     bool SessionEnding = false;
 
