@@ -6,6 +6,9 @@
 #include "main/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+#include "tray/task_form.h"
+
+#include <algorithm>
 
 namespace kelpix {
 
@@ -13,6 +16,9 @@ namespace {
 
 constexpr DWORD kRepaintWait = 200;  // ms for other programs to repaint what the main window covered
 constexpr UINT kCooldown = 200;      // ms after a grab before another capture may start
+constexpr UINT kCountdownTick = 1000;
+// The shortest delay, as the main window's up-down control and the options dialog offer it.
+constexpr int kShortestDelay = 1;
 
 core::Rect ToCore(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -38,8 +44,43 @@ void TKelpix::N10Click() {
 
 void TKelpix::StartCapture() {
     ShowMainWindow(false);
+    if (OptionSettings.TimeCapture) {
+        // The grab comes from the countdown's last tick. A delay below one second, which only a
+        // hand-written settings file can hold, counts from one: from 0 the first tick would grab at
+        // once and the running timer again a second later, and from below 0 it would never end.
+        TimeCaptureCount = std::max(OptionSettings.Time, kShortestDelay);
+        TimeCaptureTimer.SetInterval(kCountdownTick);
+        TimeCaptureTimerTimer();
+        TimeCaptureTimer.SetEnabled(true);
+        return;
+    }
     Sleep(kRepaintWait);
     GrabTarget();
+}
+
+void TKelpix::TimeCaptureTimerTimer() {
+    if (TimeCaptureCount > 0) {
+        // Above 99 the default icon stands until the count comes down to the numbered ones.
+        TaskForm->UpdateTrayIcon(true, TimeCaptureCount);
+        --TimeCaptureCount;
+        return;
+    }
+    // In the notification area the default icon comes back; otherwise the icon goes.
+    TaskForm->UpdateTrayIcon(InTray, 0);
+    TimeCaptureTimer.SetEnabled(false);
+    GrabTarget();
+}
+
+void TKelpix::CancelDelayedCapture() {
+    TimeCaptureTimer.SetEnabled(false);
+    if (InTray) {
+        TaskForm->UpdateTrayIcon(true, 0);
+    } else {
+        TaskForm->UpdateTrayIcon(false, 0);
+        ShowMainWindow(true);
+    }
+    TimeCaptureCount = 0;
+    StartCooldown();
 }
 
 void TKelpix::GrabTarget() {

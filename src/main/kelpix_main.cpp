@@ -144,6 +144,7 @@ TKelpix::TKelpix() {
     CreateControls();
 
     Timer1.SetOnTimer([this] { Timer1Timer(); });
+    TimeCaptureTimer.SetOnTimer([this] { TimeCaptureTimerTimer(); });
 
     SetClientHeight(app.Scale(kClientHeight));
     SIZE client = ClientSize();
@@ -225,6 +226,8 @@ void TKelpix::ExecuteCommand(WORD id) {
     switch (id) {
     case ID_EXIT1: Exit1Click(); break;
     case ID_N10: N10Click(); break;
+    case ID_MEMUTASK:
+    case ID_POPTASK: memuTaskClick(); break;
     default: break;
     }
 }
@@ -240,6 +243,25 @@ LRESULT TKelpix::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         LayoutControls();
         break;
+    case WM_SHOWWINDOW:
+        if (wParam) FormShow();
+        break;
+    case WM_AFTERSHOW:
+        HandleAfterShow();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Logoff and shutdown are never refused. Until the session really ends (or the ending is
+        // called off), a close must end the program instead of storing it in the notification area.
+        SessionEnding = true;
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) {
+            Exiting = true;
+            Close();
+        } else {
+            SessionEnding = false;
+        }
+        return 0;
     case WM_CONTEXTMENU: {
         POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (at.x == -1 && at.y == -1) {

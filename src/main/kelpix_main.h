@@ -59,6 +59,20 @@ public:
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
+    // Delayed capture: one tick a second while TimeCaptureCount seconds are still to show.
+    void TimeCaptureTimerTimer();
+    void CancelDelayedCapture();
+
+    // Notification area
+    void StoreInTray();
+    void RestoreFromTray();
+    void memuTaskClick() { StoreInTray(); }
+    // Each show of the main window; the first one posts WM_AFTERSHOW.
+    void FormShow();
+    void HandleAfterShow();
+    // The close rule: false refuses the close, which has stored the program in the notification area.
+    bool FormClose();
+
     // Commands
     void ExecuteCommand(WORD id);
 
@@ -73,6 +87,9 @@ public:
     bool CaptureBusy = false;
     int TrackState = -1;
     TOptionSettings OptionSettings;
+    int TimeCaptureCount = 0;  // seconds of the countdown still to show
+    // The session is ending (logoff or shutdown): a close then ends the program whatever CloseTask says.
+    bool SessionEnding = false;
 
     // Controls
     HWND Bevel1 = nullptr;
@@ -94,6 +111,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool CanClose() override { return FormClose(); }
 
 private:
     void CreateControls();

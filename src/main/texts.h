@@ -27,6 +27,9 @@ inline constexpr char kMenuOptions[] = "環境オプション...";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
 inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 
+// Notification area
+inline constexpr char kTrayTip[] = "Kelpix";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
 

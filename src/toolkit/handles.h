@@ -1,6 +1,7 @@
 // Move-only owners for the handles the forms use. Each wrapper releases its handle exactly once.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <utility>
 
 namespace kelpix {
@@ -55,6 +56,10 @@ struct MappedViewTraits {
     using Handle = void*;
     static void Close(Handle h) { UnmapViewOfFile(h); }
 };
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static void Close(Handle h) { ImageList_Destroy(h); }
+};
 
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using Bitmap = UniqueHandle<BitmapTraits>;
@@ -62,6 +67,7 @@ using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using Icon = UniqueHandle<IconTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using MappedView = UniqueHandle<MappedViewTraits>;
+using ImageList = UniqueHandle<ImageListTraits>;
 
 // A device context from GetDC, released with ReleaseDC on the same window (NULL for the screen).
 class WindowDc {

@@ -1,14 +1,77 @@
 #include "tray/task_form.h"
 
+#include "core/icons.h"
+#include "main/kelpix_main.h"
+#include "main/platform.h"
+#include "main/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
 namespace kelpix {
 
 TTaskForm* TaskForm = nullptr;
 
 TTaskForm::TTaskForm() {
     FormLayout layout{"TTaskForm", "TaskForm"};
+    layout.left = 192;
+    layout.top = 594;
     layout.clientWidth = 120;
     layout.clientHeight = 40;
     CreateForm(layout);
+
+    HINSTANCE instance = Application::Get().Instance();
+    Image1 = std::make_unique<ImageView>(*this, Handle(), Placement{0, 0, 33, 33});
+    img_1 = std::make_unique<ImageView>(*this, Handle(), Placement{32, 0, 33, 33});
+    defaultIcon_.reset(static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, core::kMainIconLargeSize,
+                                                     core::kMainIconLargeSize, LR_DEFAULTCOLOR)));
+    if (!defaultIcon_) throw Error("LoadImage MAINICON failed");
+    Image1->SetIcon(defaultIcon_.get());
+
+    // The strip holds the 99 images side by side; they are opaque, so the list needs no mask.
+    Bitmap strip(static_cast<HBITMAP>(LoadImageA(instance, "COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!strip) throw Error("LoadImage COUNTDOWN failed");
+    ImageList1.reset(ImageList_Create(core::kCountdownImageSize, core::kCountdownImageSize, ILC_COLOR24,
+                                      core::kCountdownImageCount, 4));
+    if (!ImageList1 || ImageList_Add(ImageList1.get(), strip.get(), nullptr) < 0 ||
+        ImageList_GetImageCount(ImageList1.get()) != core::kCountdownImageCount)
+        throw Error("the countdown images cannot be loaded");
+}
+
+TTaskForm::~TTaskForm() {
+    // An icon left behind would stay in the notification area after the program has gone.
+    UpdateTrayIcon(false, 0);
+}
+
+void TTaskForm::UpdateTrayIcon(bool show, int number) {
+    if (show) {
+        DWORD message = NIM_MODIFY;
+        if (!TrayIconData.hWnd) {
+            message = NIM_ADD;
+            TrayIconData.cbSize = kTrayIconDataSize;
+            TrayIconData.hWnd = Handle();
+            TrayIconData.uID = kTrayIconId;
+            TrayIconData.uCallbackMessage = WM_TRAYNOTIFY;
+            TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+            lstrcpynA(TrayIconData.szTip, texts::kTrayTip, sizeof TrayIconData.szTip);
+        }
+        TrayIconData.hIcon = SelectTrayIcon(number);
+        // The shell's answer is not needed: a failed add still counts as present, so the next
+        // update modifies and a removal still deletes.
+        Platform().notifyIcon(message, &TrayIconData);
+    } else if (TrayIconData.hWnd) {
+        Platform().notifyIcon(NIM_DELETE, &TrayIconData);
+        TrayIconData.hWnd = nullptr;
+    }
+}
+
+HICON TTaskForm::SelectTrayIcon(int number) {
+    if (number < core::kCountdownFirst || number > core::kCountdownLast) return defaultIcon_.get();
+    // A fresh icon each time; the one shown before is released once img_1 holds the new one.
+    Icon icon(ImageList_GetIcon(ImageList1.get(), number - core::kCountdownFirst, ILD_NORMAL));
+    if (!icon) return defaultIcon_.get();
+    img_1->SetIcon(icon.get());
+    countdownIcon_ = std::move(icon);
+    return countdownIcon_.get();
 }
 
 } // namespace kelpix

@@ -26,6 +26,22 @@ def xdotool(*args):
     subprocess.run(["xdotool", *args], check=True, timeout=30)
 
 
+def tray_shown():
+    """Whether Wine's stand-in notification area (an X window of its own under plain Xvfb) is on screen.
+    Wine shows it while at least one icon is in it."""
+    done = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Wine System Tray$"],
+                          capture_output=True, timeout=30)
+    return done.returncode == 0 and bool(done.stdout.strip())
+
+
+def reads_settings_file():
+    """Whether the program under test reads its INI file (it imports the private-profile functions)."""
+    if not os.path.isfile(EXE):
+        return False
+    with open(EXE, "rb") as f:
+        return b"GetPrivateProfileStringA" in f.read()
+
+
 class WindowInfo:
     def __init__(self, line):
         parts = line.split()
@@ -109,9 +125,18 @@ class KelpixTestCase(unittest.TestCase):
             self.proc.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
+    def write_settings(self, **keys):
+        """Kelpix.ini beside the copied program, section "Option"."""
+        lines = ["[Option]"] + [f"{key}={value}" for key, value in keys.items()]
+        with open(os.path.splitext(self.exe)[0] + ".ini", "w", newline="\r\n") as f:
+            f.write("\n".join(lines) + "\n")
+
+    def launch_kelpix(self):
+        self.proc = subprocess.Popen(wine_command(self.exe), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def start_kelpix(self):
         started = time.monotonic()
-        self.proc = subprocess.Popen(wine_command(self.exe), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.launch_kelpix()
         main = wait_for_window("TKelpix", timeout=20)
         self.assertIsNotNone(main, "the main window did not appear")
         self.start_seconds = time.monotonic() - started

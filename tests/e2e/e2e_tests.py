@@ -2,7 +2,7 @@
 import time
 import unittest
 
-from e2e_support import KelpixTestCase, find_window, probe, wait_for, xdotool
+from e2e_support import KelpixTestCase, find_window, probe, reads_settings_file, tray_shown, wait_for, xdotool
 
 
 class Startup(KelpixTestCase):
@@ -44,6 +44,77 @@ class OwnAreaCapture(KelpixTestCase):
         self.assertEqual(wrong, 0, "pixels other than the window below were captured")
         shown = find_window("TKelpix")
         self.assertTrue(shown.visible, "the main window came back")
+
+
+class TrayTestCase(KelpixTestCase):
+    def assert_only_the_tray_icon_remains(self):
+        self.assertTrue(wait_for(tray_shown, timeout=20), "no icon in the notification area")
+        main = find_window("TKelpix")
+        self.assertIsNotNone(main)
+        self.assertFalse(main.visible, "the main window is still shown")
+        self.assertFalse(find_window("TApplication", "Kelpix").visible, "the taskbar window is still shown")
+        self.assertIsNone(self.proc.poll(), "the program ended")
+
+    def end_session(self):
+        """A logoff: never refused, it ends the program with code 0 and takes the icon along."""
+        self.assertEqual(probe("end-session", "TKelpix"), "1", "the logoff was refused")
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertTrue(wait_for(lambda: not tray_shown(), timeout=10), "the icon stayed behind")
+
+
+class TrayStorage(TrayTestCase):
+    def test_store_command_leaves_only_the_tray_icon_and_a_logoff_ends_the_program(self):
+        self.start_kelpix()
+        self.assertFalse(tray_shown())
+        xdotool("key", "alt+t")
+        time.sleep(0.3)
+        xdotool("key", "Down", "Down", "Return")  # タスクトレイに格納
+        self.assert_only_the_tray_icon_remains()
+        self.end_session()
+
+    def test_a_close_in_the_tray_ends_the_program_without_close_task(self):
+        self.start_kelpix()
+        xdotool("key", "alt+t")
+        time.sleep(0.3)
+        xdotool("key", "Down", "Down", "Return")
+        self.assert_only_the_tray_icon_remains()
+        probe("close", "TKelpix", check=True)
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertTrue(wait_for(lambda: not tray_shown(), timeout=10), "the icon stayed behind")
+
+
+@unittest.skipUnless(reads_settings_file(), "this build does not read Kelpix.ini")
+class TraySettings(TrayTestCase):
+    def test_kido_task_shows_the_main_window_then_leaves_only_the_tray_icon(self):
+        self.write_settings(KidoTask=1)
+        self.launch_kelpix()
+        self.assert_only_the_tray_icon_remains()
+        probe("close", "TKelpix", check=True)
+        self.assertEqual(self.wait_exit(), 0)
+
+    def test_close_task_turns_the_close_button_and_every_close_into_storing(self):
+        self.write_settings(CloseTask=1)
+        main = self.start_kelpix()
+        xdotool("mousemove", str(main.right - 14), str(main.top + 13), "click", "1")  # the caption's close button
+        self.assert_only_the_tray_icon_remains()
+        # A close of the stored window stores again; only the logoff ends the program.
+        probe("close", "TKelpix", check=True)
+        time.sleep(0.5)
+        self.assert_only_the_tray_icon_remains()
+        self.end_session()
+
+    def test_close_task_lets_alt_f4_store_and_exit_end_with_code_0(self):
+        self.write_settings(CloseTask=1)
+        self.start_kelpix()
+        xdotool("key", "alt+F4")
+        self.assert_only_the_tray_icon_remains()
+        self.end_session()
+
+        self.start_kelpix()
+        xdotool("key", "alt+f")
+        time.sleep(0.3)
+        xdotool("key", "x")
+        self.assertEqual(self.wait_exit(), 0)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,9 @@
 //   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
 //   probe hold-clipboard MS          -> keeps the clipboard open for MS milliseconds or until its input closes
 //   probe clear-clipboard            -> empties the clipboard
+//   probe close CLASS [TITLE]        -> posts WM_CLOSE to the window
+//   probe end-session CLASS [TITLE]  -> ends the session for the window as a logoff does: prints the answer to
+//                                       WM_QUERYENDSESSION, then sends WM_ENDSESSION (TRUE if the answer was)
 #include <windows.h>
 
 #include <cstdio>
@@ -152,6 +155,25 @@ int ClearClipboardCommand() {
     return 0;
 }
 
+int CloseCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    return wnd && PostMessageA(wnd, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+int EndSessionCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    if (!wnd) return 1;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(wnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer)) {
+        std::puts("no answer");
+        return 2;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(answer));
+    std::fflush(stdout);
+    SendMessageTimeoutA(wnd, WM_ENDSESSION, answer ? TRUE : FALSE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, nullptr);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -161,6 +183,9 @@ int main(int argc, char** argv) {
     if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv);
     if (argc >= 3 && !std::strcmp(argv[1], "hold-clipboard")) return HoldClipboardCommand(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "clear-clipboard")) return ClearClipboardCommand();
-    std::fputs("usage: probe find|text|clipboard|colour|hold-clipboard ...\n", stderr);
+    if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "end-session")) return EndSessionCommand(argc, argv);
+    std::fputs("usage: probe find|text|clipboard|colour|hold-clipboard|clear-clipboard|close|end-session ...\n",
+               stderr);
     return 64;
 }

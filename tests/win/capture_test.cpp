@@ -15,13 +15,6 @@ constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 // Covers the main window's whole rectangle with room to spare.
 RECT AroundMainWindow() { return {200, 80, 620, 360}; }
 
-bool AllPixels(const Pixels& p, uint32_t colour) {
-    if (p.data.empty()) return false;
-    for (uint32_t px : p.data)
-        if (px != colour) return false;
-    return true;
-}
-
 class CaptureTest : public MainWindowTest {
 protected:
     void CaptureOwnArea() {

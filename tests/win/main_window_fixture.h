@@ -1,7 +1,8 @@
-// A fresh main window for each test, shown as at start-up.
+// A fresh main window and notification-area form for each test, shown as at start-up.
 #pragma once
 #include "main/kelpix_main.h"
 #include "toolkit/application.h"
+#include "tray/task_form.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,12 @@ protected:
     void SetUp() override {
         Kelpix = new TKelpix;
         Application::Get().SetMainForm(Kelpix);
+        TaskForm = new TTaskForm;
         Kelpix->ShowMainWindow(true);
     }
     void TearDown() override {
+        delete TaskForm;
+        TaskForm = nullptr;
         delete Kelpix;
         Kelpix = nullptr;
         Application::Get().SetMainForm(nullptr);

@@ -1,6 +1,11 @@
 #include "test_support.h"
 
+#include "main/platform.h"
+
+#include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace kelpix::test {
 
@@ -75,6 +80,48 @@ Pixels ReadClipboardBitmap(int* formatCount) {
     CloseClipboard();
     return p;
 }
+
+bool AllPixels(const Pixels& p, uint32_t colour) {
+    return !p.data.empty() && std::all_of(p.data.begin(), p.data.end(), [&](uint32_t px) { return px == colour; });
+}
+
+namespace {
+
+std::vector<NotifyIconRecorder::Call> g_notifyCalls;
+BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAA) = nullptr;
+
+BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
+    NotifyIconRecorder::Call call{message, {}, {}, {}, GetTickCount()};
+    std::memcpy(&call.data, data, std::min<size_t>(data->cbSize, sizeof call.data));
+    ICONINFO info{};
+    if (call.data.hIcon && GetIconInfo(call.data.hIcon, &info)) {
+        call.colour = ReadBitmap(info.hbmColor);
+        call.mask = ReadBitmap(info.hbmMask);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    g_notifyCalls.push_back(std::move(call));
+    return TRUE;
+}
+
+} // namespace
+
+NotifyIconRecorder::NotifyIconRecorder() {
+    g_notifyCalls.clear();
+    g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
+}
+
+NotifyIconRecorder::~NotifyIconRecorder() { kelpix::Platform().notifyIcon = g_realNotifyIcon; }
+
+const std::vector<NotifyIconRecorder::Call>& NotifyIconRecorder::Calls() const { return g_notifyCalls; }
+
+std::vector<DWORD> NotifyIconRecorder::Messages() const {
+    std::vector<DWORD> messages;
+    for (const Call& call : g_notifyCalls) messages.push_back(call.message);
+    return messages;
+}
+
+void NotifyIconRecorder::Clear() { g_notifyCalls.clear(); }
 
 ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -2,6 +2,7 @@
 // pixel reading, and answering message boxes.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <functional>
@@ -26,6 +27,28 @@ Pixels ReadBitmap(HBITMAP bitmap);
 // What the clipboard holds as CF_BITMAP, and how many formats it holds.
 Pixels ReadClipboardBitmap(int* formatCount = nullptr);
 constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+// Whether a picture has pixels and all of them are `colour`.
+bool AllPixels(const Pixels& p, uint32_t colour);
+
+// Stands in for Shell_NotifyIconA while it lives and records every call, with the icon's pictures
+// read at the time of the call (the program may release the icon once the shell has been handed it).
+class NotifyIconRecorder {
+public:
+    struct Call {
+        DWORD message;
+        NOTIFYICONDATAA data;  // the first cbSize bytes of the record handed over
+        Pixels colour, mask;   // of data.hIcon; mask pixels are 0 for opaque, 0xFFFFFF for transparent
+        DWORD tick;            // GetTickCount() at the call
+    };
+    NotifyIconRecorder();
+    ~NotifyIconRecorder();
+    NotifyIconRecorder(const NotifyIconRecorder&) = delete;
+    NotifyIconRecorder& operator=(const NotifyIconRecorder&) = delete;
+
+    const std::vector<Call>& Calls() const;
+    std::vector<DWORD> Messages() const;
+    void Clear();
+};
 
 // A borderless window of one colour, run by a thread of its own so it repaints while the test's
 // thread sleeps.

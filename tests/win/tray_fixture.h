@@ -1,0 +1,74 @@
+// The main window and the notification-area form with a recording stand-in for the shell, and
+// checks of what the shell was handed.
+#pragma once
+#include "main_window_fixture.h"
+#include "test_support.h"
+
+#include "core/icons.h"
+
+#include <string>
+#include <vector>
+
+namespace kelpix::test {
+
+using Call = NotifyIconRecorder::Call;
+using Messages = std::vector<DWORD>;
+
+inline constexpr uint32_t kTransparent = 0xFFFFFF; // a set bit in an icon's mask
+
+inline uint32_t Pixel(core::Rgb c) {
+    return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
+
+// The record as the shell must see it on every call, whatever the icon shows.
+inline ::testing::AssertionResult IsTheTrayRecord(const Call& call) {
+    const NOTIFYICONDATAA& d = call.data;
+    if (d.cbSize != 488 || d.hWnd != TaskForm->Handle() || d.uID != 1 ||
+        d.uFlags != (NIF_MESSAGE | NIF_ICON | NIF_TIP) || d.uCallbackMessage != 1025 ||
+        std::string(d.szTip) != "Kelpix")
+        return ::testing::AssertionFailure()
+               << "record: size " << d.cbSize << ", id " << d.uID << ", flags " << d.uFlags << ", callback "
+               << d.uCallbackMessage << ", tip \"" << d.szTip << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+// The icon handed over is the countdown image for `number`, fully opaque.
+inline ::testing::AssertionResult ShowsCountdownImage(const Call& call, int number) {
+    core::RgbImage expected = core::CountdownImage(number);
+    if (call.colour.width != expected.width || call.colour.height != expected.height)
+        return ::testing::AssertionFailure() << "icon is " << call.colour.width << "x" << call.colour.height;
+    for (int y = 0; y < expected.height; ++y)
+        for (int x = 0; x < expected.width; ++x) {
+            if (call.colour.At(x, y) != Pixel(expected.at(x, y)))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") differs from image " << number;
+            if (call.mask.At(x, y) != 0)
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is transparent";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// The icon handed over is the default icon: the application icon's 32 x 32 picture and mask.
+inline ::testing::AssertionResult ShowsDefaultIcon(const Call& call) {
+    if (call.data.hIcon != TaskForm->Image1->IconHandle()) return ::testing::AssertionFailure() << "not Image1's icon";
+    core::IconImage expected = core::MainIcon(32);
+    if (call.colour.width != 32 || call.mask.width != 32) return ::testing::AssertionFailure() << "not 32 x 32";
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            bool opaque = expected.is_opaque(x, y);
+            if (call.mask.At(x, y) != (opaque ? 0 : kTransparent) ||
+                (opaque && call.colour.At(x, y) != Pixel(expected.at(x, y))))
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") differs";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+class TrayTest : public MainWindowTest {
+protected:
+    TTaskForm& tray() { return *TaskForm; }
+    const std::vector<Call>& calls() const { return shell.Calls(); }
+
+    NotifyIconRecorder shell; // outlives the forms, whose destruction may still remove the icon
+};
+
+} // namespace kelpix::test
