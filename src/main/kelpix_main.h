@@ -38,7 +38,8 @@ enum CommandId : WORD {
 
 class TKelpix : public Form {
 public:
-    TKelpix();
+    // iniPath: the settings file; the program's own is beside the executable.
+    explicit TKelpix(std::string iniPath = DefaultIniPath());
     ~TKelpix() override;
 
     // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
@@ -59,6 +60,18 @@ public:
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
+    // Settings file: the executable's path with ".ini", section "Option".
+    static std::string DefaultIniPath();
+    // Loads the file into OptionSettings; false when there is no file (nothing changes then).
+    bool ReadSettings();
+    // Writes all seven keys; a refused write raises "<path> に書き込めません" and keeps the settings.
+    bool WriteSettings();
+
+    // Capture toggles
+    void ApplySettingsToControls();
+    void UpDown1Click();
+    void SpeedButton1Click(); // both toggle buttons
+
     // Commands
     void ExecuteCommand(WORD id);
 
@@ -73,6 +86,7 @@ public:
     bool CaptureBusy = false;
     int TrackState = -1;
     TOptionSettings OptionSettings;
+    std::string IniPath;
 
     // Controls
     HWND Bevel1 = nullptr;
@@ -99,9 +113,13 @@ private:
     void CreateControls();
     void LayoutControls();
     void DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin);
+    int UpDown1Position() const;
+    // The arrows were used (or a key moved them): a click when the position changed.
+    void UpDown1Scrolled();
 
     HACCEL accelerators_ = nullptr;
     HICON targetIcon_ = nullptr;
+    int upDownPosition_ = 1; // UpDown1's position as last seen
 };
 
 // The program's forms, created at start-up.

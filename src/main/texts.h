@@ -29,5 +29,6 @@ inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
+inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // the settings file's full path
 
 } // namespace kelpix::texts
