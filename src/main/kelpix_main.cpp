@@ -230,6 +230,10 @@ void TKelpix::ExecuteCommand(WORD id) {
     switch (id) {
     case ID_EXIT1: Exit1Click(); break;
     case ID_N10: N10Click(); break;
+    case ID_MEMUOPTION:
+    case ID_N5:
+        memuOptionClick();
+        break;
     default: break;
     }
 }

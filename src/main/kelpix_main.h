@@ -67,10 +67,11 @@ public:
     // Writes all seven keys; a refused write raises "<path> に書き込めません" and keeps the settings.
     bool WriteSettings();
 
-    // Capture toggles
+    // Capture toggles and the options command
     void ApplySettingsToControls();
     void UpDown1Click();
     void SpeedButton1Click(); // both toggle buttons
+    void memuOptionClick();
 
     // Commands
     void ExecuteCommand(WORD id);

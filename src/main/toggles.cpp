@@ -1,7 +1,9 @@
-// The capture toggles on the main window: the delay with its arrows, and the mouse cursor.
+// The capture toggles on the main window (delay with its arrows, mouse cursor) and the options
+// command: both change the settings, and the toggles show them.
 #include "main/kelpix_main.h"
 
 #include "main/texts.h"
+#include "options/option_dlg.h"
 
 #include <commctrl.h>
 #include <cstdio>
@@ -41,6 +43,14 @@ void TKelpix::SpeedButton1Click() {
     OptionSettings.MouseCapture = SpeedButton2->Down();
     OptionSettings.TimeCapture = SpeedButton1->Down();
     if (OptionSettings.Fukugen) WriteSettings();
+}
+
+void TKelpix::memuOptionClick() {
+    TOptionDlg dialog;
+    if (dialog.EditSettings(OptionSettings) != kModalOk) return;
+    ApplySettingsToControls();
+    // Written on every OK, changed or not.
+    WriteSettings();
 }
 
 } // namespace kelpix
