@@ -119,7 +119,7 @@ std::string TKelpix::GetVersionText(HMODULE module) {
     return text;
 }
 
-TKelpix::TKelpix() {
+TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
     Application& app = Application::Get();
 
     std::vector<ACCEL> accelerators;
@@ -157,6 +157,9 @@ TKelpix::TKelpix() {
 
     // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
     app.Cursor(6) = targetIcon_;
+
+    ReadSettings();
+    ApplySettingsToControls();
 }
 
 TKelpix::~TKelpix() {
@@ -191,6 +194,8 @@ void TKelpix::CreateControls() {
     SpeedButton2 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2,
                                                  true);
     SpeedButton3 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
+    SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+    SpeedButton2->OnClick = [this] { SpeedButton1Click(); };
     LayoutControls();
 }
 
@@ -228,6 +233,10 @@ void TKelpix::ExecuteCommand(WORD id) {
     case ID_N10: N10Click(); break;
     case ID_MEMUTASK:
     case ID_POPTASK: memuTaskClick(); break;
+    case ID_MEMUOPTION:
+    case ID_N5:
+        memuOptionClick();
+        break;
     default: break;
     }
 }
@@ -262,6 +271,13 @@ LRESULT TKelpix::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             SessionEnding = false;
         }
         return 0;
+    case WM_VSCROLL:
+        // UpDown1 reports every use of its arrows, also one that changed nothing.
+        if (reinterpret_cast<HWND>(lParam) == UpDown1) {
+            if (LOWORD(wParam) == SB_THUMBPOSITION) UpDown1Scrolled();
+            return 0;
+        }
+        break;
     case WM_CONTEXTMENU: {
         POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (at.x == -1 && at.y == -1) {

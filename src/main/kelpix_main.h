@@ -38,7 +38,8 @@ enum CommandId : WORD {
 
 class TKelpix : public Form {
 public:
-    TKelpix();
+    // iniPath: the settings file; the program's own is beside the executable.
+    explicit TKelpix(std::string iniPath = DefaultIniPath());
     ~TKelpix() override;
 
     // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
@@ -72,6 +73,18 @@ public:
     void HandleAfterShow();
     // The close rule: false refuses the close, which has stored the program in the notification area.
     bool FormClose();
+    // Settings file: the executable's path with ".ini", section "Option".
+    static std::string DefaultIniPath();
+    // Loads the file into OptionSettings; false when there is no file (nothing changes then).
+    bool ReadSettings();
+    // Writes all seven keys; a refused write raises "<path> に書き込めません" and keeps the settings.
+    bool WriteSettings();
+
+    // Capture toggles and the options command
+    void ApplySettingsToControls();
+    void UpDown1Click();
+    void SpeedButton1Click(); // both toggle buttons
+    void memuOptionClick();
 
     // Commands
     void ExecuteCommand(WORD id);
@@ -90,6 +103,7 @@ public:
     int TimeCaptureCount = 0;  // seconds of the countdown still to show
     // The session is ending (logoff or shutdown): a close then ends the program whatever CloseTask says.
     bool SessionEnding = false;
+    std::string IniPath;
 
     // Controls
     HWND Bevel1 = nullptr;
@@ -117,9 +131,13 @@ private:
     void CreateControls();
     void LayoutControls();
     void DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin);
+    int UpDown1Position() const;
+    // The arrows were used (or a key moved them): a click when the position changed.
+    void UpDown1Scrolled();
 
     HACCEL accelerators_ = nullptr;
     HICON targetIcon_ = nullptr;
+    int upDownPosition_ = 1; // UpDown1's position as last seen
 };
 
 // The program's forms, created at start-up.

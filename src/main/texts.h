@@ -30,7 +30,21 @@ inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 // Notification area
 inline constexpr char kTrayTip[] = "Kelpix";
 
+// Options dialog
+inline constexpr char kOptionsCaption[] = "環境オプション";
+inline constexpr char kGroupEnvironment[] = "環境設定";
+inline constexpr char kCheckCloseTask[] = "クローズボタンでタスクトレイに格納する";
+inline constexpr char kCheckKidoTask[] = "起動時にタスクトレイに格納する";
+inline constexpr char kCheckFukugen[] = "起動時に前回の動作設定を復元する";
+inline constexpr char kGroupOperation[] = "動作設定";
+inline constexpr char kCheckMouseCapture[] = "マウスカーソルをキャプチャーする";
+inline constexpr char kCheckTimeCapture[] = "時間差キャプチャー";
+inline constexpr char kSecondsLater[] = "秒後";
+inline constexpr char kButtonOk[] = "OK";
+inline constexpr char kButtonCancel[] = "キャンセル";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
+inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // the settings file's full path
 
 } // namespace kelpix::texts

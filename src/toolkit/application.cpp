@@ -95,6 +95,19 @@ void Application::ProcessMessages() {
     }
 }
 
+void Application::HandleOneMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        WaitMessage();
+        return;
+    }
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return;
+    }
+    HandleMessage(msg);
+}
+
 void Application::Terminate() {
     if (terminated_) return;
     terminated_ = true;

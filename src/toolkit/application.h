@@ -33,6 +33,8 @@ public:
     void Run();
     // Handles every message waiting in the queue, then returns.
     void ProcessMessages();
+    // Handles one message, first waiting for one when none is queued (the step of a modal loop).
+    void HandleOneMessage();
     // Ends the loop after the current message.
     void Terminate();
     bool Terminated() const { return terminated_; }

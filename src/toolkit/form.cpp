@@ -3,11 +3,33 @@
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
+#include <vector>
+
 namespace kelpix {
 
 namespace {
+
 constexpr char kFontName[] = "ＭＳ Ｐゴシック";
+
+struct WindowSearch {
+    HWND except;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (wnd != search->except && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) search->found.push_back(wnd);
+    return TRUE;
 }
+
+// The thread's visible, enabled top-level windows other than `except`.
+std::vector<HWND> EnabledThreadWindows(HWND except) {
+    WindowSearch search{except, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
 
 Form::~Form() {
     if (Handle() && IsWindow(Handle())) DestroyWindow(Handle());
@@ -21,8 +43,9 @@ void Form::CreateForm(const FormLayout& layout) {
     RECT r{0, 0, app.Scale(layout.clientWidth), app.Scale(layout.clientHeight)};
     AdjustWindowRectEx(&r, layout.style, layout.menu != nullptr, layout.exStyle);
     CreateWindowObject(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, layout.left, layout.top,
-                       r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0, app.Icon());
-    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
+                       r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0,
+                       layout.icon ? app.Icon() : nullptr);
+    if (layout.icon) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
     // A menu bar that wraps takes client height: set the client size once more, measured.
     SetClientSize(app.Scale(layout.clientWidth), app.Scale(layout.clientHeight));
 }
@@ -53,6 +76,25 @@ HWND Form::CreateChild(const char* className, const char* text, DWORD style, int
     return child;
 }
 
+int Form::ShowModal() {
+    Application& app = Application::Get();
+    std::vector<HWND> disabled = EnabledThreadWindows(Handle());
+    for (HWND wnd : disabled)
+        EnableWindow(wnd, FALSE);
+    modal_ = true;
+    modalResult_ = 0;
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+    while (modalResult_ == 0 && !app.Terminated())
+        app.HandleOneMessage();
+    modal_ = false;
+    // Enabled again before the form hides, so that the activation goes back to them.
+    for (HWND wnd : disabled)
+        if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    SetVisible(false);
+    return modalResult_;
+}
+
 bool Form::PreTranslateMessage(MSG& msg) {
     // Tab and arrow navigation between the form's controls.
     return IsDialogMessageA(Handle(), &msg) != FALSE;
@@ -61,7 +103,9 @@ bool Form::PreTranslateMessage(MSG& msg) {
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CLOSE) {
         if (CanClose()) {
-            if (Application::Get().MainForm() == this)
+            if (modal_)
+                modalResult_ = kModalCancel;
+            else if (Application::Get().MainForm() == this)
                 Application::Get().Terminate();
             else
                 SetVisible(false);

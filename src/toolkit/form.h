@@ -7,6 +7,10 @@
 
 namespace kelpix {
 
+// Modal results: what closed a modally shown form.
+inline constexpr int kModalOk = 1;
+inline constexpr int kModalCancel = 2; // also the close box
+
 struct FormLayout {
     const char* className;  // one window class per form
     std::string caption;
@@ -15,6 +19,7 @@ struct FormLayout {
     int left = CW_USEDEFAULT, top = CW_USEDEFAULT;  // screen pixels, not scaled
     int clientWidth = 0, clientHeight = 0;         // designed at 96 DPI
     HMENU menu = nullptr;
+    bool icon = true; // the program's icon in the caption; a dialog frame goes without
 };
 
 class Form : public Window {
@@ -38,6 +43,12 @@ public:
     // program, any other form hides.
     void Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
 
+    // Shows the form modally: the thread's other visible windows are disabled and messages are
+    // handled here until a modal result is set. Returns it, or 0 when the program is ending.
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+
     // Called by the message loop for messages to this form or its controls. Returns true when
     // the message was handled (keyboard shortcut, dialog navigation) and must not be dispatched.
     virtual bool PreTranslateMessage(MSG& msg);
@@ -51,6 +62,8 @@ protected:
 private:
     HFONT font_ = nullptr;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
+    bool modal_ = false;
+    int modalResult_ = 0;
 };
 
 } // namespace kelpix

@@ -34,14 +34,6 @@ def tray_shown():
     return done.returncode == 0 and bool(done.stdout.strip())
 
 
-def reads_settings_file():
-    """Whether the program under test reads its INI file (it imports the private-profile functions)."""
-    if not os.path.isfile(EXE):
-        return False
-    with open(EXE, "rb") as f:
-        return b"GetPrivateProfileStringA" in f.read()
-
-
 class WindowInfo:
     def __init__(self, line):
         parts = line.split()

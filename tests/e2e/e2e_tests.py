@@ -1,8 +1,10 @@
 """End-to-end tests: the real Kelpix.exe under Wine, driven with real keyboard and mouse input."""
+import os
+import shutil
 import time
 import unittest
 
-from e2e_support import KelpixTestCase, find_window, probe, reads_settings_file, tray_shown, wait_for, xdotool
+from e2e_support import KelpixTestCase, find_window, probe, tray_shown, wait_for, wait_for_window, xdotool
 
 
 class Startup(KelpixTestCase):
@@ -83,7 +85,6 @@ class TrayStorage(TrayTestCase):
         self.assertTrue(wait_for(lambda: not tray_shown(), timeout=10), "the icon stayed behind")
 
 
-@unittest.skipUnless(reads_settings_file(), "this build does not read Kelpix.ini")
 class TraySettings(TrayTestCase):
     def test_kido_task_shows_the_main_window_then_leaves_only_the_tray_icon(self):
         self.write_settings(KidoTask=1)
@@ -114,6 +115,72 @@ class TraySettings(TrayTestCase):
         xdotool("key", "alt+f")
         time.sleep(0.3)
         xdotool("key", "x")
+        self.assertEqual(self.wait_exit(), 0)
+
+
+class OptionsDialog(KelpixTestCase):
+    # Two folder names whose last byte, 0x5C, is the second byte of a Shift-JIS character.
+    FOLDER = "表ソ"
+
+    def setUp(self):
+        super().setUp()
+        inner = os.path.join(self.folder, self.FOLDER)
+        os.mkdir(inner)
+        for name in os.listdir(self.folder):
+            if name != self.FOLDER:
+                shutil.move(os.path.join(self.folder, name), inner)
+        self.exe = os.path.join(inner, os.path.basename(self.exe))
+        self.ini = os.path.splitext(self.exe)[0] + ".ini"
+
+    def open_options_from_the_tool_menu(self):
+        # The first key may come before the new window has the keyboard: ask again until the menu is open.
+        menu = None
+        for _ in range(3):
+            xdotool("key", "alt+t")
+            menu = wait_for_window("#32768", timeout=3)
+            if menu:
+                break
+        self.assertIsNotNone(menu, "the Tools menu did not open")
+        xdotool("key", "Up", "Return")  # the last item: 環境オプション...
+        dialog = wait_for_window("TOptionDlg")
+        self.assertIsNotNone(dialog, "the options dialog did not appear")
+        return dialog
+
+    def read_ini(self):
+        with open(self.ini, "rb") as f:
+            lines = f.read().decode("cp932").splitlines()
+        return lines[0], dict(line.split("=", 1) for line in lines[1:])
+
+    def test_ticked_boxes_and_a_typed_delay_reach_the_file_beside_the_program(self):
+        self.start_kelpix()
+        dialog = self.open_options_from_the_tool_menu()
+        # The focus starts on the first box; the keyboard ticks that one, Fukugen and the delay.
+        xdotool("key", "space", "Tab", "Tab", "space", "Tab", "Tab", "space", "Tab")
+        xdotool("type", "42")
+        # The mouse ticks the cursor box (client area 269 x 206 at the bottom of the frame; the box at 16, 120).
+        border = (dialog.size[0] - 269) // 2
+        client_left, client_top = dialog.left + border, dialog.bottom - border - 206
+        xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
+        # The click left the focus on that box: three tabs to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Return")
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini)), "no settings file was written")
+        section, values = self.read_ini()
+        self.assertEqual(section, "[Option]")
+        self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
+                                  "TimeCapture": "1", "Time": "42", "SaveDir": ""})
+        self.assertTrue(wait_for(lambda: not find_window("TOptionDlg").visible), "the dialog stayed")
+
+    def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):
+        self.start_kelpix()
+        self.open_options_from_the_tool_menu()
+        xdotool("key", "space", "Escape", "Return")
+        # Had Escape or Enter closed the dialog, Alt+F4 would reach the main window and end the program.
+        xdotool("key", "alt+F4")
+        self.assertTrue(wait_for(lambda: not find_window("TOptionDlg").visible), "the dialog did not close")
+        self.assertIsNone(self.proc.poll(), "the program ended")
+        self.assertIsNotNone(wait_for_window("TKelpix"))
+        self.assertFalse(os.path.exists(self.ini), "cancel wrote the settings file")
+        xdotool("key", "alt+F4")
         self.assertEqual(self.wait_exit(), 0)
 
 

@@ -1,5 +1,5 @@
 // A small Windows console program the end-to-end tests use to look at and set up the desktop:
-//   probe find CLASS [TITLE]         -> "hwnd visible left top right bottom" or "none"
+//   probe find CLASS [TITLE]         -> "hwnd visible left top right bottom" or "none" (a visible one first)
 //   probe text CLASS [TITLE]         -> the window's text
 //   probe clipboard FILE.ppm         -> writes the clipboard's CF_BITMAP as PPM, prints "W H FORMATS"
 //   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
@@ -17,7 +17,14 @@
 
 namespace {
 
-HWND Find(int argc, char** argv) { return FindWindowA(argv[2], argc > 3 ? argv[3] : nullptr); }
+// The first visible window of the class (and title), else the first hidden one.
+HWND Find(int argc, char** argv) {
+    const char* title = argc > 3 ? argv[3] : nullptr;
+    HWND first = FindWindowA(argv[2], title);
+    for (HWND wnd = first; wnd; wnd = FindWindowExA(nullptr, wnd, argv[2], title))
+        if (IsWindowVisible(wnd)) return wnd;
+    return first;
+}
 
 int FindCommand(int argc, char** argv) {
     HWND wnd = Find(argc, argv);

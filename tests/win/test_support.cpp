@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -26,7 +27,31 @@ LRESULT CALLBACK ColourWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
 }
 
+constexpr UINT WM_RUN = WM_APP + 1;
+
+LRESULT CALLBACK RunnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_RUN) {
+        std::unique_ptr<std::function<void()>> f(reinterpret_cast<std::function<void()>*>(lp));
+        (*f)();
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
 } // namespace
+
+void RunFromLoop(std::function<void()> f) {
+    static HWND runner = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &RunnerProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KelpixTestRunner";
+        RegisterClassA(&wc);
+        return CreateWindowExA(0, "KelpixTestRunner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }();
+    PostMessageA(runner, WM_RUN, 0, reinterpret_cast<LPARAM>(new std::function<void()>(std::move(f))));
+}
 
 void Pump(DWORD milliseconds) {
     DWORD start = GetTickCount();

@@ -17,6 +17,10 @@ void Pump(DWORD milliseconds);
 // Handles messages until pred() holds or the time runs out; returns pred().
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 3000);
 
+// Runs f from this thread's message loop: when the code now running (a modal dialog's loop, say)
+// next handles messages. Calls queued this way run in the order they were queued.
+void RunFromLoop(std::function<void()> f);
+
 // 32-bit pixels of a bitmap, top row first, as 0x00RRGGBB.
 struct Pixels {
     int width = 0, height = 0;

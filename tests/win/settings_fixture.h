@@ -1,0 +1,59 @@
+// A main window on a settings file in a fresh temporary folder, with helpers to write and read
+// that file as bytes and to click the window's controls as the mouse does.
+#pragma once
+#include "main/kelpix_main.h"
+#include "main_window_fixture.h"
+#include "toolkit/application.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelpix::test {
+
+// Shift-JIS characters whose second byte is "\" (0x5C).
+inline const std::string kHyo = "\x95\x5C"; // 表
+inline const std::string kSo = "\x83\x5C";  // ソ
+
+// A folder under the temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    // `sub`: further folders below the unique one, e.g. "表ソ\\"; created too.
+    explicit TempFolder(const std::string& sub = {});
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // The folder, ending in "\".
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string root_, path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+bool FileExists(const std::string& path);
+// The lines of a text, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
+// Presses and releases the left button on a control, as a click does.
+void ClickControl(HWND control);
+// Clicks the upper or the lower arrow of an up-down control.
+void ClickArrow(HWND upDown, bool up);
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void TearDown() override { Stop(); }
+
+    // The main window as at start-up, on the settings file `ini` (by default Kelpix.ini in the folder).
+    TKelpix& Start(const std::string& ini = {});
+    void Stop();
+    std::string IniFile() const { return folder_.Path() + "Kelpix.ini"; }
+    // Writes the settings file of the folder with these lines.
+    void WriteIni(const std::vector<std::string>& lines) const;
+
+    TempFolder folder_;
+};
+
+} // namespace kelpix::test
