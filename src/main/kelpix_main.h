@@ -59,6 +59,12 @@ public:
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
+    // Image output
+    void Save1Click();
+    // Puts the last image on the clipboard again; a sender (the menu command's id) flashes SpeedButton3 first.
+    void N9Click(WORD sender = 0);
+    void SpeedButton3Click();
+
     // Commands
     void ExecuteCommand(WORD id);
 
@@ -73,6 +79,11 @@ public:
     bool CaptureBusy = false;
     int TrackState = -1;
     TOptionSettings OptionSettings;
+    // What the save dialog keeps from one use to the next.
+    struct SaveDialogState {
+        DWORD filterIndex = 1;  // 1 bitmap, 2 JPEG
+        std::string fileName;   // the name last chosen, shown pre-filled
+    } SaveFileDlg;
 
     // Controls
     HWND Bevel1 = nullptr;

@@ -27,7 +27,14 @@ inline constexpr char kMenuOptions[] = "環境オプション...";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
 inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 
+// Save dialog
+inline constexpr char kSaveFilter[] = "ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg";
+inline constexpr char kSaveTitle[] = "キャプチャー画像保存";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
+inline constexpr char kCannotCreateFileFormat[] = "ファイル %s を作成できません";
+inline constexpr char kStreamWriteError[] = "ストリームへの書き込みエラー";
+inline constexpr char kJpegErrorFormat[] = "JPEG エラー #%d";
 
 } // namespace kelpix::texts
