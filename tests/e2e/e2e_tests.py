@@ -69,6 +69,11 @@ class ImageOutput(KelpixTestCase):
 
     def save_through_dialog(self, entry_key, name):
         """Ctrl+S, then in the real dialog: pick the entry of the type list, type the name, press Enter."""
+        # A click on the caption makes sure the keys go to the main window, whichever window the
+        # system activated while it was hidden for the capture.
+        main = wait_for_window("TKelpix")
+        xdotool("mousemove", str((main.left + main.right) // 2), str(main.top + 10), "click", "1")
+        time.sleep(0.3)
         xdotool("key", "ctrl+s")
         self.assertIsNotNone(wait_for_window("#32770", self.DIALOG_TITLE), "the save dialog did not open")
         time.sleep(0.3)
