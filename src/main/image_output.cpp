@@ -27,7 +27,6 @@ constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
 // colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
 core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     core::PixelImage image;
-    image.width = image.height = 0;
     BITMAP info{};
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
 
