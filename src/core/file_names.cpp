@@ -52,6 +52,19 @@ std::string ExtractFilePath(std::string_view path) {
     return std::string(path.substr(0, found.lastSeparator + 1));
 }
 
+std::string DialogFilter(std::string_view written) {
+    std::string filter(written);
+    for (size_t i = 0; i < filter.size(); ++i) {
+        if (IsSjisLeadByte(static_cast<uint8_t>(filter[i]))) {
+            ++i;
+        } else if (filter[i] == '|') {
+            filter[i] = '\0';
+        }
+    }
+    filter.append(2, '\0');
+    return filter;
+}
+
 std::string SettingsFilePath(std::string_view exePath) {
     return ChangeFileExt(exePath, ".ini");
 }

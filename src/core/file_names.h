@@ -24,6 +24,11 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // is neither.
 std::string ExtractFilePath(std::string_view path);
 
+// A file dialog's filter from its written form "name|pattern|name|pattern": each "|" becomes a NUL
+// and a second NUL ends the list, as the common dialogs take it. A "|" that is the second byte of a
+// double-byte character stays. "Bitmap|*.bmp" gives "Bitmap\0*.bmp\0\0".
+std::string DialogFilter(std::string_view written);
+
 // The settings file that belongs to the executable at `exePath`: the same path with the extension
 // ".ini". "D:\Apps\grab.exe" gives "D:\Apps\grab.ini".
 std::string SettingsFilePath(std::string_view exePath);

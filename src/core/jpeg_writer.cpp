@@ -98,29 +98,7 @@ size_t InitialCapacity(const PixelImage& image) {
     return static_cast<size_t>(guess < cap ? guess : cap);
 }
 
-// --- one DIB row to one RGB scanline ---------------------------------------------------------------
-
-void ConvertBgrx(const uint8_t* dib, uint8_t* rgb, uint32_t width, const uint8_t*) {
-    for (uint32_t x = 0; x < width; ++x) {
-        const uint8_t blue = dib[0], green = dib[1], red = dib[2];
-        rgb[0] = red;
-        rgb[1] = green;
-        rgb[2] = blue;
-        dib += 4;
-        rgb += 3;
-    }
-}
-
-void ConvertBgr(const uint8_t* dib, uint8_t* rgb, uint32_t width, const uint8_t*) {
-    for (uint32_t x = 0; x < width; ++x) {
-        const uint8_t blue = dib[0], green = dib[1], red = dib[2];
-        rgb[0] = red;
-        rgb[1] = green;
-        rgb[2] = blue;
-        dib += 3;
-        rgb += 3;
-    }
-}
+// --- one DIB row to one RGB scanline (16 bits and palettes) ------------------------------------
 
 uint8_t Widen5(uint32_t five) {
     return static_cast<uint8_t>((five << 3) | (five >> 2));
@@ -150,10 +128,6 @@ template <int Bits> void ConvertIndexed(const uint8_t* dib, uint8_t* rgb, uint32
 
 RowConverter ConverterFor(int32_t bitsPerPixel) {
     switch (bitsPerPixel) {
-    case 32:
-        return ConvertBgrx;
-    case 24:
-        return ConvertBgr;
     case 16:
         return Convert555;
     case 8:
@@ -165,12 +139,32 @@ RowConverter ConverterFor(int32_t bitsPerPixel) {
     }
 }
 
+// How libjpeg takes the rows of an image: 32 and 24-bit rows go in as they are, in the library's
+// blue-green-red input layouts, which it turns into YCbCr exactly as it does red-green-blue rows;
+// the other depths are turned into red-green-blue rows first.
+struct RowFormat {
+    J_COLOR_SPACE colorSpace;
+    int components;
+    RowConverter convert; // nullptr: the DIB row is the scanline
+};
+
+RowFormat FormatFor(int32_t bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 32:
+        return {JCS_EXT_BGRX, 4, nullptr};
+    case 24:
+        return {JCS_EXT_BGR, 3, nullptr};
+    default:
+        return {JCS_RGB, 3, ConverterFor(bitsPerPixel)};
+    }
+}
+
 // --- the encode ----------------------------------------------------------------------------------
 
 // Runs libjpeg from create to destroy. Returns false after a fatal library error, with the message
 // code and text in encoder->error. On both paths encoder->destination.buffer is left for the caller
 // to free. No object with a destructor may live in this frame.
-bool RunEncoder(Encoder* encoder, const PixelImage* image, RowConverter convert, uint8_t* rgbRow,
+bool RunEncoder(Encoder* encoder, const PixelImage* image, const RowFormat* format, uint8_t* rgbRow,
                 const uint8_t* paletteRgb) {
     jpeg_compress_struct* cinfo = &encoder->cinfo;
     cinfo->err = jpeg_std_error(&encoder->error.pub);
@@ -198,8 +192,8 @@ bool RunEncoder(Encoder* encoder, const PixelImage* image, RowConverter convert,
     const auto height = static_cast<JDIMENSION>(image->height);
     cinfo->image_width = width;
     cinfo->image_height = height;
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    cinfo->input_components = format->components;
+    cinfo->in_color_space = format->colorSpace;
     jpeg_set_defaults(cinfo);
     cinfo->dct_method = JDCT_FLOAT;
     jpeg_set_quality(cinfo, kJpegQuality, TRUE);
@@ -208,8 +202,13 @@ bool RunEncoder(Encoder* encoder, const PixelImage* image, RowConverter convert,
     const size_t stride = static_cast<size_t>(DibRowStride(image->width, image->bitsPerPixel));
     const uint8_t* bottomRow = image->bits.data();
     for (JDIMENSION row = 0; row < height; ++row) {
-        convert(bottomRow + static_cast<size_t>(height - 1 - row) * stride, rgbRow, width, paletteRgb);
-        JSAMPROW scanline = rgbRow;
+        const uint8_t* dibRow = bottomRow + static_cast<size_t>(height - 1 - row) * stride;
+        // libjpeg only reads the scanlines it is given.
+        JSAMPROW scanline = const_cast<uint8_t*>(dibRow);
+        if (format->convert != nullptr) {
+            format->convert(dibRow, rgbRow, width, paletteRgb);
+            scanline = rgbRow;
+        }
         jpeg_write_scanlines(cinfo, &scanline, 1);
     }
     jpeg_finish_compress(cinfo);
@@ -227,7 +226,8 @@ std::vector<uint8_t> EncodeJpeg(const PixelImage& image) {
     if (auto problem = CheckImage(image)) throw std::invalid_argument("cannot write JPEG: " + *problem);
     if (IsEmpty(image)) return {};
 
-    std::vector<uint8_t> rgbRow(static_cast<size_t>(image.width) * 3);
+    const RowFormat format = FormatFor(image.bitsPerPixel);
+    std::vector<uint8_t> rgbRow(format.convert != nullptr ? static_cast<size_t>(image.width) * 3 : 0);
     std::array<uint8_t, 256 * 3> paletteRgb{}; // entries beyond the palette stay black
     for (size_t i = 0; i < image.palette.size() && i < 256; ++i) {
         const uint32_t entry = image.palette[i];
@@ -237,8 +237,7 @@ std::vector<uint8_t> EncodeJpeg(const PixelImage& image) {
     }
 
     Encoder encoder{};
-    const bool finished =
-        RunEncoder(&encoder, &image, ConverterFor(image.bitsPerPixel), rgbRow.data(), paletteRgb.data());
+    const bool finished = RunEncoder(&encoder, &image, &format, rgbRow.data(), paletteRgb.data());
     const std::unique_ptr<unsigned char, FreeBuffer> output(encoder.destination.buffer);
     if (!finished) throw JpegError(encoder.error.pub.msg_code, encoder.error.message);
     return std::vector<uint8_t>(output.get(), output.get() + encoder.destination.size);

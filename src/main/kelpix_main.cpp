@@ -196,6 +196,7 @@ void TKelpix::CreateControls() {
     SpeedButton3 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     SpeedButton2->OnClick = [this] { SpeedButton1Click(); };
+    SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
     LayoutControls();
 }
 
@@ -229,7 +230,10 @@ bool TKelpix::PreTranslateMessage(MSG& msg) {
 
 void TKelpix::ExecuteCommand(WORD id) {
     switch (id) {
+    case ID_SAVE1: Save1Click(); break;
     case ID_EXIT1: Exit1Click(); break;
+    case ID_N9:
+    case ID_N2: N9Click(id); break;
     case ID_N10: N10Click(); break;
     case ID_MEMUTASK:
     case ID_POPTASK: memuTaskClick(); break;

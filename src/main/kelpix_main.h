@@ -86,6 +86,12 @@ public:
     void SpeedButton1Click(); // both toggle buttons
     void memuOptionClick();
 
+    // Image output
+    void Save1Click();
+    // Puts the last image on the clipboard again; a sender (the menu command's id) flashes SpeedButton3 first.
+    void N9Click(WORD sender = 0);
+    void SpeedButton3Click();
+
     // Commands
     void ExecuteCommand(WORD id);
 
@@ -104,6 +110,11 @@ public:
     // The session is ending (logoff or shutdown): a close then ends the program whatever CloseTask says.
     bool SessionEnding = false;
     std::string IniPath;
+    // What the save dialog keeps from one use to the next.
+    struct SaveDialogState {
+        DWORD filterIndex = 1;  // 1 bitmap, 2 JPEG
+        std::string fileName;   // the name last chosen, shown pre-filled
+    } SaveFileDlg;
 
     // Controls
     HWND Bevel1 = nullptr;

@@ -43,8 +43,15 @@ inline constexpr char kSecondsLater[] = "秒後";
 inline constexpr char kButtonOk[] = "OK";
 inline constexpr char kButtonCancel[] = "キャンセル";
 
+// Save dialog
+inline constexpr char kSaveFilter[] = "ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg";
+inline constexpr char kSaveTitle[] = "キャプチャー画像保存";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
 inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // the settings file's full path
+inline constexpr char kCannotCreateFileFormat[] = "ファイル %s を作成できません";
+inline constexpr char kStreamWriteError[] = "ストリームへの書き込みエラー";
+inline constexpr char kJpegErrorFormat[] = "JPEG エラー #%d";
 
 } // namespace kelpix::texts

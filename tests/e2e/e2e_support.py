@@ -77,11 +77,13 @@ def read_ppm(path):
 
 
 class ColourWindow:
-    """A window of one colour in a process of its own, for as long as the object lives."""
+    """A window of one colour (or the probe's test pattern) in a process of its own, for as long as the object
+    lives."""
 
-    def __init__(self, x, y, w, h, rgb):
-        self.proc = subprocess.Popen(wine_command(PROBE, "colour", str(x), str(y), str(w), str(h), f"{rgb:06X}"),
-                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    def __init__(self, x, y, w, h, rgb=0, pattern=False):
+        what = ["pattern"] if pattern else ["colour"]
+        args = [str(x), str(y), str(w), str(h)] + ([] if pattern else [f"{rgb:06X}"])
+        self.proc = subprocess.Popen(wine_command(PROBE, *what, *args), stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         line = self.proc.stdout.readline().decode()
         if not line.startswith("ready"):
             raise AssertionError(f"colour window did not start: {line!r}")
@@ -142,6 +144,11 @@ class KelpixTestCase(unittest.TestCase):
 
     def colour_window(self, x, y, w, h, rgb):
         window = ColourWindow(x, y, w, h, rgb)
+        self.cleanups.append(window.close)
+        return window
+
+    def pattern_window(self, x, y, w, h):
+        window = ColourWindow(x, y, w, h, pattern=True)
         self.cleanups.append(window.close)
         return window
 

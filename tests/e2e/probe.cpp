@@ -3,6 +3,7 @@
 //   probe text CLASS [TITLE]         -> the window's text
 //   probe clipboard FILE.ppm         -> writes the clipboard's CF_BITMAP as PPM, prints "W H FORMATS"
 //   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
+//   probe pattern X Y W H            -> the same with a picture of gradients, stripes and fine detail
 //   probe hold-clipboard MS          -> keeps the clipboard open for MS milliseconds or until its input closes
 //   probe clear-clipboard            -> empties the clipboard
 //   probe close CLASS [TITLE]        -> posts WM_CLOSE to the window
@@ -10,6 +11,7 @@
 //                                       WM_QUERYENDSESSION, then sends WM_ENDSESSION (TRUE if the answer was)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,11 +94,38 @@ int ClipboardCommand(const char* path) {
 }
 
 COLORREF g_colour = 0;
+bool g_pattern = false;
+
+// Gradients, lighter and darker in a checkerboard of 6-pixel squares, with a thin dark line every
+// 11 pixels: slopes, flat areas and sharp edges, as window content has them.
+COLORREF PatternPixel(int x, int y, int w, int h) {
+    if (x % 11 == 3 || y % 11 == 7) return RGB(20, 30, 40);
+    const int shade = (x / 6 + y / 6) % 2 ? 30 : -30;
+    auto level = [&](int v) { return static_cast<BYTE>(std::clamp(40 + v + shade, 0, 255)); };
+    return RGB(level(200 * x / w), level(200 * y / h), level(200 * (x + y) / (w + h)));
+}
+
+void PaintPattern(HDC dc, int w, int h) {
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = PatternPixel(x, y, w, h);
+            pixels[static_cast<size_t>(y) * w + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        }
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
+}
 
 LRESULT CALLBACK ColourProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_ERASEBKGND) {
         RECT r{};
         GetClientRect(wnd, &r);
+        if (g_pattern) {
+            PaintPattern(reinterpret_cast<HDC>(wParam), r.right, r.bottom);
+            return 1;
+        }
         HBRUSH brush = CreateSolidBrush(g_colour);
         FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
         DeleteObject(brush);
@@ -188,11 +217,16 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return TextCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "clipboard")) return ClipboardCommand(argv[2]);
     if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv);
+    if (argc >= 6 && !std::strcmp(argv[1], "pattern")) {
+        g_pattern = true;
+        char* colourArgs[] = {argv[0], argv[1], argv[2], argv[3], argv[4], argv[5], const_cast<char*>("000000")};
+        return ColourCommand(colourArgs);
+    }
     if (argc >= 3 && !std::strcmp(argv[1], "hold-clipboard")) return HoldClipboardCommand(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "clear-clipboard")) return ClearClipboardCommand();
     if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "end-session")) return EndSessionCommand(argc, argv);
-    std::fputs("usage: probe find|text|clipboard|colour|hold-clipboard|clear-clipboard|close|end-session ...\n",
+    std::fputs("usage: probe find|text|clipboard|colour|pattern|hold-clipboard|clear-clipboard|close|end-session ...\n",
                stderr);
     return 64;
 }

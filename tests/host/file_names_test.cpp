@@ -98,5 +98,16 @@ TEST(SettingsFilePath, IsTheExecutablePathWithIni) {
     EXPECT_EQ(SettingsFilePath("D:\\v1.0\\" + kHyo + ".exe"), "D:\\v1.0\\" + kHyo + ".ini");
 }
 
+TEST(DialogFilter, BarsBecomeNulsAndASecondNulEndsTheList) {
+    using namespace std::string_literals;
+    EXPECT_EQ(DialogFilter("Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg"),
+              "Bitmap (*.bmp)\0*.bmp\0JPEG (*.jpg)\0*.jpg\0\0"s);
+    EXPECT_EQ(DialogFilter(""), "\0\0"s);
+    // "−" (0x81 0x7C) ends in the byte of "|"; it is a character of the name, not a separator.
+    const std::string minus = "\x81\x7C";
+    EXPECT_EQ(DialogFilter("A" + minus + "B|*.a"), "A" + minus + "B\0*.a\0\0"s);
+    EXPECT_EQ(DialogFilter(kHyo + "|" + minus + "|*.b"), kHyo + "\0"s + minus + "\0*.b\0\0"s);
+}
+
 } // namespace
 } // namespace kelpix::core

@@ -1,0 +1,205 @@
+// Saving the last image as a BMP or JPEG file, and putting it on the clipboard again.
+#include "main/kelpix_main.h"
+
+#include "core/bmp_writer.h"
+#include "core/file_names.h"
+#include "core/jpeg_writer.h"
+#include "core/pixel_image.h"
+#include "main/platform.h"
+#include "main/texts.h"
+#include "toolkit/error.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
+#include <span>
+
+namespace kelpix {
+
+namespace {
+
+constexpr DWORD kFileNameBufferSize = 260;
+constexpr DWORD kBitmapFilterIndex = 1;
+constexpr DWORD kFlashTime = 100;                 // ms the re-copy command shows SpeedButton3 pressed
+constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
+
+// The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
+// colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
+core::PixelImage ReadImagePixels(HBITMAP bitmap) {
+    core::PixelImage image;
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
+
+    int depth = info.bmBitsPixel * info.bmPlanes;
+    if (!core::IsSupportedDepth(depth)) depth = 32;
+    image.width = info.bmWidth;
+    image.height = info.bmHeight;
+    image.bitsPerPixel = depth;
+    image.bits.resize(static_cast<size_t>(core::DibImageSize(image)));
+
+    // Room for the largest colour table; BI_RGB asks for plain pixels without colour masks (at 16
+    // bits: 5 bits each for red, green and blue). A positive height gives the bottom row first.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } dib{};
+    dib.header.biSize = sizeof dib.header;
+    dib.header.biWidth = image.width;
+    dib.header.biHeight = image.height;
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = static_cast<WORD>(depth);
+    dib.header.biCompression = BI_RGB;
+    // GetDIBits wants the bitmap selected nowhere, which the image view's bitmap is between paints.
+    WindowDc screen;
+    if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.bits.data(),
+                  reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS) != image.height)
+        throw Error("GetDIBits failed");
+
+    if (depth <= 8) {
+        const DWORD most = DWORD{1} << depth;
+        const DWORD used = dib.header.biClrUsed != 0 && dib.header.biClrUsed < most ? dib.header.biClrUsed : most;
+        for (DWORD i = 0; i < used; ++i) {
+            const RGBQUAD& c = dib.colours[i];
+            image.palette.push_back((uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue);
+        }
+    }
+    return image;
+}
+
+// A file that is removed again when the object ends, unless it was kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileA(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+using FilePieces = std::initializer_list<std::span<const uint8_t>>;
+
+// True unless `path` names something that exists and may not be written: a read-only file, a
+// folder, a file another program has open or that the user may not change. Opening it for writing
+// and closing it again changes nothing.
+bool MayReplace(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    HANDLE existing = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(existing);
+    return true;
+}
+
+// Writes the pieces one after the other as the file `target`. They go to a new file in the same
+// folder first, which replaces the target only once every byte is written, so a failure leaves an
+// existing file as it was and nothing new behind.
+void WriteWholeFile(const std::string& target, FilePieces pieces) {
+    const std::string folder = core::ExtractFilePath(target);
+    char tempName[MAX_PATH] = {};
+    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "klx", 0, tempName))
+        throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+    TemporaryFile temp(tempName);
+    {
+        HANDLE opened =
+            CreateFileA(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (opened == INVALID_HANDLE_VALUE) throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+        KernelHandle file(opened);
+        for (std::span<const uint8_t> piece : pieces) {
+            while (!piece.empty()) {
+                const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
+                DWORD written = 0;
+                if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
+                    throw Error(texts::kStreamWriteError);
+                piece = piece.subspan(wanted);
+            }
+        }
+        // On the disk before it takes the old file's place.
+        if (!FlushFileBuffers(file.get())) throw Error(texts::kStreamWriteError);
+    }
+    // Renaming over a file can succeed where writing to it would not (a read-only file on some
+    // systems); only a file the program could write is replaced.
+    if (!MayReplace(target) ||
+        !MoveFileExA(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+    temp.Keep();
+}
+
+// An uncompressed BMP at the image's own depth; an empty image makes an empty file.
+void SaveBmp(const std::string& target, const core::PixelImage& image) {
+    const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
+    if (!headers) return WriteWholeFile(target, {});
+    WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits});
+}
+
+// A baseline JPEG at quality 92, encoded completely before the file is touched; an empty image
+// makes an empty file.
+void SaveJpeg(const std::string& target, const core::PixelImage& image) {
+    std::vector<uint8_t> data;
+    try {
+        data = core::EncodeJpeg(image);
+    } catch (const core::JpegError& e) {
+        throw FormatError(texts::kJpegErrorFormat, e.code());
+    }
+    WriteWholeFile(target, {data});
+}
+
+} // namespace
+
+void TKelpix::Save1Click() {
+    const std::string filter = core::DialogFilter(texts::kSaveFilter);
+    char fileName[kFileNameBufferSize] = {};
+    SaveFileDlg.fileName.copy(fileName, sizeof fileName - 1);
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = SaveFileDlg.filterIndex;
+    dialog.lpstrFile = fileName;
+    dialog.nMaxFile = sizeof fileName;
+    dialog.lpstrInitialDir = OptionSettings.SaveDir.empty() ? nullptr : OptionSettings.SaveDir.c_str();
+    dialog.lpstrTitle = texts::kSaveTitle;
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
+    if (!Platform().getSaveFileName(&dialog)) return;
+
+    const std::string chosen = fileName;
+    SaveFileDlg.fileName = chosen;
+    SaveFileDlg.filterIndex = dialog.nFilterIndex;
+    // The chosen entry decides the format, whatever extension was typed.
+    const bool bitmap = dialog.nFilterIndex == kBitmapFilterIndex;
+    const std::string target = core::ChangeFileExt(chosen, bitmap ? ".bmp" : ".jpg");
+    const core::PixelImage image = ReadImagePixels(Image1->BitmapHandle());
+    if (bitmap)
+        SaveBmp(target, image);
+    else
+        SaveJpeg(target, image);
+    OptionSettings.SaveDir = core::ExtractFilePath(chosen);
+}
+
+void TKelpix::N9Click(WORD sender) {
+    if (sender) {
+        // From a menu or F6 the button shows pressed for a moment, as a click on it would.
+        SpeedButton3->SetDown(true);
+        UpdateWindow(Handle());
+        Sleep(kFlashTime);
+        SpeedButton3->SetDown(false);
+    }
+    CopyImageToClipboard();
+}
+
+void TKelpix::SpeedButton3Click() {
+    N9Click();
+}
+
+} // namespace kelpix
