@@ -22,6 +22,11 @@ def probe(*args, check=False):
     return done.stdout.decode("cp932", "replace").strip()
 
 
+def focused_window_name():
+    done = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"], capture_output=True, timeout=30)
+    return done.stdout.decode("utf-8", "replace").strip()
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *args], check=True, timeout=30)
 
@@ -134,6 +139,9 @@ class KelpixTestCase(unittest.TestCase):
         main = wait_for_window("TKelpix", timeout=20)
         self.assertIsNotNone(main, "the main window did not appear")
         self.start_seconds = time.monotonic() - started
+        # Keys typed before the new window has the keyboard focus would go elsewhere.
+        self.assertTrue(wait_for(lambda: focused_window_name().startswith("Kelpix [ver"), timeout=10),
+                        "the main window did not get the keyboard focus")
         return main
 
     def wait_exit(self, timeout=10):
