@@ -160,7 +160,7 @@ TKelpix::TKelpix() {
 
 TKelpix::~TKelpix() {
     RemoveDragHook();
-    for (Bitmap& strip : EdgeStrips) strip.reset();
+    for (StripBitmap& strip : EdgeStrips) strip.Reset();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
     // The main menu belongs to the window and goes with it; the popup menu is ours.
     if (PopupMenu1) DestroyMenu(PopupMenu1);
@@ -180,6 +180,8 @@ void TKelpix::CreateControls() {
     Image4 = std::make_unique<ImageView>(*this, Panel1->Handle(), Placement{20, 2, 32, 32});
     targetIcon_ = static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, 32, 32, LR_SHARED));
     Image4->SetIcon(targetIcon_);
+    Panel1->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Panel1, msg, keys, pos); };
+    Image4->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Image4, msg, keys, pos); };
 
     char delayCaption[32];
     std::snprintf(delayCaption, sizeof delayCaption, texts::kDelayButtonFormat, 1);
