@@ -86,6 +86,13 @@ public:
     void DrawHighlight(HWND window);
     void EraseHighlight(HWND window);
 
+    // View commands and help
+    void menuDefaultClick();
+    void memuTyokkaClick();
+    void AlphaClick();
+    void ReadMe1Click();
+    bool Translucent() const;
+
     // Capture
     void StartCapture();
     void GrabTarget();

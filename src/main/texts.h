@@ -27,6 +27,10 @@ inline constexpr char kMenuOptions[] = "環境オプション...";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
 inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 
+// Help
+inline constexpr char kHelpMissing[] = "ヘルプファイルが見つかりません。";
+inline constexpr char kHelpMissingCaption[] = "確認";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
 
