@@ -1,5 +1,10 @@
 // A small Windows console program the end-to-end tests use to look at and set up the desktop:
 //   probe find CLASS [TITLE]         -> "hwnd visible left top right bottom" or "none"
+//   probe child CLASS CHILD...       -> the same for the first CHILD inside CLASS (each further class
+//                                       one level deeper), or "none"
+//   probe count CLASS [TITLE]        -> how many visible top-level windows of the class there are
+//   probe activate CLASS [TITLE]     -> brings the window to the foreground
+//   probe close CLASS [TITLE]        -> asks the window to close
 //   probe text CLASS [TITLE]         -> the window's text
 //   probe clipboard FILE.ppm         -> writes the clipboard's CF_BITMAP as PPM, prints "W H FORMATS"
 //   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
@@ -16,17 +21,50 @@ namespace {
 
 HWND Find(int argc, char** argv) { return FindWindowA(argv[2], argc > 3 ? argv[3] : nullptr); }
 
+void PrintWindow(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)),
+                IsWindowVisible(wnd) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+}
+
 int FindCommand(int argc, char** argv) {
     HWND wnd = Find(argc, argv);
     if (!wnd) {
         std::puts("none");
         return 1;
     }
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)),
-                IsWindowVisible(wnd) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+    PrintWindow(wnd);
     return 0;
+}
+
+int ChildCommand(int argc, char** argv) {
+    HWND wnd = FindWindowA(argv[2], nullptr);
+    for (int i = 3; wnd && i < argc; ++i) wnd = FindWindowExA(wnd, nullptr, argv[i], nullptr);
+    if (!wnd) {
+        std::puts("none");
+        return 1;
+    }
+    PrintWindow(wnd);
+    return 0;
+}
+
+int CountCommand(int argc, char** argv) {
+    int count = 0;
+    for (HWND wnd = nullptr; (wnd = FindWindowExA(nullptr, wnd, argv[2], argc > 3 ? argv[3] : nullptr)) != nullptr;)
+        if (IsWindowVisible(wnd)) ++count;
+    std::printf("%d\n", count);
+    return 0;
+}
+
+int ActivateCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    return wnd && SetForegroundWindow(wnd) ? 0 : 1;
+}
+
+int CloseCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    return wnd && PostMessageA(wnd, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
 int TextCommand(int argc, char** argv) {
@@ -156,11 +194,16 @@ int ClearClipboardCommand() {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "find")) return FindCommand(argc, argv);
+    if (argc >= 4 && !std::strcmp(argv[1], "child")) return ChildCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "count")) return CountCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "activate")) return ActivateCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return TextCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "clipboard")) return ClipboardCommand(argv[2]);
     if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv);
     if (argc >= 3 && !std::strcmp(argv[1], "hold-clipboard")) return HoldClipboardCommand(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "clear-clipboard")) return ClearClipboardCommand();
-    std::fputs("usage: probe find|text|clipboard|colour|hold-clipboard ...\n", stderr);
+    std::fputs("usage: probe find|child|count|activate|close|text|clipboard|colour|hold-clipboard|clear-clipboard ...\n",
+               stderr);
     return 64;
 }
