@@ -69,15 +69,9 @@ void TKelpix::TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT p
         SetCapture(Panel1->Handle());
         Panel1MouseDown(control, MouseButton::Left, keys, pos);
         break;
-    case WM_RBUTTONDOWN:
-        Panel1MouseDown(sender, MouseButton::Right, keys, pos);
-        break;
-    case WM_MBUTTONDOWN:
-        Panel1MouseDown(sender, MouseButton::Middle, keys, pos);
-        break;
-    case WM_MOUSEMOVE:
-        Panel1MouseMove(sender, keys, pos);
-        break;
+    case WM_RBUTTONDOWN: Panel1MouseDown(sender, MouseButton::Right, keys, pos); break;
+    case WM_MBUTTONDOWN: Panel1MouseDown(sender, MouseButton::Middle, keys, pos); break;
+    case WM_MOUSEMOVE: Panel1MouseMove(sender, keys, pos); break;
     case WM_LBUTTONUP:
         if (pressedControl_) {
             pressedControl_ = nullptr;  // first, so that the capture's loss below is not taken for a cancel
@@ -85,12 +79,8 @@ void TKelpix::TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT p
         }
         Panel1MouseUp(sender, MouseButton::Left, keys, pos);
         break;
-    case WM_RBUTTONUP:
-        Panel1MouseUp(sender, MouseButton::Right, keys, pos);
-        break;
-    case WM_MBUTTONUP:
-        Panel1MouseUp(sender, MouseButton::Middle, keys, pos);
-        break;
+    case WM_RBUTTONUP: Panel1MouseUp(sender, MouseButton::Right, keys, pos); break;
+    case WM_MBUTTONUP: Panel1MouseUp(sender, MouseButton::Middle, keys, pos); break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (or the system cancelled the mode) with the button still held.
         if (pressedControl_) {
@@ -98,8 +88,7 @@ void TKelpix::TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT p
             CancelTargetDrag();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -177,8 +166,7 @@ void TKelpix::DrawHighlight(HWND window) {
     for (std::size_t i = 0; i < strips.size(); ++i) {
         if (!EdgeStrips[i].Resize(screen.get(), strips[i].width, strips[i].height)) {
             // Without all four strips saved the frame could not be taken off again: draw none.
-            for (StripBitmap& strip : EdgeStrips)
-                strip.Clear();
+            for (StripBitmap& strip : EdgeStrips) strip.Clear();
             return;
         }
         MemoryDc saved(CreateCompatibleDC(screen.get()));
