@@ -212,8 +212,8 @@ class HelpMissing(KelpixTestCase):
 
 
 class HelpFile(unittest.TestCase):
-    """dist/help.chm as compiled: every page in it, the links between them whole, and contents and
-    index in Shift-JIS that list every page."""
+    """dist/help.chm as compiled: every page in it, the links between them whole, contents and index
+    in Shift-JIS that list every page, and a viewer window whose title stays Kelpix."""
 
     def setUp(self):
         self.chm = os.path.join(os.path.dirname(EXE), "help.chm")
@@ -258,6 +258,17 @@ class HelpFile(unittest.TestCase):
         pages = {os.path.basename(p) for p in glob.glob(os.path.join(self.sources, "*.html"))}
         self.assertEqual(listed, pages)
         self.assertIn("時間差キャプチャ", self.read("index.hhk").decode("cp932"))
+
+    def test_viewer_keeps_the_title_kelpix_whatever_page_it_shows(self):
+        # #WINDOWS: count and entry size, then the entries; in an entry the window properties stand at
+        # offset 16 and the caption (an offset into #STRINGS) at 20. The program finds the viewer by
+        # that caption, so the property that replaces it with each page's title must be off.
+        windows, strings = self.read("#WINDOWS"), self.read("#STRINGS")
+        self.assertEqual(int.from_bytes(windows[0:4], "little"), 1)
+        properties = int.from_bytes(windows[8 + 16:8 + 20], "little")
+        caption = int.from_bytes(windows[8 + 20:8 + 24], "little")
+        self.assertEqual(strings[caption:strings.index(b"\0", caption)], b"Kelpix")
+        self.assertFalse(properties & 0x2000, "the viewer takes each page's title")
 
 
 if __name__ == "__main__":
