@@ -123,9 +123,9 @@ void TKelpix::BeginTargetDrag() {
 void TKelpix::TrackTarget(int x, int y) {
     if (TrackState == -1) return;
     HWND candidate = WindowFromPoint(POINT{x, y});
-    // Any part of the main window counts as the main window itself. (Its root owner would be the
-    // application window, which owns every form.)
-    if (candidate && GetAncestor(candidate, GA_ROOT) == Handle()) candidate = Handle();
+    // Any part of the main window counts as the main window itself. (The application window owns
+    // it, but an owner that is not a popup's is not in the chain GA_ROOTOWNER follows.)
+    if (candidate && GetAncestor(candidate, GA_ROOTOWNER) == Handle()) candidate = Handle();
     if (candidate == TargetWindow) return;
     // The old frame goes first, so that the new strips never hold frame pixels.
     EraseHighlight(TargetWindow);
