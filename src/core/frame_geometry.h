@@ -14,7 +14,8 @@
 // The strips cover the pen's bands except the four pixels just outside the outline's corners,
 // (left - 1, top - 1), (right + 1, top - 1), (left - 1, bottom + 1) and (right + 1, bottom + 1): a pen
 // whose line ends are rounded or squared reaches those pixels, and erasing the frame does not restore
-// them. The drawing code should end the lines flat at the corners (or otherwise keep off those pixels).
+// them (the platform's 3-pixel solid pen does, leaving a black dot at each corner). So the program
+// draws the frame by painting the four strips black: it covers exactly the pixels they hold.
 //
 // Coordinates are screen pixels and may be negative (windows partly off the screen, monitors left of
 // or above the primary one). Rectangles follow the platform's convention: right and bottom lie just

@@ -6,6 +6,7 @@
 #include "toolkit/error.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 #include <cstdio>
 #include <vector>
 
@@ -20,6 +21,20 @@ constexpr int kDesignedClientHeight = 150;
 constexpr int kClientHeight = 126;
 constexpr int kSpacerWidth = 89;  // the left column that holds the target and the toggles
 constexpr int kTopLineHeight = 2;
+constexpr BYTE kTranslucentAlpha = 178;  // of 255, while the window is translucent
+constexpr char kHelpWindowClass[] = "HH Parent";
+constexpr char kHelpWindowTitle[] = "Kelpix";  // set by the help file's window definition
+constexpr char kHelpFileName[] = "help.chm";
+
+// help.chm in the executable's folder. The path is taken apart by characters of the ANSI code page,
+// so the second byte of a double-byte character is never taken for a "\".
+std::string HelpFilePath() {
+    char path[MAX_PATH + 16] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    PathRemoveFileSpecA(path);
+    PathAppendA(path, kHelpFileName);
+    return path;
+}
 
 struct MenuItem {
     WORD id;  // 0: separator
@@ -164,7 +179,7 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
 
 TKelpix::~TKelpix() {
     RemoveDragHook();
-    for (Bitmap& strip : EdgeStrips) strip.reset();
+    for (StripBitmap& strip : EdgeStrips) strip.Reset();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
     // The main menu belongs to the window and goes with it; the popup menu is ours.
     if (PopupMenu1) DestroyMenu(PopupMenu1);
@@ -184,6 +199,8 @@ void TKelpix::CreateControls() {
     Image4 = std::make_unique<ImageView>(*this, Panel1->Handle(), Placement{20, 2, 32, 32});
     targetIcon_ = static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, 32, 32, LR_SHARED));
     Image4->SetIcon(targetIcon_);
+    Panel1->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Panel1, msg, keys, pos); };
+    Image4->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Image4, msg, keys, pos); };
 
     char delayCaption[32];
     std::snprintf(delayCaption, sizeof delayCaption, texts::kDelayButtonFormat, 1);
@@ -219,6 +236,59 @@ void TKelpix::Exit1Click() {
     Close();
 }
 
+void TKelpix::menuDefaultClick() {
+    SetClientHeight(DefaultClientHeight);
+    SetClientSize(DefaultClientWidth, ClientSize().cy);
+    // A menu bar that wrapped in a narrower window takes its lines back with the width: measure again.
+    if (ClientSize().cy != DefaultClientHeight) SetClientHeight(DefaultClientHeight);
+}
+
+void TKelpix::memuTyokkaClick() {
+    // Hidden first, so that the window below is the one found at the corner.
+    ShowMainWindow(false);
+    RECT own{};
+    GetWindowRect(Handle(), &own);
+    // Whatever lies there, a control inside another program's window included, as it comes.
+    HWND below = WindowFromPoint(POINT{own.left, own.top});
+    RECT r{};
+    GetWindowRect(below, &r);
+    MoveWindow(Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    ShowMainWindow(true);
+}
+
+bool TKelpix::Translucent() const { return (GetMenuState(MainMenu1, ID_N7, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+void TKelpix::AlphaClick() {
+    bool translucent = !Translucent();
+    CheckMenuItem(MainMenu1, ID_N7, MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(PopupMenu1, ID_N8, MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED));
+    LONG style = GetWindowLongA(Handle(), GWL_EXSTYLE);
+    if (translucent) {
+        SetWindowLongA(Handle(), GWL_EXSTYLE, style | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(Handle(), 0, kTranslucentAlpha, LWA_ALPHA);
+    } else {
+        SetWindowLongA(Handle(), GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+void TKelpix::ReadMe1Click() {
+    // A viewer already showing the help (the help file names its window) is brought up.
+    if (HWND viewer = FindWindowA(kHelpWindowClass, kHelpWindowTitle)) {
+        BringWindowToTop(viewer);
+        ShowWindow(viewer, SW_SHOWNORMAL);
+        return;
+    }
+    Application& app = Application::Get();
+    std::string path = HelpFilePath();
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        app.ShowMessage(texts::kHelpMissing, texts::kHelpMissingCaption, 0);
+        return;
+    }
+    ShellExecuteA(app.Handle(), "open", path.c_str(), "", nullptr, SW_SHOW);
+}
+
 void TKelpix::RemoveDragHook() {
     if (auto uninstall = Platform().uninstallHook) uninstall();
 }
@@ -234,6 +304,13 @@ void TKelpix::ExecuteCommand(WORD id) {
     case ID_EXIT1: Exit1Click(); break;
     case ID_N9:
     case ID_N2: N9Click(id); break;
+    case ID_MENUDEFAULT:
+    case ID_POPDEFAULT: menuDefaultClick(); break;
+    case ID_MEMUTYOKKA:
+    case ID_POPTYOKKA: memuTyokkaClick(); break;
+    case ID_N7:
+    case ID_N8: AlphaClick(); break;
+    case ID_README1: ReadMe1Click(); break;
     case ID_N10: N10Click(); break;
     case ID_MEMUTASK:
     case ID_POPTASK: memuTaskClick(); break;

@@ -36,6 +36,32 @@ enum CommandId : WORD {
     ID_N5,
 };
 
+// A strip of screen pixels under one side of the highlight frame, in a bitmap compatible with the
+// screen that is resized in place: the system bitmap behind it is made with room for a strip along
+// the whole screen, and made anew only when a strip needs more.
+class StripBitmap {
+public:
+    // A strip of the top or bottom side runs across (its width is the long side), of the left or
+    // right side down.
+    explicit StripBitmap(bool across) : across_(across) {}
+    // Sets the size. False when the system refuses a bitmap that large; the strip is then empty.
+    bool Resize(HDC screen, int width, int height);
+    // Empties the strip (size 0 by 0), keeping its bitmap for the next use.
+    void Clear() { size_ = {0, 0}; }
+    void Reset();
+    HBITMAP Handle() const { return bitmap_.get(); }
+    SIZE Size() const { return size_; }
+    bool Empty() const { return size_.cx <= 0 || size_.cy <= 0; }
+
+private:
+    bool across_;
+    Bitmap bitmap_;
+    SIZE capacity_{0, 0};
+    SIZE size_{0, 0};
+};
+
+enum class MouseButton { Left, Right, Middle };
+
 class TKelpix : public Form {
 public:
     // iniPath: the settings file; the program's own is beside the executable.
@@ -48,6 +74,25 @@ public:
     // Shows or hides the main window together with the taskbar button.
     void ShowMainWindow(bool visible);
     void Exit1Click();
+
+    // Picking the target: press on the target icon, drag over the desktop, release.
+    void Panel1MouseDown(Window& sender, MouseButton button, WPARAM shift, POINT at);
+    void Panel1MouseMove(Window& sender, WPARAM shift, POINT at);
+    void Panel1MouseUp(Window& sender, MouseButton button, WPARAM shift, POINT at);
+    void BeginTargetDrag();
+    void TrackTarget(int x, int y);
+    void EndTargetDrag();
+    // Ends a drag without a capture (the mouse capture was taken away).
+    void CancelTargetDrag();
+    void DrawHighlight(HWND window);
+    void EraseHighlight(HWND window);
+
+    // View commands and help
+    void menuDefaultClick();
+    void memuTyokkaClick();
+    void AlphaClick();
+    void ReadMe1Click();
+    bool Translucent() const;
 
     // Capture
     void StartCapture();
@@ -97,7 +142,8 @@ public:
 
     // State
     HWND TargetWindow = nullptr;
-    std::array<Bitmap, 4> EdgeStrips;  // top, bottom, left, right
+    std::array<StripBitmap, 4> EdgeStrips{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},
+                                          StripBitmap{false}};  // top, bottom, left, right
     int DefaultClientHeight = 0;
     int DefaultClientWidth = 0;
     bool InTray = false;
@@ -149,6 +195,9 @@ private:
     HACCEL accelerators_ = nullptr;
     HICON targetIcon_ = nullptr;
     int upDownPosition_ = 1; // UpDown1's position as last seen
+    void TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT pos);
+
+    Window* pressedControl_ = nullptr;  // Panel1 or Image4 while the left button is held on it
 };
 
 // The program's forms, created at start-up.

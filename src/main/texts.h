@@ -47,6 +47,10 @@ inline constexpr char kButtonCancel[] = "キャンセル";
 inline constexpr char kSaveFilter[] = "ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg";
 inline constexpr char kSaveTitle[] = "キャプチャー画像保存";
 
+// Help
+inline constexpr char kHelpMissing[] = "ヘルプファイルが見つかりません。";
+inline constexpr char kHelpMissingCaption[] = "確認";
+
 // Errors
 inline constexpr char kClipboardOpenFailed[] = "クリップボードを開くことができません";
 inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // the settings file's full path

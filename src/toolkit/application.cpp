@@ -4,6 +4,7 @@
 #include "toolkit/form.h"
 
 #include <commctrl.h>
+#include <vector>
 
 namespace kelpix {
 
@@ -119,6 +120,50 @@ void Application::Reset() {
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     terminated_ = false;
+}
+
+void Application::SetScreenCursor(int index) {
+    HCURSOR cursor = Cursor(index);  // checks the index
+    screenCursor_ = index;
+    if (index != 0) {
+        SetCursor(cursor);
+        return;
+    }
+    // The window under the pointer chooses again, as if the pointer had just moved onto it.
+    POINT at{};
+    GetCursorPos(&at);
+    HWND under = WindowFromPoint(at);
+    if (under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
+        LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+        SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+    } else {
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    }
+}
+
+namespace {
+
+BOOL CALLBACK DisableProgramWindow(HWND wnd, LPARAM list) {
+    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+        EnableWindow(wnd, FALSE);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int Application::ShowMessage(const char* text, const char* caption, UINT flags) {
+    // The box disables only its owner; the program's other windows are disabled here and enabled
+    // again afterwards.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), &DisableProgramWindow, reinterpret_cast<LPARAM>(&disabled));
+    int result = MessageBoxA(handle_, text, caption, flags);
+    for (HWND wnd : disabled)
+        if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    // The owner took the activation back while the forms were still disabled: hand it on.
+    if (GetActiveWindow() == handle_ && mainForm_ && mainForm_->Visible()) SetActiveWindow(mainForm_->Handle());
+    return result;
 }
 
 LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -43,6 +43,15 @@ public:
 
     // Cursor table shared by the whole program: 0 default, 5 the last captured cursor, 6 drag.
     HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }
+    // The program-wide cursor, an entry of the table. While it is not 0 every window of the program
+    // shows it over its client area, and it is shown at once. Going back to 0 lets the window under
+    // the pointer choose its own cursor again.
+    void SetScreenCursor(int index);
+    int ScreenCursor() const { return screenCursor_; }
+
+    // A message box owned by the application window and modal to all of the program's windows:
+    // they take no input while it is up.
+    int ShowMessage(const char* text, const char* caption, UINT flags);
 
 private:
     Application() = default;
@@ -58,6 +67,7 @@ private:
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
     std::array<HCURSOR, 8> cursors_{};
+    int screenCursor_ = 0;
 };
 
 } // namespace kelpix

@@ -22,6 +22,20 @@ bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTON
 
 POINT MousePos(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
+// Hands a control's mouse message to its OnMouse handler, if it has one. Returns true when the message
+// is done with; the right-button release goes on to the default handling, so that the form's context
+// menu comes up over the control too.
+bool PassMouse(const MouseHandler& handler, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!handler) return false;
+    if (msg == WM_CAPTURECHANGED) {
+        handler(msg, 0, POINT{0, 0});
+        return true;
+    }
+    if (!IsMouseMessage(msg)) return false;
+    handler(msg, wParam, MousePos(lParam));
+    return msg != WM_RBUTTONUP;
+}
+
 } // namespace
 
 // --- SpeedButton ---------------------------------------------------------------------------
@@ -148,11 +162,8 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (msg == WM_GETDLGCODE) return DLGC_STATIC;
-    if (IsMouseMessage(msg)) {
-        if (msg == WM_LBUTTONDOWN && (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP)) SetFocus(Handle());
-        if (OnMouse) OnMouse(msg, wParam, MousePos(lParam));
-        return 0;
-    }
+    if (msg == WM_LBUTTONDOWN && (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP)) SetFocus(Handle());
+    if (PassMouse(OnMouse, msg, wParam, lParam)) return 0;
     return DefaultHandler(msg, wParam, lParam);
 }
 
@@ -205,10 +216,7 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     }
-    if (IsMouseMessage(msg) && OnMouse) {
-        OnMouse(msg, wParam, MousePos(lParam));
-        return 0;
-    }
+    if (PassMouse(OnMouse, msg, wParam, lParam)) return 0;
     return DefaultHandler(msg, wParam, lParam);
 }
 

@@ -16,7 +16,8 @@ struct Placement {
     int x, y, w, h;
 };
 
-// Mouse messages of a control, with the position in the control's client coordinates.
+// Mouse messages of a control, with the position in the control's client coordinates. A control
+// that held the mouse capture also passes on WM_CAPTURECHANGED when it loses it (keys and position 0).
 using MouseHandler = std::function<void(UINT msg, WPARAM keys, POINT pos)>;
 
 // A flat button drawn by the program. In a group (groupIndex > 0) it stays down when clicked;

@@ -70,6 +70,14 @@ LRESULT CALLBACK Window::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
         return DefWindowProcA(wnd, msg, wParam, lParam);
     }
     if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    if (msg == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
+        // The program-wide cursor, while one is set, wins over every window's own.
+        Application& app = Application::Get();
+        if (app.ScreenCursor() != 0) {
+            SetCursor(app.Cursor(app.ScreenCursor()));
+            return TRUE;
+        }
+    }
     LRESULT result = 0;
     if (!GuardedCall([&] { result = self->HandleMessage(msg, wParam, lParam); })) return 0;
     return result;

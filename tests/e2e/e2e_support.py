@@ -56,6 +56,15 @@ def find_window(cls, title=None):
     return None if out in ("", "none") else WindowInfo(out)
 
 
+def find_child(cls, *child_classes):
+    out = probe("child", cls, *child_classes)
+    return None if out in ("", "none") else WindowInfo(out)
+
+
+def count_windows(cls, title=None):
+    return int(probe("count", cls, *([title] if title else [])) or 0)
+
+
 def wait_for(predicate, timeout=10.0, interval=0.05):
     deadline = time.monotonic() + timeout
     while True:
@@ -72,13 +81,24 @@ def wait_for_window(cls, title=None, visible=True, timeout=10.0):
     return wait_for(found, timeout)
 
 
-def read_ppm(path):
-    with open(path, "rb") as f:
-        data = f.read()
+def parse_ppm(data):
     # Header: P6\n<w> <h>\n255\n
     magic, dims, maxval, rest = data.split(b"\n", 3)
     w, h = (int(v) for v in dims.split())
     return w, h, rest
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        return parse_ppm(f.read())
+
+
+def screen(left, top, right, bottom):
+    """The screen's pixels in the rectangle, as the X server shows them: (width, height, RGB bytes)."""
+    crop = f"{right - left}x{bottom - top}+{left}+{top}"
+    ppm = subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", "-depth", "8", "ppm:-"],
+                         check=True, capture_output=True, timeout=30).stdout
+    return parse_ppm(ppm)
 
 
 class ColourWindow:
@@ -105,8 +125,15 @@ class ColourWindow:
 class KelpixTestCase(unittest.TestCase):
     """Each test runs its own copy of the program in a fresh folder (so its INI file is its own)."""
 
+    # A folder of this name inside the fresh one holds the copy, when set.
+    FOLDER_NAME = None
+
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="kelpix-e2e-")
+        self.top_folder = tempfile.mkdtemp(prefix="kelpix-e2e-")
+        self.folder = self.top_folder
+        if self.FOLDER_NAME:
+            self.folder = os.path.join(self.top_folder, self.FOLDER_NAME)
+            os.mkdir(self.folder)
         dist = os.path.dirname(EXE)
         for name in os.listdir(dist):
             if name.lower().endswith((".exe", ".dll", ".chm")):
@@ -122,7 +149,7 @@ class KelpixTestCase(unittest.TestCase):
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.rmtree(self.top_folder, ignore_errors=True)
 
     def write_settings(self, **keys):
         """Kelpix.ini beside the copied program, section "Option"."""

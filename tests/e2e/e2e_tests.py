@@ -1,14 +1,51 @@
 """End-to-end tests: the real Kelpix.exe under Wine, driven with real keyboard and mouse input."""
+import glob
+import html.parser
 import math
 import os
 import re
 import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
-from e2e_support import (KelpixTestCase, find_window, probe, tray_shown, wait_for, wait_for_window, wine_path,
-                         xdotool)
+from e2e_support import (EXE, KelpixTestCase, count_windows, find_child, find_window, probe, screen, tray_shown,
+                         wait_for, wait_for_window, wine_path, xdotool)
+
+
+def rgb_bytes(rgb):
+    return bytes([(rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF])
+
+
+def frame_strips(left, top, right, bottom):
+    """The four strips the highlight frame covers round a window rectangle, as (left, top, right, bottom)."""
+    return [(left, top - 1, right + 1, top + 2), (left, bottom - 1, right + 1, bottom + 2),
+            (left - 1, top, left + 2, bottom + 1), (right - 1, top, right + 2, bottom + 1)]
+
+
+def frame_mismatches(window, inside, outside):
+    """Pixels round and in a window that do not show the frame on the strips, the window's colour
+    inside and the backdrop outside, within 3 pixels of the window's edge."""
+    left, top, right, bottom = window
+    area = (left - 3, top - 3, right + 4, bottom + 4)
+    w, h, pixels = screen(*area)
+    strips = frame_strips(*window)
+    wrong = []
+    for y in range(area[1], area[3]):
+        for x in range(area[0], area[2]):
+            if left + 3 <= x < right - 3 and top + 3 <= y < bottom - 3:
+                continue
+            if any(l <= x < r and t <= y < b for l, t, r, b in strips):
+                expected = b"\0\0\0"
+            elif left <= x < right and top <= y < bottom:
+                expected = rgb_bytes(inside)
+            else:
+                expected = rgb_bytes(outside)
+            i = ((y - area[1]) * w + (x - area[0])) * 3
+            if pixels[i:i + 3] != expected:
+                wrong.append((x, y))
+    return wrong
 
 
 class Startup(KelpixTestCase):
@@ -265,6 +302,190 @@ class ImageOutput(KelpixTestCase):
         self.assertEqual(decoded_rgb(bmp), captured)
         self.assertFalse([n for n in os.listdir(self.folder) if n.lower().endswith(".tmp")], "temporary files left")
         self.assertTrue(find_window("TKelpix").visible)
+
+
+class TargetPicking(KelpixTestCase):
+    GREY, TEAL, ORANGE = 0x808080, 0x2080C0, 0xF09010
+    A = (100, 420, 340, 600)
+    B = (520, 400, 900, 700)
+
+    def setUp(self):
+        super().setUp()
+        # Wine windows wherever the pointer goes: under plain Xvfb they are what reports the moves.
+        self.colour_window(0, 0, 1024, 768, self.GREY)
+        for (left, top, right, bottom), rgb in ((self.A, self.TEAL), (self.B, self.ORANGE)):
+            self.colour_window(left, top, right - left, bottom - top, rgb)
+        self.main = self.start_kelpix()
+        icon = find_child("TKelpix", "TPanel", "TImage")
+        self.assertIsNotNone(icon)
+        self.icon = ((icon.left + icon.right) // 2, (icon.top + icon.bottom) // 2)
+
+    def around(self, window, by=4):
+        left, top, right, bottom = window
+        return screen(left - by, top - by, right + by, bottom + by)[2]
+
+    def icon_visible(self):
+        return find_child("TKelpix", "TPanel", "TImage").visible
+
+    def test_drag_over_a_then_b_frames_each_and_captures_b(self):
+        before_a, before_b = self.around(self.A), self.around(self.B)
+        xdotool("mousemove", *map(str, self.icon))
+        xdotool("mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")  # also when a check below fails
+        self.assertTrue(wait_for(lambda: not self.icon_visible(), timeout=5), "the press started no drag")
+
+        xdotool("mousemove", str(self.A[0] + 60), str(self.A[1] + 50))
+        self.assertTrue(wait_for(lambda: not frame_mismatches(self.A, self.TEAL, self.GREY), timeout=5),
+                        f"no exact frame round A: {frame_mismatches(self.A, self.TEAL, self.GREY)[:5]}")
+        xdotool("mousemove", str(self.B[0] + 100), str(self.B[1] + 80))
+        self.assertTrue(wait_for(lambda: not frame_mismatches(self.B, self.ORANGE, self.GREY), timeout=5),
+                        f"no exact frame round B: {frame_mismatches(self.B, self.ORANGE, self.GREY)[:5]}")
+        self.assertEqual(self.around(self.A), before_a, "A's surroundings are not as they were before the drag")
+
+        xdotool("mouseup", "1")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), (self.B[2] - self.B[0], self.B[3] - self.B[1]))
+        self.assertEqual(pixels, rgb_bytes(self.ORANGE) * (w * h), "the image is not B's pixels alone")
+        self.assertTrue(wait_for(lambda: self.around(self.B) == before_b, timeout=5), "a frame was left round B")
+        self.assertTrue(find_window("TKelpix").visible)
+        self.assertTrue(self.icon_visible())
+
+    def test_press_and_release_without_moving_captures_what_lies_under_the_main_window(self):
+        xdotool("mousemove", *map(str, self.icon))
+        xdotool("click", "1")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), self.main.size)
+        self.assertEqual(pixels, rgb_bytes(self.GREY) * (w * h), "the main window itself is in the picture")
+        self.assertTrue(wait_for(lambda: find_window("TKelpix").visible, timeout=5))
+
+    def test_right_or_middle_press_starts_nothing(self):
+        main = (self.main.left, self.main.top, self.main.right, self.main.bottom)
+        ring = self.around(main, by=3)
+        xdotool("mousemove", *map(str, self.icon))
+        xdotool("click", "3")
+        # The right button brings up the window's menu instead; Escape closes it.
+        self.assertIsNotNone(wait_for_window("#32768", timeout=5), "no context menu")
+        xdotool("key", "Escape")
+        xdotool("click", "2")
+        time.sleep(1)
+        self.assertEqual(self.clipboard()[:2], (0, 0), "something was captured")
+        self.assertTrue(self.icon_visible())
+        self.assertTrue(find_window("TKelpix").visible)
+        self.assertTrue(wait_for(lambda: self.around(main, by=3) == ring, timeout=5), "a frame is on the screen")
+
+
+class HelpViewerCase(KelpixTestCase):
+    def tearDown(self):
+        # The viewer is a process of its own; it must not stay for the next test to find.
+        probe("close", "HH Parent", "Kelpix")
+        wait_for(lambda: count_windows("HH Parent") == 0, timeout=10)
+        super().tearDown()
+
+    def press_f1_and_find_the_viewer(self):
+        xdotool("key", "F1")
+        viewer = wait_for_window("HH Parent", "Kelpix", timeout=30)
+        self.assertIsNotNone(viewer, "F1 opened no help viewer titled Kelpix")
+        return viewer
+
+
+class Help(HelpViewerCase):
+    def test_f1_opens_the_help_and_a_second_f1_brings_the_same_viewer_up(self):
+        self.start_kelpix()
+        first = self.press_f1_and_find_the_viewer()
+        self.assertEqual(count_windows("HH Parent"), 1)
+        # The viewer took the keyboard; F1 goes to the main window again.
+        probe("activate", "TKelpix")
+        time.sleep(0.5)
+        xdotool("key", "F1")
+        time.sleep(3)
+        self.assertEqual(count_windows("HH Parent"), 1, "a second viewer was opened")
+        again = find_window("HH Parent", "Kelpix")
+        self.assertEqual(again.handle, first.handle)
+        self.assertTrue(again.visible)
+
+
+class HelpInAFolderWithA5CTrailByte(HelpViewerCase):
+    # 表 is 0x95 0x5C in Shift-JIS: its second byte is a backslash.
+    FOLDER_NAME = "表示"
+
+    def test_f1_finds_the_help_beside_the_program(self):
+        self.start_kelpix()
+        self.press_f1_and_find_the_viewer()
+
+
+class HelpMissing(KelpixTestCase):
+    def test_f1_without_the_help_file_says_so(self):
+        os.remove(os.path.join(self.folder, "help.chm"))
+        self.start_kelpix()
+        xdotool("key", "F1")
+        box = wait_for_window("#32770", "確認", timeout=10)
+        self.assertIsNotNone(box, "no message box titled 確認")
+        self.assertEqual(count_windows("HH Parent"), 0)
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: find_window("#32770", "確認") is None, timeout=5))
+        self.assertTrue(find_window("TKelpix").visible)
+
+
+class HelpFile(unittest.TestCase):
+    """dist/help.chm as compiled: every page in it, the links between them whole, contents and index
+    in Shift-JIS that list every page, and a viewer window whose title stays Kelpix."""
+
+    def setUp(self):
+        self.chm = os.path.join(os.path.dirname(EXE), "help.chm")
+        self.sources = os.path.join(os.path.dirname(__file__), "..", "..", "help")
+        self.folder = tempfile.mkdtemp(prefix="kelpix-chm-")
+        self.addCleanup(subprocess.run, ["rm", "-rf", self.folder])
+        subprocess.run(["chmls", "extractall", self.chm, self.folder], check=True, capture_output=True, timeout=60)
+
+    def read(self, name):
+        with open(os.path.join(self.folder, name), "rb") as f:
+            return f.read()
+
+    def test_holds_every_page_with_its_links_whole(self):
+        pages = sorted(os.path.basename(p) for p in glob.glob(os.path.join(self.sources, "*.html")))
+        self.assertGreaterEqual(len(pages), 10)
+        for page in pages + ["kelpix.css"]:
+            self.assertTrue(os.path.exists(os.path.join(self.folder, page)), f"{page} is not in help.chm")
+
+        class Links(html.parser.HTMLParser):
+            def __init__(self):
+                super().__init__()
+                self.targets = []
+
+            def handle_starttag(self, tag, attrs):
+                for name, value in attrs:
+                    if name in ("href", "src"):
+                        self.targets.append(value)
+
+        for page in pages:
+            text = self.read(page).decode("utf-8")
+            self.assertIn('charset=utf-8', text)
+            links = Links()
+            links.feed(text)
+            for target in links.targets:
+                self.assertTrue(os.path.exists(os.path.join(self.folder, target.split("#")[0])),
+                                f"{page} links to {target}, which is not in help.chm")
+
+    def test_contents_are_shift_jis_and_reach_every_page(self):
+        toc = self.read("toc.hhc").decode("cp932")
+        self.assertIn("ウィンドウを選んでキャプチャする", toc)
+        listed = set(re.findall(r'value="([a-z]+\.html)"', toc))
+        pages = {os.path.basename(p) for p in glob.glob(os.path.join(self.sources, "*.html"))}
+        self.assertEqual(listed, pages)
+        self.assertIn("時間差キャプチャ", self.read("index.hhk").decode("cp932"))
+
+    def test_viewer_keeps_the_title_kelpix_whatever_page_it_shows(self):
+        # #WINDOWS: count and entry size, then the entries; in an entry the window properties stand at
+        # offset 16 and the caption (an offset into #STRINGS) at 20. The program finds the viewer by
+        # that caption, so the property that replaces it with each page's title must be off.
+        windows, strings = self.read("#WINDOWS"), self.read("#STRINGS")
+        self.assertEqual(int.from_bytes(windows[0:4], "little"), 1)
+        properties = int.from_bytes(windows[8 + 16:8 + 20], "little")
+        caption = int.from_bytes(windows[8 + 20:8 + 24], "little")
+        self.assertEqual(strings[caption:strings.index(b"\0", caption)], b"Kelpix")
+        self.assertFalse(properties & 0x2000, "the viewer takes each page's title")
 
 
 if __name__ == "__main__":

@@ -1,12 +1,16 @@
 // A small Windows console program the end-to-end tests use to look at and set up the desktop:
 //   probe find CLASS [TITLE]         -> "hwnd visible left top right bottom" or "none" (a visible one first)
+//   probe child CLASS CHILD...       -> the same for the first CHILD inside CLASS (each further class
+//                                       one level deeper), or "none"
+//   probe count CLASS [TITLE]        -> how many visible top-level windows of the class there are
+//   probe activate CLASS [TITLE]     -> brings the window to the foreground
 //   probe text CLASS [TITLE]         -> the window's text
 //   probe clipboard FILE.ppm         -> writes the clipboard's CF_BITMAP as PPM, prints "W H FORMATS"
 //   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
 //   probe pattern X Y W H            -> the same with a picture of gradients, stripes and fine detail
 //   probe hold-clipboard MS          -> keeps the clipboard open for MS milliseconds or until its input closes
 //   probe clear-clipboard            -> empties the clipboard
-//   probe close CLASS [TITLE]        -> posts WM_CLOSE to the window
+//   probe close CLASS [TITLE]        -> asks the window to close (posts WM_CLOSE)
 //   probe end-session CLASS [TITLE]  -> ends the session for the window as a logoff does: prints the answer to
 //                                       WM_QUERYENDSESSION, then sends WM_ENDSESSION (TRUE if the answer was)
 #include <windows.h>
@@ -28,17 +32,50 @@ HWND Find(int argc, char** argv) {
     return first;
 }
 
+void PrintWindow(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)),
+                IsWindowVisible(wnd) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+}
+
 int FindCommand(int argc, char** argv) {
     HWND wnd = Find(argc, argv);
     if (!wnd) {
         std::puts("none");
         return 1;
     }
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)),
-                IsWindowVisible(wnd) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+    PrintWindow(wnd);
     return 0;
+}
+
+int ChildCommand(int argc, char** argv) {
+    HWND wnd = FindWindowA(argv[2], nullptr);
+    for (int i = 3; wnd && i < argc; ++i) wnd = FindWindowExA(wnd, nullptr, argv[i], nullptr);
+    if (!wnd) {
+        std::puts("none");
+        return 1;
+    }
+    PrintWindow(wnd);
+    return 0;
+}
+
+int CountCommand(int argc, char** argv) {
+    int count = 0;
+    for (HWND wnd = nullptr; (wnd = FindWindowExA(nullptr, wnd, argv[2], argc > 3 ? argv[3] : nullptr)) != nullptr;)
+        if (IsWindowVisible(wnd)) ++count;
+    std::printf("%d\n", count);
+    return 0;
+}
+
+int ActivateCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    return wnd && SetForegroundWindow(wnd) ? 0 : 1;
+}
+
+int CloseCommand(int argc, char** argv) {
+    HWND wnd = Find(argc, argv);
+    return wnd && PostMessageA(wnd, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
 int TextCommand(int argc, char** argv) {
@@ -191,11 +228,6 @@ int ClearClipboardCommand() {
     return 0;
 }
 
-int CloseCommand(int argc, char** argv) {
-    HWND wnd = Find(argc, argv);
-    return wnd && PostMessageA(wnd, WM_CLOSE, 0, 0) ? 0 : 1;
-}
-
 int EndSessionCommand(int argc, char** argv) {
     HWND wnd = Find(argc, argv);
     if (!wnd) return 1;
@@ -214,6 +246,10 @@ int EndSessionCommand(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "find")) return FindCommand(argc, argv);
+    if (argc >= 4 && !std::strcmp(argv[1], "child")) return ChildCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "count")) return CountCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "activate")) return ActivateCommand(argc, argv);
+    if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return TextCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "clipboard")) return ClipboardCommand(argv[2]);
     if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv);
@@ -224,9 +260,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 3 && !std::strcmp(argv[1], "hold-clipboard")) return HoldClipboardCommand(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "clear-clipboard")) return ClearClipboardCommand();
-    if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "end-session")) return EndSessionCommand(argc, argv);
-    std::fputs("usage: probe find|text|clipboard|colour|pattern|hold-clipboard|clear-clipboard|close|end-session ...\n",
+    std::fputs("usage: probe find|child|count|activate|close|end-session|text|clipboard|colour|pattern|"
+               "hold-clipboard|clear-clipboard ...\n",
                stderr);
     return 64;
 }

@@ -95,6 +95,37 @@ Pixels ReadBitmap(HBITMAP bitmap) {
     return p;
 }
 
+Pixels ReadScreen(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Pixels p = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return p;
+}
+
+void MouseTo(int x, int y) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute positions run from 0 to 65535 over the primary screen.
+    in.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void MouseEvent(DWORD eventFlag) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = eventFlag;
+    SendInput(1, &in, sizeof in);
+}
+
 Pixels ReadClipboardBitmap(int* formatCount) {
     Pixels p;
     bool open = false;
@@ -229,9 +260,9 @@ void ClipboardHolder::Release() {
     process_ = {};
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(int button) {
+MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)> whileShown) {
     DWORD pid = GetCurrentProcessId();
-    thread_ = std::thread([this, button, pid] {
+    thread_ = std::thread([this, button, pid, whileShown = std::move(whileShown)] {
         while (!stop_) {
             HWND box = nullptr;
             while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
@@ -249,6 +280,7 @@ MessageBoxAnswerer::MessageBoxAnswerer(int button) {
                     caption_ = caption;
                     text_ = text;
                 }
+                if (whileShown) whileShown(box);
                 seen_ = true;
                 PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
                 return;

@@ -28,6 +28,8 @@ struct Pixels {
     uint32_t At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadBitmap(HBITMAP bitmap);
+// What the screen shows in the area (screen coordinates).
+Pixels ReadScreen(const RECT& area);
 // What the clipboard holds as CF_BITMAP, and how many formats it holds.
 Pixels ReadClipboardBitmap(int* formatCount = nullptr);
 constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
@@ -85,11 +87,16 @@ private:
     bool holding_ = false;
 };
 
-// Watches for a message box (#32770) from another thread, records its caption and text, and
-// presses the given button.
+// Real mouse input, as the system's input queue delivers it: move the pointer to a screen position,
+// press or release a button (MOUSEEVENTF_LEFTDOWN...).
+void MouseTo(int x, int y);
+void MouseEvent(DWORD eventFlag);
+
+// Watches for a message box (#32770) from another thread, records its caption and text, runs
+// whileShown (on that thread) and presses the given button.
 class MessageBoxAnswerer {
 public:
-    explicit MessageBoxAnswerer(int button = IDOK);
+    explicit MessageBoxAnswerer(int button = IDOK, std::function<void(HWND box)> whileShown = {});
     ~MessageBoxAnswerer();
     std::string Caption() const;
     std::string Text() const;
