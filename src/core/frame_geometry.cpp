@@ -36,25 +36,4 @@ std::array<EdgeStrip, 4> FrameStrips(const Rect& r) {
     };
 }
 
-FrameOutline FrameOutlineOf(const Rect& r) {
-    return FrameOutline{
-        {r.left, r.top},
-        {{{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}, {r.left, r.top}}},
-    };
-}
-
-std::array<Rect, 4> FramePenBands(const Rect& r) {
-    // The band round the line from (x0, y0) to (x1, y1), whichever way the line runs.
-    auto band = [](int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-        return Rect{Saturate(std::min(x0, x1) - kPenHalf), Saturate(std::min(y0, y1) - kPenHalf),
-                    Saturate(std::max(x0, x1) + kPenHalf + 1), Saturate(std::max(y0, y1) + kPenHalf + 1)};
-    };
-    return {
-        band(r.left, r.top, r.right, r.top),
-        band(r.left, r.bottom, r.right, r.bottom),
-        band(r.left, r.top, r.left, r.bottom),
-        band(r.right, r.top, r.right, r.bottom),
-    };
-}
-
 } // namespace kelpix::core

@@ -23,7 +23,6 @@
 #pragma once
 
 #include "core/rect.h"
-#include "core/rgb_image.h"
 
 #include <array>
 #include <cstdint>
@@ -44,21 +43,8 @@ struct EdgeStrip {
 };
 
 inline constexpr int32_t kFramePenWidth = 3;
-inline constexpr Rgb kFramePenColour = kBlack;
 
 // The four strips for a window rectangle, in the order top, bottom, left, right.
 std::array<EdgeStrip, 4> FrameStrips(const Rect& window);
-
-// The outline as the drawing calls take it: move to `start`, then draw a line to each point in turn.
-struct FrameOutline {
-    Point start;
-    std::array<Point, 4> line_to;
-};
-FrameOutline FrameOutlineOf(const Rect& window);
-
-// The bands the 3-pixel pen covers around each side when its line ends reach as far as the pen is
-// wide, as rectangles with exclusive right and bottom, in the order top, bottom, left, right. The top
-// band, for example, is rows top - 1 to top + 1 and columns left - 1 to right + 1.
-std::array<Rect, 4> FramePenBands(const Rect& window);
 
 } // namespace kelpix::core

@@ -35,13 +35,6 @@ RECT Inflated(RECT r, int by) {
 }
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-bool AllPixels(const Pixels& p, uint32_t colour) {
-    if (p.data.empty()) return false;
-    for (uint32_t px : p.data)
-        if (px != colour) return false;
-    return true;
-}
-
 // Where two pictures of the same area differ: the count of differing pixels and the first of them.
 testing::AssertionResult SamePixels(const Pixels& now, const Pixels& before) {
     if (now.width != before.width || now.height != before.height) return testing::AssertionFailure() << "sizes differ";
