@@ -6,7 +6,6 @@
 #include "toolkit/error.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 #include <cstdio>
 #include <vector>
 
@@ -26,15 +25,8 @@ constexpr char kHelpWindowClass[] = "HH Parent";
 constexpr char kHelpWindowTitle[] = "Kelpix";  // set by the help file's window definition
 constexpr char kHelpFileName[] = "help.chm";
 
-// help.chm in the executable's folder. The path is taken apart by characters of the ANSI code page,
-// so the second byte of a double-byte character is never taken for a "\".
-std::string HelpFilePath() {
-    char path[MAX_PATH + 16] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecA(path);
-    PathAppendA(path, kHelpFileName);
-    return path;
-}
+// help.chm in the executable's folder.
+std::string HelpFilePath() { return Application::ExeFolder() + kHelpFileName; }
 
 struct MenuItem {
     WORD id;  // 0: separator

@@ -1,6 +1,7 @@
 // The settings file: section "Option" of an INI file beside the executable, read once at start-up
 // and written at the moments the user changes something (never at exit).
 #include "main/kelpix_main.h"
+#include "toolkit/application.h"
 
 #include "core/file_names.h"
 #include "core/text_to_int.h"
@@ -59,18 +60,7 @@ private:
 
 } // namespace
 
-std::string TKelpix::DefaultIniPath() {
-    std::string exe(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-        if (length < exe.size()) {
-            exe.resize(length);
-            break;
-        }
-        exe.resize(exe.size() * 2); // the name was cut: try a larger buffer
-    }
-    return core::SettingsFilePath(exe);
-}
+std::string TKelpix::DefaultIniPath() { return core::SettingsFilePath(Application::ExePath()); }
 
 bool TKelpix::ReadSettings() {
     const std::string& path = IniPath;

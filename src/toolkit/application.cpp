@@ -1,5 +1,7 @@
 #include "toolkit/application.h"
 
+#include "core/file_names.h"
+
 #include "toolkit/error.h"
 #include "toolkit/form.h"
 
@@ -29,12 +31,8 @@ void Application::Initialize(HINSTANCE instance) {
     }
 
     // The title is the executable's file name without its extension.
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = path;
-    if (auto slash = name.find_last_of("\\/:"); slash != std::string::npos) name.erase(0, slash + 1);
-    if (auto dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
-    title_ = name;
+    std::string exe = ExePath();
+    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe).size()), "");
 
     icon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
@@ -58,6 +56,20 @@ void Application::Initialize(HINSTANCE instance) {
                               nullptr, nullptr, instance, nullptr);
     if (!handle_) throw Error("CreateWindow TApplication failed");
 }
+
+std::string Application::ExePath() {
+    std::string exe(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (length < exe.size()) {
+            exe.resize(length);
+            return exe;
+        }
+        exe.resize(exe.size() * 2);  // the name was cut: try a larger buffer
+    }
+}
+
+std::string Application::ExeFolder() { return core::ExtractFilePath(ExePath()); }
 
 void Application::Shutdown() {
     if (handle_) DestroyWindow(handle_);

@@ -18,6 +18,9 @@ public:
     void Shutdown();
 
     HINSTANCE Instance() const { return instance_; }
+    // The executable's full path (however long), and the folder it is in, ending in "\\".
+    static std::string ExePath();
+    static std::string ExeFolder();
     HWND Handle() const { return handle_; }
     const std::string& Title() const { return title_; }
     HICON Icon() const { return icon_; }

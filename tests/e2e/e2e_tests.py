@@ -58,6 +58,14 @@ class Startup(KelpixTestCase):
         self.assertIsNotNone(app)
         self.assertTrue(app.visible)
 
+    def test_the_taskbar_title_is_the_program_file_name_even_when_it_ends_in_a_5c_trail_byte(self):
+        # "表" is 0x95 0x5C in Shift-JIS: its second byte must not be taken for a folder separator.
+        renamed = os.path.join(self.folder, "表.exe")
+        os.rename(self.exe, renamed)
+        self.exe = renamed
+        self.start_kelpix()
+        self.assertIsNotNone(find_window("TApplication", "表"))
+
     def test_alt_f4_ends_the_program_with_code_0(self):
         self.start_kelpix()
         xdotool("key", "alt+F4")
