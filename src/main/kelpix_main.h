@@ -142,6 +142,8 @@ public:
 
     // State
     HWND TargetWindow = nullptr;
+    // How long the main window stays hidden before a grab, for other programs to repaint what it covered.
+    DWORD RepaintWait = 200;
     std::array<StripBitmap, 4> EdgeStrips{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},
                                           StripBitmap{false}};  // top, bottom, left, right
     int DefaultClientHeight = 0;
