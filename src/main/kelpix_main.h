@@ -200,6 +200,7 @@ private:
     void TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT pos);
 
     Window* pressedControl_ = nullptr;  // Panel1 or Image4 while the left button is held on it
+    RECT framedRect_{};                 // where the window was when its frame was drawn
 };
 
 // The program's forms, created at start-up.
