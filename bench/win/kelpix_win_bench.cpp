@@ -1,7 +1,11 @@
 // Figures for the Windows side, measured in one Wine session:
 //   start-up: launch to main window shown, Kelpix.exe beside a bare Win32 window program;
 //   grab: GrabTarget of a full-screen window (the part after the fixed 200 ms wait) beside a bare
-//   BitBlt + SetClipboardData of the same size.
+//   BitBlt + SetClipboardData of the same size;
+//   tracking: TrackTarget per mouse move within one window, and per move onto another window
+//   (which erases one frame and draws the next);
+//   idle: the CPU time a running Kelpix.exe takes over 10 s, and the timer messages an idle main
+//   window gets.
 #include "main/kelpix_main.h"
 #include "toolkit/application.h"
 
@@ -54,13 +58,65 @@ double StartupMs(const std::string& exe, const char* windowClass) {
     return elapsed;
 }
 
-LRESULT CALLBACK FullScreenProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+double FileTimeMs(const FILETIME& t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+}
+
+double ProcessCpuMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
+    return FileTimeMs(kernel) + FileTimeMs(user);
+}
+
+// CPU milliseconds Kelpix.exe takes over `seconds` once its main window shows and it has settled.
+double IdleCpuMs(const std::string& exe, int seconds) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"" + exe + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    WaitForInputIdle(pi.hProcess, 20000);
+    HWND wnd = nullptr;
+    for (int i = 0; i < 2000 && !(wnd && IsWindowVisible(wnd)); ++i) {
+        wnd = FindWindowA("TKelpix", nullptr);
+        Sleep(10);
+    }
+    Sleep(1000);
+    double before = ProcessCpuMs(pi.hProcess);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    double used = ProcessCpuMs(pi.hProcess) - before;
+    PostMessageA(wnd, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return used;
+}
+
+// Handles this thread's messages for the time and counts the timer messages among them.
+int TimerMessagesIn(DWORD ms) {
+    int timers = 0;
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            timers += msg.message == WM_TIMER;
+            DispatchMessageA(&msg);
+        }
+        Sleep(1);
+    }
+    return timers;
+}
+
+LRESULT CALLBACK FullScreenProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
 
 void PumpFor(DWORD ms) {
     DWORD start = GetTickCount();
     MSG msg;
     while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
         Sleep(1);
     }
 }
@@ -111,8 +167,8 @@ int main() {
     wc.lpszClassName = "BenchFullScreen";
     RegisterClassA(&wc);
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    HWND target = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchFullScreen", "", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    HWND target = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchFullScreen", "", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
     PumpFor(200);
     std::vector<double> grab, bareGrab;
     for (int i = 0; i < runs; ++i) {
@@ -120,7 +176,7 @@ int main() {
         double start = Now();
         Kelpix->GrabTarget();
         grab.push_back(Now() - start);
-        PumpFor(250);  // the cooldown
+        PumpFor(250); // the cooldown
         bareGrab.push_back(BareGrabMs(target));
         PumpFor(50);
     }
@@ -129,6 +185,40 @@ int main() {
                 "%.2f ms, ratio %.2fx (median of %d)\n",
                 sw, sh, g, bg, g / bg, runs);
     DestroyWindow(target);
+
+    // Tracking over two windows side by side.
+    HWND left = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchFullScreen", "", WS_POPUP | WS_VISIBLE, 0, 0, sw / 2, sh,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    HWND right = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchFullScreen", "", WS_POPUP | WS_VISIBLE, sw / 2, 0, sw / 2, sh,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+    PumpFor(200);
+    const int moves = 2000, changes = 200;
+    Kelpix->BeginTargetDrag();
+    Kelpix->TrackTarget(sw / 4, sh / 2);
+    double start = Now();
+    for (int i = 0; i < moves; ++i)
+        Kelpix->TrackTarget(10 + i % (sw / 2 - 20), 10 + i % (sh - 20));
+    double perMove = (Now() - start) / moves;
+    start = Now();
+    for (int i = 0; i < changes; ++i)
+        Kelpix->TrackTarget(i % 2 ? sw / 4 : sw * 3 / 4, sh / 2);
+    double perChange = (Now() - start) / changes;
+    Kelpix->CancelTargetDrag();
+    std::printf("tracking: %.4f ms per move within one window (%d moves), %.3f ms per move onto another "
+                "%dx%d window (%d changes: erase one frame, draw the next)\n",
+                perMove, moves, perChange, sw / 2, sh, changes);
+    DestroyWindow(left);
+    DestroyWindow(right);
+
+    Kelpix->ShowMainWindow(true);
+    PumpFor(500); // any cooldown from above runs out
+    int timers = TimerMessagesIn(3000);
+    std::printf("idle main window: %d timer messages in 3 s, cooldown timer %s, countdown timer %s\n", timers,
+                Kelpix->Timer1.Running() ? "running" : "stopped",
+                Kelpix->TimeCaptureTimer.Running() ? "running" : "stopped");
+    double idle = IdleCpuMs(Beside("..\\..\\..\\dist\\Kelpix.exe"), 10);
+    std::printf("idle Kelpix.exe: %.1f ms of CPU time over 10 s\n", idle);
+
     delete Kelpix;
     Kelpix = nullptr;
     Application::Get().Shutdown();

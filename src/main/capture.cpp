@@ -14,7 +14,6 @@ namespace kelpix {
 
 namespace {
 
-constexpr DWORD kRepaintWait = 200;  // ms for other programs to repaint what the main window covered
 constexpr UINT kCooldown = 200;      // ms after a grab before another capture may start
 constexpr UINT kCountdownTick = 1000;
 // The shortest delay, as the main window's up-down control and the options dialog offer it.
@@ -54,7 +53,7 @@ void TKelpix::StartCapture() {
         TimeCaptureTimer.SetEnabled(true);
         return;
     }
-    Sleep(kRepaintWait);
+    Sleep(RepaintWait);
     GrabTarget();
 }
 

@@ -142,6 +142,8 @@ public:
 
     // State
     HWND TargetWindow = nullptr;
+    // How long the main window stays hidden before a grab, for other programs to repaint what it covered.
+    DWORD RepaintWait = 200;
     std::array<StripBitmap, 4> EdgeStrips{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},
                                           StripBitmap{false}};  // top, bottom, left, right
     int DefaultClientHeight = 0;
@@ -198,6 +200,7 @@ private:
     void TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT pos);
 
     Window* pressedControl_ = nullptr;  // Panel1 or Image4 while the left button is held on it
+    RECT framedRect_{};                 // where the window was when its frame was drawn
 };
 
 // The program's forms, created at start-up.

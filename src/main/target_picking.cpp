@@ -160,6 +160,7 @@ void TKelpix::CancelTargetDrag() {
 
 void TKelpix::DrawHighlight(HWND window) {
     if (!window) return;
+    GetWindowRect(window, &framedRect_);
     const auto strips = core::FrameStrips(WindowRect(window));
     WindowDc screen;
     if (!screen) return;
@@ -180,10 +181,16 @@ void TKelpix::DrawHighlight(HWND window) {
 
 void TKelpix::EraseHighlight(HWND window) {
     if (!window) return;
-    // Put back where the window is now, which may differ from where it was framed.
-    const auto strips = core::FrameStrips(WindowRect(window));
+    // The strips go back where they were taken from. A window that has moved or gone since leaves
+    // the pixels there (and where it is now) to whoever paints them: all windows over both places
+    // are asked to paint again.
+    const core::Rect framed{framedRect_.left, framedRect_.top, framedRect_.right, framedRect_.bottom};
+    const core::Rect now = WindowRect(window);
+    const bool stayed = IsWindow(window) && now == framed;
+    const auto strips = core::FrameStrips(framed);
     WindowDc screen;
     if (!screen) return;
+    bool putBack = false;
     for (std::size_t i = 0; i < strips.size(); ++i) {
         StripBitmap& saved = EdgeStrips[i];
         if (saved.Empty()) continue;
@@ -193,6 +200,16 @@ void TKelpix::EraseHighlight(HWND window) {
                source.get(), 0, 0, SRCCOPY);
         // Put back once: a second erase must not paint these pixels over whatever came since.
         saved.Clear();
+        putBack = true;
+    }
+    if (stayed || !putBack) return;
+    for (const core::Rect& place : {framed, now}) {
+        if (place.Empty()) continue;
+        for (const core::EdgeStrip& strip : core::FrameStrips(place)) {
+            RECT area{strip.destination.x, strip.destination.y, strip.destination.x + strip.width,
+                      strip.destination.y + strip.height};
+            RedrawWindow(nullptr, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
     }
 }
 

@@ -260,6 +260,51 @@ void ClipboardHolder::Release() {
     process_ = {};
 }
 
+namespace {
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND wnd, LPARAM count) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<int*>(count);
+        EnumChildWindows(wnd, &CountChildWindow, count);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+GuiObjects CountGuiObjects() {
+    GuiObjects n;
+    n.gdi = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    n.user = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    if (n.gdi != 0 && n.user != 0) return n;
+
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++n.gdi;
+
+    EnumWindows(&CountOwnWindow, reinterpret_cast<LPARAM>(&n.windows));
+    for (HWND wnd = nullptr; (wnd = FindWindowExA(HWND_MESSAGE, wnd, nullptr, nullptr)) != nullptr;)
+        CountOwnWindow(wnd, reinterpret_cast<LPARAM>(&n.windows));
+
+    using FrameInfo = HCURSOR(WINAPI*)(HCURSOR, DWORD, DWORD, DWORD*, DWORD*);
+    auto frameInfo = reinterpret_cast<FrameInfo>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetCursorFrameInfo")));
+    // USER handles: slot i is the handle 0x20 + 2 i, up to 0xFFEF.
+    for (ULONG_PTR handle = 0x20; handle <= 0xFFEF; handle += 2) {
+        if (IsMenu(reinterpret_cast<HMENU>(handle))) ++n.menus;
+        DWORD rate = 0, steps = 0;
+        if (frameInfo && frameInfo(reinterpret_cast<HCURSOR>(handle), 0, 0, &rate, &steps)) ++n.icons;
+    }
+    n.user = n.windows + n.menus + n.icons;
+    return n;
+}
+
 MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)> whileShown) {
     DWORD pid = GetCurrentProcessId();
     thread_ = std::thread([this, button, pid, whileShown = std::move(whileShown)] {

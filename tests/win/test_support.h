@@ -92,6 +92,20 @@ private:
 void MouseTo(int x, int y);
 void MouseEvent(DWORD eventFlag);
 
+// The live GUI objects of this process. Where GetGuiResources answers (Windows) its figures are
+// taken; Wine's answers 0, so there the objects are counted one by one:
+//  - GDI: every slot of the process's GDI handle table is put to GetObjectType as a handle whose
+//    upper 16 bits are 0, which Wine takes for "whatever the slot holds now";
+//  - USER: the windows of the process (top-level, their children, message-only windows) plus the
+//    menus and the icons and cursors found by probing every USER handle slot with IsMenu and
+//    GetCursorFrameInfo, which answer only for objects of this process.
+struct GuiObjects {
+    int gdi = 0;
+    int windows = 0, menus = 0, icons = 0;  // 0 when GetGuiResources gave `user`
+    int user = 0;                           // windows + menus + icons, or GetGuiResources's figure
+};
+GuiObjects CountGuiObjects();
+
 // Watches for a message box (#32770) from another thread, records its caption and text, runs
 // whileShown (on that thread) and presses the given button.
 class MessageBoxAnswerer {
