@@ -157,12 +157,14 @@ class KelpixTestCase(unittest.TestCase):
         with open(os.path.splitext(self.exe)[0] + ".ini", "w", newline="\r\n") as f:
             f.write("\n".join(lines) + "\n")
 
-    def launch_kelpix(self):
-        self.proc = subprocess.Popen(wine_command(self.exe), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def launch_kelpix(self, locale=None):
+        env = dict(os.environ, KELPIX_LOCALE=locale) if locale else None
+        self.proc = subprocess.Popen(wine_command(self.exe), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     env=env)
 
-    def start_kelpix(self):
+    def start_kelpix(self, locale=None):
         started = time.monotonic()
-        self.launch_kelpix()
+        self.launch_kelpix(locale)
         main = wait_for_window("TKelpix", timeout=20)
         self.assertIsNotNone(main, "the main window did not appear")
         self.start_seconds = time.monotonic() - started

@@ -97,6 +97,23 @@ class OwnAreaCapture(KelpixTestCase):
         self.assertTrue(shown.visible, "the main window came back")
 
 
+class OtherCodePage(KelpixTestCase):
+    """Under a locale whose code page is not 932 the texts may read differently, but the program runs."""
+    COLOUR = 0x40A060
+
+    def test_program_starts_captures_and_ends_under_a_western_locale(self):
+        self.colour_window(150, 60, 500, 400, self.COLOUR)
+        main = self.start_kelpix(locale="C.UTF-8")
+        self.assertEqual(probe("text", "TKelpix"), "Kelpix [ver 1.0]")
+        xdotool("key", "F5")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), main.size)
+        self.assertEqual(pixels, bytes([0x40, 0xA0, 0x60]) * (w * h))
+        xdotool("key", "alt+F4")
+        self.assertEqual(self.wait_exit(), 0)
+
+
 class TrayTestCase(KelpixTestCase):
     def assert_only_the_tray_icon_remains(self):
         self.assertTrue(wait_for(tray_shown, timeout=20), "no icon in the notification area")
