@@ -496,3 +496,21 @@ TEST_F(ImageOutputTest, CopyingBeforeAnyCaptureLeavesTheClipboardEmpty) {
     ReadClipboardBitmap(&formats);
     EXPECT_EQ(formats, 0);
 }
+
+// Run by tests/win/with-tiny-disk, which mounts a 64 KB disk as a drive and names a folder on it in
+// KELPIX_TINY_DISK; without one it is skipped.
+TEST_F(ImageOutputTest, DISABLED_FullDiskLeavesTheOldFileAndNoTemporaryFile) {
+    const char* disk = std::getenv("KELPIX_TINY_DISK");
+    if (!disk || !*disk) GTEST_SKIP() << "no tiny disk given (KELPIX_TINY_DISK)";
+    const std::string folder = disk;
+    const std::string old = folder + "shot.bmp";
+    WriteWholeFile(old, "the old picture");
+    SetImage(MakeBitmap(200, 200, 0, Varied));  // 160 KB as a bitmap file: more than the disk holds
+    MessageBoxAnswerer answer;
+    Save(folder + "shot", 1);
+    ASSERT_TRUE(answer.Seen());
+    EXPECT_EQ(answer.Text(), "ストリームへの書き込みエラー.");
+    EXPECT_EQ(ReadWholeFile(old), "the old picture");
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"shot.bmp"});
+    DeleteFileA(old.c_str());
+}
