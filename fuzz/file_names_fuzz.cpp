@@ -1,4 +1,4 @@
-// Compares the file-name rules with a reference that first splits the name into code page 932
+// Compares the file-name rules (and the save dialog's filter conversion) with a reference that first splits the name into code page 932
 // characters and then searches them from the end.
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +49,13 @@ std::string ReferenceChangeExt(std::string_view path, std::string_view ext) {
     return std::string(path) + std::string(ext);
 }
 
+std::string ReferenceDialogFilter(std::string_view written) {
+    std::string filter;
+    for (const Character& c : SplitCharacters(written))
+        filter += Is(written, c, '|') ? std::string(1, '\0') : std::string(written.substr(c.offset, c.length));
+    return filter + std::string(2, '\0');
+}
+
 void Check(bool condition, const char* what) {
     if (condition) return;
     std::fprintf(stderr, "%s\n", what);
@@ -75,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(std::string_view(changed).substr(changed.size() - ext.size()) == ext, "the extension is not at the end");
     Check(kelpix::core::SettingsFilePath(path) == kelpix::core::ChangeFileExt(path, ".ini"),
           "SettingsFilePath is not the path with .ini");
+    Check(kelpix::core::DialogFilter(all) == ReferenceDialogFilter(all), "DialogFilter differs from the reference");
     return 0;
 }
