@@ -227,6 +227,21 @@ class TrayIcon(TrayTestCase):
         self.assertTrue(wait_for(lambda: screen(*around) == before, timeout=5), "a frame was left round the target")
         self.assert_only_the_tray_icon_remains()
 
+    def test_a_left_press_during_the_countdown_cancels_it(self):
+        self.start_in_tray(Fukugen=1, TimeCapture=1, Time=3)
+        self.drag_from_icon_to_target()
+        self.assertTrue(wait_for(lambda: not frame_mismatches(self.TARGET, self.ORANGE, self.GREY), timeout=5),
+                        "no drag")
+        xdotool("mouseup", "1")
+        time.sleep(0.5)
+        self.assertEqual(self.clipboard()[:2], (0, 0), "the capture came at once, without a countdown")
+        self.on_icon("click", "1")
+        # Uncancelled, the capture would come 3 seconds after the release.
+        time.sleep(4)
+        self.assertEqual(self.clipboard()[:2], (0, 0), "the capture still came")
+        self.assert_only_the_tray_icon_remains()
+
+
 class OptionsDialog(KelpixTestCase):
     # Two folder names whose last byte, 0x5C, is the second byte of a Shift-JIS character.
     FOLDER = "表ソ"
