@@ -1,5 +1,6 @@
 #include "main/kelpix_main.h"
 
+#include "kelpix_hook.h"
 #include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/application.h"
@@ -281,8 +282,40 @@ void TKelpix::ReadMe1Click() {
     ShellExecuteA(app.Handle(), "open", path.c_str(), "", nullptr, SW_SHOW);
 }
 
+void TKelpix::InstallDragHook() {
+    if (!hookBlockView_) {
+        if (!hookBlock_)
+            hookBlock_.reset(
+                CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHookBlockSize, kHookBlockName));
+        if (hookBlock_) hookBlockView_.reset(MapViewOfFile(hookBlock_.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    }
+    // Without the block the handle is not published; the library may still find a window of its own.
+    if (hookBlockView_)
+        *static_cast<volatile DWORD*>(hookBlockView_.get()) = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(Handle()));
+    auto install = Platform().installHook;
+    if (install && install(0) != 0) return;
+    // No report will come to end the drag: end it here, without a capture, before saying so.
+    CancelTargetDrag();
+    Application& app = Application::Get();
+    app.ShowMessage(texts::kHookInstallFailed, app.Title().c_str(), MB_OK);
+}
+
 void TKelpix::RemoveDragHook() {
     if (auto uninstall = Platform().uninstallHook) uninstall();
+}
+
+void TKelpix::HandleHookMouse(WPARAM wParam) {
+    if (CaptureBusy) return;
+    if (wParam == WM_MOUSEMOVE) {
+        POINT at{};
+        GetCursorPos(&at);
+        TrackTarget(at.x, at.y);
+    } else if (wParam == WM_LBUTTONUP) {
+        RemoveDragHook();
+        // A release with no drag in progress (a report still queued, or one that never had a hook
+        // behind it) captures nothing: it would hide the window and empty the clipboard.
+        if (TrackState != -1) EndTargetDrag();
+    }
 }
 
 bool TKelpix::PreTranslateMessage(MSG& msg) {
@@ -330,6 +363,9 @@ LRESULT TKelpix::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_AFTERSHOW:
         HandleAfterShow();
+        return 0;
+    case WM_HOOKMOUSE:
+        HandleHookMouse(wParam);
         return 0;
     case WM_QUERYENDSESSION:
         // Logoff and shutdown are never refused. Until the session really ends (or the ending is

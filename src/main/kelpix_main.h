@@ -101,7 +101,11 @@ public:
     void StartCooldown();
     void Timer1Timer();
     void N10Click();
+    // Drag from the notification-area icon: the hook library reports the moves and the left release
+    // to the window whose handle stands in the shared block.
+    void InstallDragHook();
     void RemoveDragHook();
+    void HandleHookMouse(WPARAM wParam);
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
@@ -201,6 +205,10 @@ private:
 
     Window* pressedControl_ = nullptr;  // Panel1 or Image4 while the left button is held on it
     RECT framedRect_{};                 // where the window was when its frame was drawn
+    // The block the hook library reads the main window's handle from; made at the first drag from
+    // the notification area and kept until the end.
+    KernelHandle hookBlock_;
+    MappedView hookBlockView_;
 };
 
 // The program's forms, created at start-up.

@@ -29,6 +29,8 @@ inline constexpr char kMenuOpenHelp[] = "ヘルプを開く(&R)";
 
 // Notification area
 inline constexpr char kTrayTip[] = "Kelpix";
+inline constexpr char kTrayMenuShow[] = "Kelpixの表示"; // the tray menu also offers kMenuOptions and kMenuExit
+inline constexpr char kHookInstallFailed[] = "CallWndProcのフックインストールに失敗";
 
 // Options dialog
 inline constexpr char kOptionsCaption[] = "環境オプション";

@@ -35,11 +35,110 @@ TTaskForm::TTaskForm() {
     if (!ImageList1 || ImageList_Add(ImageList1.get(), strip.get(), nullptr) < 0 ||
         ImageList_GetImageCount(ImageList1.get()) != core::kCountdownImageCount)
         throw Error("the countdown images cannot be loaded");
+
+    DragTimer.SetOnTimer([this] { DragTimerTimer(); });
+    PopupMenu1 = CreatePopupMenu();
+    AppendMenuA(PopupMenu1, MF_STRING, ID_TRAY_N2, texts::kTrayMenuShow);
+    AppendMenuA(PopupMenu1, MF_STRING, ID_TRAY_N1, texts::kMenuOptions);
+    AppendMenuA(PopupMenu1, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(PopupMenu1, MF_STRING, ID_TRAY_N3, texts::kMenuExit);
 }
 
 TTaskForm::~TTaskForm() {
     // An icon left behind would stay in the notification area after the program has gone.
     UpdateTrayIcon(false, 0);
+    if (PopupMenu1) DestroyMenu(PopupMenu1);
+}
+
+LRESULT TTaskForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TRAYNOTIFY:
+        HandleTrayNotify(wParam, lParam);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0) {
+            switch (LOWORD(wParam)) {
+            case ID_TRAY_N1:
+                N1Click();
+                return 0;
+            case ID_TRAY_N2:
+                N2Click();
+                return 0;
+            case ID_TRAY_N3:
+                N3Click();
+                return 0;
+            default:
+                break;
+            }
+        }
+        break;
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
+}
+
+void TTaskForm::HandleTrayNotify(WPARAM, LPARAM lParam) {
+    const core::TrayContext context{Kelpix->TrackState != -1, Kelpix->CaptureBusy};
+    Perform(clickState_.OnNotify(static_cast<uint32_t>(lParam), context));
+}
+
+void TTaskForm::ResetClickState() {
+    Perform(clickState_.Reset());
+}
+
+void TTaskForm::DragTimerTimer() {
+    Perform(clickState_.OnDragTimer());
+}
+
+void TTaskForm::Perform(const core::TrayActions& actions) {
+    for (core::TrayAction action : actions) {
+        switch (action) {
+        case core::TrayAction::StartDragTimer:
+            DragTimer.SetEnabled(true);
+            break;
+        case core::TrayAction::StopDragTimer:
+            DragTimer.SetEnabled(false);
+            break;
+        case core::TrayAction::BeginDrag:
+            Kelpix->BeginTargetDrag();
+            Kelpix->InstallDragHook();
+            break;
+        case core::TrayAction::RestoreWindow:
+            UpdateTrayIcon(false, 0);
+            Kelpix->RestoreFromTray();
+            break;
+        case core::TrayAction::ShowMenu:
+            ShowTrayMenu();
+            break;
+        case core::TrayAction::CancelCountdown:
+            Kelpix->CancelDelayedCapture();
+            break;
+        }
+    }
+}
+
+void TTaskForm::ShowTrayMenu() {
+    POINT at{};
+    GetCursorPos(&at);
+    // The menu closes on a click elsewhere only while the program is in the foreground.
+    SetForegroundWindow(Application::Get().Handle());
+    Application::Get().ProcessMessages();
+    TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+    // Without a message after it, a notification-area menu does not close properly the next time.
+    PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+void TTaskForm::N1Click() {
+    Kelpix->memuOptionClick();
+}
+
+void TTaskForm::N2Click() {
+    UpdateTrayIcon(false, 0);
+    Kelpix->RestoreFromTray();
+}
+
+void TTaskForm::N3Click() {
+    UpdateTrayIcon(false, 0);
+    Kelpix->Exit1Click();
 }
 
 void TTaskForm::UpdateTrayIcon(bool show, int number) {

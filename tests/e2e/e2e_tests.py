@@ -184,6 +184,89 @@ class TraySettings(TrayTestCase):
         self.assertEqual(self.wait_exit(), 0)
 
 
+class TrayIcon(TrayTestCase):
+    """Real clicks on the icon in Wine's stand-in notification area."""
+    GREY, ORANGE = 0x808080, 0xF09010
+    TARGET = (600, 400, 800, 550)
+    ICON = (12, 32)  # the first icon, inside the notification area's window
+
+    def setUp(self):
+        super().setUp()
+        # Wine windows wherever the pointer goes: under plain Xvfb the hook sees the pointer only over them.
+        self.colour_window(0, 0, 1024, 768, self.GREY)
+        left, top, right, bottom = self.TARGET
+        self.colour_window(left, top, right - left, bottom - top, self.ORANGE)
+
+    def start_in_tray(self, **settings):
+        self.write_settings(KidoTask=1, **settings)
+        self.launch_kelpix()
+        self.assert_only_the_tray_icon_remains()
+        self.tray = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Wine System Tray$"],
+                                   capture_output=True, timeout=30, check=True).stdout.split()[0].decode()
+        time.sleep(0.5)
+
+    def on_icon(self, *actions, dx=0):
+        xdotool("mousemove", "--window", self.tray, str(self.ICON[0] + dx), str(self.ICON[1]), *actions)
+
+    def drag_from_icon_to_target(self):
+        self.on_icon("mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")  # also when a check below fails
+        self.on_icon(dx=2)  # a movement within 600 ms of the press starts the drag
+        left, top, right, bottom = self.TARGET
+        for x, y in ((300, 200), (500, 350), ((left + right) // 2, (top + bottom) // 2)):
+            xdotool("mousemove", str(x), str(y))
+            time.sleep(0.1)
+
+    def test_double_click_restores_the_main_window(self):
+        self.start_in_tray()
+        self.on_icon("click", "--repeat", "2", "--delay", "80", "1")
+        self.assertIsNotNone(wait_for_window("TKelpix", timeout=5), "the main window did not come back")
+        self.assertTrue(find_window("TApplication", "Kelpix").visible)
+        self.assertTrue(wait_for(lambda: not tray_shown(), timeout=5), "the icon stayed")
+
+    def test_right_click_opens_the_menu_whose_exit_item_ends_the_program(self):
+        self.start_in_tray()
+        self.on_icon("click", "3")
+        menu = wait_for_window("#32768", timeout=5)
+        self.assertIsNotNone(menu, "no menu")
+        self.assertEqual((menu.left, menu.top), self.ICON, "the menu is not at the pointer")
+        self.assertIsNone(self.proc.poll())
+        # 終了(&X) is the last item.
+        xdotool("mousemove", str(menu.left + 30), str(menu.bottom - 10), "click", "1")
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertTrue(wait_for(lambda: not tray_shown(), timeout=10), "the icon stayed behind")
+
+    def test_drag_from_the_icon_frames_the_window_under_the_pointer_and_captures_it(self):
+        self.start_in_tray()
+        left, top, right, bottom = self.TARGET
+        around = (left - 4, top - 4, right + 4, bottom + 4)
+        before = screen(*around)
+        self.drag_from_icon_to_target()
+        self.assertTrue(wait_for(lambda: not frame_mismatches(self.TARGET, self.ORANGE, self.GREY), timeout=5),
+                        f"no exact frame round the target: {frame_mismatches(self.TARGET, self.ORANGE, self.GREY)[:5]}")
+        xdotool("mouseup", "1")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), (self.TARGET[2] - self.TARGET[0], self.TARGET[3] - self.TARGET[1]))
+        self.assertEqual(pixels, rgb_bytes(self.ORANGE) * (w * h), "the image is not the target's pixels alone")
+        self.assertTrue(wait_for(lambda: screen(*around) == before, timeout=5), "a frame was left round the target")
+        self.assert_only_the_tray_icon_remains()
+
+    def test_a_left_press_during_the_countdown_cancels_it(self):
+        self.start_in_tray(Fukugen=1, TimeCapture=1, Time=3)
+        self.drag_from_icon_to_target()
+        self.assertTrue(wait_for(lambda: not frame_mismatches(self.TARGET, self.ORANGE, self.GREY), timeout=5),
+                        "no drag")
+        xdotool("mouseup", "1")
+        time.sleep(0.5)
+        self.assertEqual(self.clipboard()[:2], (0, 0), "the capture came at once, without a countdown")
+        self.on_icon("click", "1")
+        # Uncancelled, the capture would come 3 seconds after the release.
+        time.sleep(4)
+        self.assertEqual(self.clipboard()[:2], (0, 0), "the capture still came")
+        self.assert_only_the_tray_icon_remains()
+
+
 class OptionsDialog(KelpixTestCase):
     # Two folder names whose last byte, 0x5C, is the second byte of a Shift-JIS character.
     FOLDER = "表ソ"
