@@ -110,7 +110,7 @@ class OtherCodePage(KelpixTestCase):
         w, h, formats, pixels = self.clipboard()
         self.assertEqual((w, h), main.size)
         self.assertEqual(pixels, bytes([0x40, 0xA0, 0x60]) * (w * h))
-        xdotool("key", "alt+F4")
+        probe("close", "TKelpix", check=True)
         self.assertEqual(self.wait_exit(), 0)
 
 
