@@ -461,7 +461,10 @@ class TargetPicking(KelpixTestCase):
 
     def test_press_and_release_without_moving_captures_what_lies_under_the_main_window(self):
         xdotool("mousemove", *map(str, self.icon))
-        xdotool("click", "1")
+        xdotool("mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")  # also when a check below fails
+        self.assertTrue(wait_for(lambda: not self.icon_visible(), timeout=5), "the press started no drag")
+        xdotool("mouseup", "1")
         self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
         w, h, formats, pixels = self.clipboard()
         self.assertEqual((w, h), self.main.size)
