@@ -38,10 +38,6 @@ LPARAM ClientPoint(HWND control, POINT screen) {
     return MAKELPARAM(static_cast<short>(screen.x), static_cast<short>(screen.y));
 }
 
-POINT Centre(const RECT& r) {
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 class EnduranceTest : public MainWindowTest {
 protected:
     void SetUp() override {

@@ -17,15 +17,6 @@ constexpr RECT kBackdrop{40, 360, 980, 740};
 constexpr RECT kWindowA{100, 420, 340, 600};
 constexpr RECT kWindowB{520, 400, 900, 700};
 
-POINT Centre(const RECT& r) {
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-RECT Inflated(RECT r, int by) {
-    InflateRect(&r, by, by);
-    return r;
-}
-
 int BlackPixels(const RECT& area) {
     int black = 0;
     for (uint32_t px : ReadScreen(area).data)

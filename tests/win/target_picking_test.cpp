@@ -29,12 +29,6 @@ RECT WindowRectOf(HWND wnd) {
     GetWindowRect(wnd, &r);
     return r;
 }
-RECT Inflated(RECT r, int by) {
-    InflateRect(&r, by, by);
-    return r;
-}
-POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-
 // Where two pictures of the same area differ: the count of differing pixels and the first of them.
 testing::AssertionResult SamePixels(const Pixels& now, const Pixels& before) {
     if (now.width != before.width || now.height != before.height) return testing::AssertionFailure() << "sizes differ";

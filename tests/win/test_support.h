@@ -12,6 +12,13 @@
 
 namespace kelpix::test {
 
+// The middle of a rectangle, and the rectangle grown by `by` pixels on every side.
+inline POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+inline RECT Inflated(RECT r, int by) {
+    InflateRect(&r, by, by);
+    return r;
+}
+
 // Handles this thread's messages for the given time.
 void Pump(DWORD milliseconds);
 // Handles messages until pred() holds or the time runs out; returns pred().
