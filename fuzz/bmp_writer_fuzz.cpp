@@ -3,19 +3,16 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "check.h"
 #include "core/bmp_writer.h"
 #include "image_input.h"
+
+using kelpix::fuzz::Check;
 
 namespace {
 
 uint32_t Read32(const std::vector<uint8_t>& f, size_t at) {
     return f[at] | (f[at + 1] << 8u) | (f[at + 2] << 16u) | (static_cast<uint32_t>(f[at + 3]) << 24u);
-}
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
 }
 
 } // namespace

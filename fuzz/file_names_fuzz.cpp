@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "core/file_names.h"
+
+using kelpix::fuzz::Check;
 
 namespace {
 
@@ -54,12 +57,6 @@ std::string ReferenceDialogFilter(std::string_view written) {
     for (const Character& c : SplitCharacters(written))
         filter += Is(written, c, '|') ? std::string(1, '\0') : std::string(written.substr(c.offset, c.length));
     return filter + std::string(2, '\0');
-}
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
 }
 
 } // namespace

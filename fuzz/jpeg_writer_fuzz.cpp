@@ -8,18 +8,15 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "check.h"
 #include "core/jpeg_writer.h"
 #include "image_input.h"
+
+using kelpix::fuzz::Check;
 
 namespace {
 
 constexpr JDIMENSION kMaxDecodedWidth = 128;
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 struct Decoder {
     jpeg_decompress_struct cinfo;
