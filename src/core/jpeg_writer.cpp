@@ -1,5 +1,7 @@
 #include "core/jpeg_writer.h"
 
+#include "core/dib_rows.h"
+
 // jpeglib.h needs size_t and FILE declared before it.
 #include <cstddef>
 #include <cstdio>
@@ -42,8 +44,6 @@ struct Encoder {
     ErrorManager error;
     MemoryDestination destination;
 };
-
-using RowConverter = void (*)(const uint8_t* dib, uint8_t* rgb, uint32_t width, const uint8_t* paletteRgb);
 
 // --- error manager -------------------------------------------------------------------------------
 
@@ -98,47 +98,6 @@ size_t InitialCapacity(const PixelImage& image) {
     return static_cast<size_t>(guess < cap ? guess : cap);
 }
 
-// --- one DIB row to one RGB scanline (16 bits and palettes) ------------------------------------
-
-uint8_t Widen5(uint32_t five) {
-    return static_cast<uint8_t>((five << 3) | (five >> 2));
-}
-
-void Convert555(const uint8_t* dib, uint8_t* rgb, uint32_t width, const uint8_t*) {
-    for (uint32_t x = 0; x < width; ++x) {
-        const uint32_t word = dib[0] | (uint32_t{dib[1]} << 8);
-        rgb[0] = Widen5((word >> 10) & 0x1F);
-        rgb[1] = Widen5((word >> 5) & 0x1F);
-        rgb[2] = Widen5(word & 0x1F);
-        dib += 2;
-        rgb += 3;
-    }
-}
-
-template <int Bits> void ConvertIndexed(const uint8_t* dib, uint8_t* rgb, uint32_t width, const uint8_t* paletteRgb) {
-    constexpr int kPerByte = 8 / Bits;
-    constexpr uint32_t kMask = (1u << Bits) - 1;
-    for (uint32_t x = 0; x < width; ++x) {
-        const int shift = (kPerByte - 1 - static_cast<int>(x % kPerByte)) * Bits;
-        const uint32_t index = (dib[x / kPerByte] >> shift) & kMask;
-        std::memcpy(rgb, paletteRgb + 3 * index, 3);
-        rgb += 3;
-    }
-}
-
-RowConverter ConverterFor(int32_t bitsPerPixel) {
-    switch (bitsPerPixel) {
-    case 16:
-        return Convert555;
-    case 8:
-        return ConvertIndexed<8>;
-    case 4:
-        return ConvertIndexed<4>;
-    default:
-        return ConvertIndexed<1>;
-    }
-}
-
 // How libjpeg takes the rows of an image: 32 and 24-bit rows go in as they are, in the library's
 // blue-green-red input layouts, which it turns into YCbCr exactly as it does red-green-blue rows;
 // the other depths are turned into red-green-blue rows first.
@@ -155,7 +114,7 @@ RowFormat FormatFor(int32_t bitsPerPixel) {
     case 24:
         return {JCS_EXT_BGR, 3, nullptr};
     default:
-        return {JCS_RGB, 3, ConverterFor(bitsPerPixel)};
+        return {JCS_RGB, 3, RgbRowConverter(bitsPerPixel)};
     }
 }
 
@@ -228,13 +187,7 @@ std::vector<uint8_t> EncodeJpeg(const PixelImage& image) {
 
     const RowFormat format = FormatFor(image.bitsPerPixel);
     std::vector<uint8_t> rgbRow(format.convert != nullptr ? static_cast<size_t>(image.width) * 3 : 0);
-    std::array<uint8_t, 256 * 3> paletteRgb{}; // entries beyond the palette stay black
-    for (size_t i = 0; i < image.palette.size() && i < 256; ++i) {
-        const uint32_t entry = image.palette[i];
-        paletteRgb[3 * i + 0] = static_cast<uint8_t>(entry >> 16);
-        paletteRgb[3 * i + 1] = static_cast<uint8_t>(entry >> 8);
-        paletteRgb[3 * i + 2] = static_cast<uint8_t>(entry);
-    }
+    const std::array<uint8_t, 256 * 3> paletteRgb = PaletteRgb(image);
 
     Encoder encoder{};
     const bool finished = RunEncoder(&encoder, &image, &format, rgbRow.data(), paletteRgb.data());

@@ -1,4 +1,5 @@
-// The files the encoders write, read back by ImageMagick: a decoder that shares nothing with them.
+// The files the encoders write, read back by ImageMagick, a decoder that shares nothing with them,
+// and PNG files checked by libpng's pngfix as well.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 
 #include "core/bmp_writer.h"
 #include "core/jpeg_writer.h"
+#include "core/png_writer.h"
 #include "test_images.h"
 
 namespace kelpix::core {
@@ -120,6 +122,25 @@ TEST_F(ImageMagick, JpegIsBaselineAtQuality92AndCloseToTheSource) {
             squared += std::pow(static_cast<uint8_t>(decoded[i]) - static_cast<uint8_t>(source[i]), 2);
         const double psnr = squared == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * source.size() / squared);
         EXPECT_GT(psnr, 35.0);
+    }
+}
+
+TEST_F(ImageMagick, PngOfEveryDepthReadsAsExactlyTheSourcePixelsAndPassesPngfix) {
+    const bool havePngfix = std::system("command -v pngfix >/dev/null 2>&1") == 0;
+    for (int depth : {32, 24, 16, 8, 1}) {
+        for (auto [width, height] : {std::pair{1, 1}, std::pair{3, 1}, std::pair{1, 4}, std::pair{67, 35}}) {
+            SCOPED_TRACE(std::to_string(depth) + " bpp, " + std::to_string(width) + " x " + std::to_string(height));
+            const PixelImage image = depth > 8
+                                         ? MakeTrueColourImage(width, height, depth, Varied, 0xA5, 0x5A)
+                                         : MakeIndexedImage(
+                                               width, height, depth, {0x102030, 0xF0E0D0},
+                                               [](int x, int y) { return static_cast<unsigned>(x + y) % 2; }, 0xA5);
+            const std::filesystem::path file = Write("image.png", EncodePng(image));
+            EXPECT_EQ(Output("identify -format '%m %w %h %z %[png:IHDR.color-type-orig]' '" + file.string() + "'"),
+                      "PNG " + std::to_string(width) + " " + std::to_string(height) + " 8 2");
+            EXPECT_EQ(DecodedRgb(file), SourceRgb(image));
+            if (havePngfix) EXPECT_EQ(Output("pngfix '" + file.string() + "' 2>&1").substr(0, 8), "IDAT OK ");
+        }
     }
 }
 
