@@ -27,88 +27,18 @@
 
 #include "core/bmp_writer.h"
 #include "core/jpeg_writer.h"
+#include "screen_capture.h"
 
 namespace {
 
 using kelpix::core::PixelImage;
 
-constexpr int kWidth = 3840;
-constexpr int kHeight = 2160;
+constexpr int kWidth = kelpix::bench::kCaptureWidth;
+constexpr int kHeight = kelpix::bench::kCaptureHeight;
 constexpr int kRepetitions = 5;
 
-uint32_t NextRandom(uint32_t& state) {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-}
-
-void Fill(PixelImage& image, int left, int top, int right, int bottom, uint8_t r, uint8_t g, uint8_t b) {
-    for (int y = top; y < bottom; ++y) {
-        uint8_t* row = image.bits.data() + static_cast<size_t>(kHeight - 1 - y) * kWidth * 4;
-        for (int x = left; x < right; ++x) {
-            uint8_t* p = row + 4 * x;
-            p[0] = b, p[1] = g, p[2] = r, p[3] = 0;
-        }
-    }
-}
-
-// A desktop: a gradient wallpaper, windows with title bars, flat faces covered in lines of
-// text-like glyphs, and a photo-like picture. The same pixels on every run.
-PixelImage MakeCapture() {
-    PixelImage image;
-    image.width = kWidth;
-    image.height = kHeight;
-    image.bitsPerPixel = 32;
-    image.bits.resize(static_cast<size_t>(kWidth) * kHeight * 4);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            Fill(image, x, y, x + 1, y + 1, static_cast<uint8_t>(20 + 60 * y / kHeight),
-                 static_cast<uint8_t>(70 + 90 * x / kWidth), static_cast<uint8_t>(140 + 80 * y / kHeight));
-        }
-    }
-    uint32_t seed = 20240601;
-    struct Window {
-        int left, top, right, bottom;
-    };
-    const Window windows[] = {{120, 90, 1900, 1300}, {1500, 400, 3600, 1900}, {300, 1100, 1700, 2050}};
-    for (const Window& w : windows) {
-        Fill(image, w.left - 1, w.top - 1, w.right + 1, w.bottom + 1, 90, 90, 90); // frame
-        for (int x = w.left; x < w.right; ++x) {                                   // title bar gradient
-            const int t = 255 * (x - w.left) / (w.right - w.left);
-            Fill(image, x, w.top, x + 1, w.top + 30, static_cast<uint8_t>(10 + t / 4), static_cast<uint8_t>(36 + t / 3),
-                 static_cast<uint8_t>(106 + t / 2));
-        }
-        Fill(image, w.left, w.top + 30, w.right, w.bottom, 240, 240, 240);
-        // Lines of 8 x 16 glyph cells with 1-pixel strokes, broken into words.
-        for (int line = w.top + 44; line + 16 < w.bottom - 300; line += 22) {
-            for (int cell = w.left + 12; cell + 8 < w.right - 12; cell += 8) {
-                if (NextRandom(seed) % 7 == 0) continue; // a space
-                const uint32_t glyph = NextRandom(seed);
-                for (int stroke = 0; stroke < 5; ++stroke) {
-                    const int sx = cell + 1 + static_cast<int>((glyph >> (stroke * 3)) % 6);
-                    const bool vertical = (glyph >> (15 + stroke)) & 1;
-                    if (vertical)
-                        Fill(image, sx, line + 3, sx + 1, line + 13, 16, 16, 16);
-                    else
-                        Fill(image, cell + 1, line + 3 + 2 * stroke, cell + 7, line + 4 + 2 * stroke, 16, 16, 16);
-                }
-            }
-        }
-        // A picture in the lower part of the window: smooth shapes with a little grain.
-        for (int y = w.bottom - 280; y < w.bottom - 20; ++y) {
-            for (int x = w.left + 20; x < w.right - 20; ++x) {
-                const int grain = static_cast<int>(NextRandom(seed) % 9) - 4;
-                const int r = (x * 7 + y * 3) % 256, g = (x * x / 97 + y) % 200 + 30, b = (y * 5) % 180 + 40;
-                Fill(image, x, y, x + 1, y + 1, static_cast<uint8_t>(std::clamp(r + grain, 0, 255)),
-                     static_cast<uint8_t>(std::clamp(g + grain, 0, 255)),
-                     static_cast<uint8_t>(std::clamp(b + grain, 0, 255)));
-            }
-        }
-    }
-    return image;
-}
-
 const PixelImage& Capture() {
-    static const PixelImage capture = MakeCapture();
+    static const PixelImage capture = kelpix::bench::MakeScreenCapture();
     return capture;
 }
 
