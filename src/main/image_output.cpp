@@ -1,10 +1,11 @@
-// Saving the last image as a BMP or JPEG file, and putting it on the clipboard again.
+// Saving the last image as a BMP, JPEG or PNG file, and putting it on the clipboard again.
 #include "main/kelpix_main.h"
 
 #include "core/bmp_writer.h"
 #include "core/file_names.h"
 #include "core/jpeg_writer.h"
 #include "core/pixel_image.h"
+#include "core/png_writer.h"
 #include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/error.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr DWORD kFileNameBufferSize = 260;
 constexpr DWORD kBitmapFilterIndex = 1;
+constexpr DWORD kPngFilterIndex = 3;              // any other entry is JPEG
 constexpr DWORD kFlashTime = 100;                 // ms the re-copy command shows SpeedButton3 pressed
 constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
 
@@ -154,6 +156,18 @@ void SaveJpeg(const std::string& target, const core::PixelImage& image) {
     WriteWholeFile(target, {data});
 }
 
+// An 8-bit RGB PNG, encoded completely before the file is touched; an empty image makes an empty
+// file.
+void SavePng(const std::string& target, const core::PixelImage& image) {
+    std::vector<uint8_t> data;
+    try {
+        data = core::EncodePng(image);
+    } catch (const core::PngError& e) {
+        throw FormatError(texts::kPngErrorFormat, e.what());
+    }
+    WriteWholeFile(target, {data});
+}
+
 } // namespace
 
 void TKelpix::Save1Click() {
@@ -177,11 +191,14 @@ void TKelpix::Save1Click() {
     SaveFileDlg.fileName = chosen;
     SaveFileDlg.filterIndex = dialog.nFilterIndex;
     // The chosen entry decides the format, whatever extension was typed.
-    const bool bitmap = dialog.nFilterIndex == kBitmapFilterIndex;
-    const std::string target = core::ChangeFileExt(chosen, bitmap ? ".bmp" : ".jpg");
+    const DWORD entry = dialog.nFilterIndex;
+    const char* extension = entry == kBitmapFilterIndex ? ".bmp" : entry == kPngFilterIndex ? ".png" : ".jpg";
+    const std::string target = core::ChangeFileExt(chosen, extension);
     const core::PixelImage image = ReadImagePixels(Image1->BitmapHandle());
-    if (bitmap)
+    if (entry == kBitmapFilterIndex)
         SaveBmp(target, image);
+    else if (entry == kPngFilterIndex)
+        SavePng(target, image);
     else
         SaveJpeg(target, image);
     OptionSettings.SaveDir = core::ExtractFilePath(chosen);

@@ -46,7 +46,7 @@ inline constexpr char kButtonOk[] = "OK";
 inline constexpr char kButtonCancel[] = "キャンセル";
 
 // Save dialog
-inline constexpr char kSaveFilter[] = "ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg";
+inline constexpr char kSaveFilter[] = "ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg|PNG 形式 (*.png)|*.png";
 inline constexpr char kSaveTitle[] = "キャプチャー画像保存";
 
 // Help
@@ -59,5 +59,6 @@ inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // t
 inline constexpr char kCannotCreateFileFormat[] = "ファイル %s を作成できません";
 inline constexpr char kStreamWriteError[] = "ストリームへの書き込みエラー";
 inline constexpr char kJpegErrorFormat[] = "JPEG エラー #%d";
+inline constexpr char kPngErrorFormat[] = "PNG エラー: %s"; // the library's message
 
 } // namespace kelpix::texts

@@ -348,7 +348,7 @@ def psnr(a, b):
 class ImageOutput(KelpixTestCase):
     DIALOG_TITLE = "キャプチャー画像保存"
 
-    def save_through_dialog(self, entry_key, name):
+    def save_through_dialog(self, entry_keys, name):
         """Ctrl+S, then in the real dialog: pick the entry of the type list, type the name, press Enter."""
         # A click on the caption makes sure the keys go to the main window, whichever window the
         # system activated while it was hidden for the capture.
@@ -359,7 +359,7 @@ class ImageOutput(KelpixTestCase):
         self.assertIsNotNone(wait_for_window("#32770", self.DIALOG_TITLE), "the save dialog did not open")
         time.sleep(0.3)
         # The name field has the focus and the type list comes next; Tab back selects the whole name.
-        xdotool("key", "Tab", entry_key, "shift+Tab")
+        xdotool("key", "Tab", *entry_keys.split(), "shift+Tab")
         xdotool("type", "--delay", "20", name)
         xdotool("key", "Return")
         self.assertTrue(wait_for(lambda: find_window("#32770", self.DIALOG_TITLE) is None), "the dialog stayed")
@@ -408,7 +408,17 @@ class ImageOutput(KelpixTestCase):
         self.assertEqual(int.from_bytes(header[28:30], "little"), 32)
         self.assertEqual(os.path.getsize(bmp), 54 + 4 * width * height)
         self.assertEqual(decoded_rgb(bmp), captured)
-        self.assertFalse([n for n in os.listdir(self.folder) if n.lower().endswith(".tmp")], "temporary files left")
+
+        # Two entries further down, the PNG entry with "shot3.jpg" typed writes shot3.png: 8-bit RGB
+        # holding exactly the captured pixels, which libpng's own checker passes.
+        self.save_through_dialog("Down Down", wine_path(os.path.join(self.folder, "shot3.jpg")))
+        png = self.wait_for_file(os.path.join(self.folder, "shot3.png"))
+        facts = run("identify", "-format", "%m %w %h %z %[png:IHDR.color-type-orig]", png)
+        self.assertEqual(facts.stdout.decode().split(), ["PNG", str(width), str(height), "8", "2"])
+        self.assertEqual(decoded_rgb(png), captured)
+        self.assertTrue(run("pngfix", png).stdout.startswith(b"IDAT OK "))
+        written = [n for n in os.listdir(self.folder) if n.lower().endswith((".bmp", ".jpg", ".png", ".tmp"))]
+        self.assertEqual(sorted(written), ["shot.jpg", "shot2.bmp", "shot3.png"], "other files or temporary ones left")
         self.assertTrue(find_window("TKelpix").visible)
 
 

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include <jpeglib.h>
 #include <jerror.h>
+#include <png.h>
 
 using namespace kelpix;
 using namespace kelpix::test;
@@ -222,7 +224,7 @@ TEST_F(ImageOutputTest, DialogIsSetUpOnceAndThenRemembersTheEntryTheNameAndTheFo
     ASSERT_EQ(FakeSaveDialog::calls.size(), 1u);
     const DialogCall& first = FakeSaveDialog::calls[0];
     EXPECT_EQ(first.owner, main().Handle());
-    const char filter[] = "ビットマップ (*.bmp)\0*.bmp\0JPEG 形式 (*.jpg)\0*.jpg\0";
+    const char filter[] = "ビットマップ (*.bmp)\0*.bmp\0JPEG 形式 (*.jpg)\0*.jpg\0PNG 形式 (*.png)\0*.png\0";
     EXPECT_EQ(first.filter, std::string(filter, sizeof filter));
     EXPECT_EQ(first.title, "キャプチャー画像保存");
     EXPECT_FALSE(first.initialDirGiven);
@@ -271,13 +273,15 @@ TEST_F(ImageOutputTest, CancellingChangesNothing) {
     EXPECT_EQ(FakeSaveDialog::calls.back().filterIndex, 1u);
 }
 
-TEST_F(ImageOutputTest, EmptyImageMakesEmptyFilesInBothFormats) {
+TEST_F(ImageOutputTest, EmptyImageMakesEmptyFilesInEveryFormat) {
     ASSERT_EQ(main().Image1->BitmapHandle(), nullptr); // nothing captured yet
     Save(folder_ + "empty", 1);
     Save(folder_ + "empty", 2);
-    EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"empty.bmp", "empty.jpg"}));
+    Save(folder_ + "empty", 3);
+    EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"empty.bmp", "empty.jpg", "empty.png"}));
     EXPECT_EQ(ReadWholeFile(folder_ + "empty.bmp"), "");
     EXPECT_EQ(ReadWholeFile(folder_ + "empty.jpg"), "");
+    EXPECT_EQ(ReadWholeFile(folder_ + "empty.png"), "");
     EXPECT_EQ(main().OptionSettings.SaveDir, folder_);
 }
 
@@ -335,6 +339,32 @@ TEST_F(ImageOutputTest, JpegIsEncodedFromTheImagesPixelsTopRowFirst) {
     }
 }
 
+TEST_F(ImageOutputTest, PngEntryWritesAnRgbPngOfExactlyTheScreenImagesPixels) {
+    // The third entry, whatever extension was typed; libpng reads the file back.
+    for (auto [typed, width, height] : {std::tuple{"shot.bmp", 1, 1}, std::tuple{"shot", 3, 1},
+                                        std::tuple{"shot.jpg", 1, 5}, std::tuple{"shot.png", 37, 9}}) {
+        SCOPED_TRACE(std::string(typed) + ", " + std::to_string(width) + " x " + std::to_string(height));
+        SetImage(MakeBitmap(width, height, 0, Varied));
+        Save(folder_ + typed, 3);
+        EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.png"});
+        const std::string file = ReadWholeFile(folder_ + "shot.png");
+        ASSERT_GE(file.size(), 29u);
+        EXPECT_EQ(file.substr(24, 2), std::string("\x08\x02", 2)) << "8-bit RGB";
+        png_image decoded{};
+        decoded.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_memory(&decoded, file.data(), file.size()));
+        decoded.format = PNG_FORMAT_BGRA;
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+        ASSERT_TRUE(png_image_finish_read(&decoded, nullptr, pixels.data(), 0, nullptr));
+        ASSERT_EQ(static_cast<int>(decoded.width), width);
+        ASSERT_EQ(static_cast<int>(decoded.height), height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(pixels[static_cast<size_t>(y) * width + x], 0xFF000000u | Varied(x, y)) << x << ", " << y;
+    }
+    EXPECT_EQ(main().OptionSettings.SaveDir, folder_);
+}
+
 TEST_F(ImageOutputTest, AFailedSaveLeavesTheOldFileAndNothingElse) {
     SetImage(MakeBitmap(9, 4, 0, Varied));
     main().OptionSettings.SaveDir = "C:\\before\\";
@@ -387,6 +417,15 @@ TEST_F(ImageOutputTest, AFailedSaveLeavesTheOldFileAndNothingElse) {
         ASSERT_TRUE(answer.Seen());
         EXPECT_EQ(answer.Text(), "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG) + ".");
         EXPECT_EQ(ReadWholeFile(folder_ + "shot.jpg"), "the old picture");
+        EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
+    }
+    { // an image libpng refuses: wider than 1000000 pixels
+        SetImage(MakeBitmap(1000001, 1, 1, Varied));
+        MessageBoxAnswerer answer;
+        Save(folder_ + "shot", 3);
+        ASSERT_TRUE(answer.Seen());
+        EXPECT_EQ(answer.Text().rfind("PNG エラー: ", 0), 0u) << answer.Text();
+        EXPECT_NE(answer.Text().find("width exceeds user limit"), std::string::npos) << answer.Text();
         EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
     }
     EXPECT_EQ(main().OptionSettings.SaveDir, "C:\\before\\");
@@ -505,7 +544,7 @@ TEST_F(ImageOutputTest, DISABLED_FullDiskLeavesTheOldFileAndNoTemporaryFile) {
     const std::string folder = disk;
     const std::string old = folder + "shot.bmp";
     WriteWholeFile(old, "the old picture");
-    SetImage(MakeBitmap(200, 200, 0, Varied));  // 160 KB as a bitmap file: more than the disk holds
+    SetImage(MakeBitmap(200, 200, 0, Varied)); // 160 KB as a bitmap file: more than the disk holds
     MessageBoxAnswerer answer;
     Save(folder + "shot", 1);
     ASSERT_TRUE(answer.Seen());
