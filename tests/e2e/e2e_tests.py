@@ -564,8 +564,13 @@ class HelpFile(unittest.TestCase):
         with open(os.path.join(self.folder, name), "rb") as f:
             return f.read()
 
+    def source_pages(self):
+        """The pages in help/, those made from a template (license.html.in) under their own name."""
+        names = glob.glob(os.path.join(self.sources, "*.html")) + glob.glob(os.path.join(self.sources, "*.html.in"))
+        return sorted(os.path.basename(p).removesuffix(".in") for p in names)
+
     def test_holds_every_page_with_its_links_whole(self):
-        pages = sorted(os.path.basename(p) for p in glob.glob(os.path.join(self.sources, "*.html")))
+        pages = self.source_pages()
         self.assertGreaterEqual(len(pages), 10)
         for page in pages + ["kelpix.css"]:
             self.assertTrue(os.path.exists(os.path.join(self.folder, page)), f"{page} is not in help.chm")
@@ -593,9 +598,10 @@ class HelpFile(unittest.TestCase):
         toc = self.read("toc.hhc").decode("cp932")
         self.assertIn("ウィンドウを選んでキャプチャする", toc)
         listed = set(re.findall(r'value="([a-z]+\.html)"', toc))
-        pages = {os.path.basename(p) for p in glob.glob(os.path.join(self.sources, "*.html"))}
-        self.assertEqual(listed, pages)
+        self.assertEqual(listed, set(self.source_pages()))
         self.assertIn("時間差キャプチャ", self.read("index.hhk").decode("cp932"))
+        # The licence page holds the notices the linked libraries ask for.
+        self.assertIn("based in part on the work of the Independent JPEG Group", self.read("license.html").decode())
 
     def test_viewer_keeps_the_title_kelpix_whatever_page_it_shows(self):
         # #WINDOWS: count and entry size, then the entries; in an entry the window properties stand at
