@@ -1,12 +1,13 @@
 # Kelpix: the two commands for a fresh Debian machine.
 #   make run    installs what is missing, builds, and starts Kelpix.exe under Wine
 #   make test   installs what is missing, builds, and runs every test
-# Also: make build, make bench, make fuzz, make screenshot, make clean.
+# Also: make build, make bench, make fuzz, make screenshot, make dist, make clean.
+# make dist writes dist/Kelpix-<version>-win64.zip and -win32.zip, the downloads for Windows users.
 # dist/ holds the 64-bit program; the 32-bit one is built too, into build/win32/dist.
 # KELPIX_ARCHS=64 leaves the 32-bit Windows tests out on any machine.
 SHELL := /bin/bash
 .DEFAULT_GOAL := build
-.PHONY: deps build build-sanitize run test bench fuzz screenshot clean
+.PHONY: deps build build-sanitize run test bench fuzz screenshot dist clean
 
 deps:
 	@scripts/bootstrap build
@@ -34,6 +35,9 @@ bench: build
 
 fuzz: build-sanitize
 	@scripts/fuzz $(or $(SECONDS_EACH),300)
+
+dist: build
+	@scripts/dist
 
 screenshot: build
 	@scripts/with-display scripts/screenshot docs/screenshot.png
