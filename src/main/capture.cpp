@@ -3,6 +3,7 @@
 #include "main/kelpix_main.h"
 
 #include "core/capture_rect.h"
+#include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -85,8 +86,7 @@ void TKelpix::CancelDelayedCapture() {
 void TKelpix::GrabTarget() {
     HWND target = TargetWindow;
     try {
-        RECT window{};
-        GetWindowRect(target, &window);
+        RECT window = VisibleBounds(target);
         core::Rect area = core::CaptureRect(ToCore(window), GetSystemMetrics(SM_CXSCREEN),
                                             GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
         int width = area.Width(), height = area.Height();
