@@ -7,6 +7,7 @@
 #include "core/pixel_image.h"
 #include "main/platform.h"
 #include "main/texts.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 
 #include <algorithm>
@@ -105,7 +106,7 @@ bool MayReplace(const std::string& path) {
 // folder first, which replaces the target only once every byte is written, so a failure leaves an
 // existing file as it was and nothing new behind.
 void WriteWholeFile(const std::string& target, FilePieces pieces) {
-    const std::string folder = core::ExtractFilePath(target);
+    const std::string folder = core::ExtractFilePath(target, Application::AnsiLeadBytes());
     char tempName[MAX_PATH] = {};
     if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "klx", 0, tempName))
         throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
@@ -178,13 +179,14 @@ void TKelpix::Save1Click() {
     SaveFileDlg.filterIndex = dialog.nFilterIndex;
     // The chosen entry decides the format, whatever extension was typed.
     const bool bitmap = dialog.nFilterIndex == kBitmapFilterIndex;
-    const std::string target = core::ChangeFileExt(chosen, bitmap ? ".bmp" : ".jpg");
+    const core::LeadBytes& lead = Application::AnsiLeadBytes();
+    const std::string target = core::ChangeFileExt(chosen, bitmap ? ".bmp" : ".jpg", lead);
     const core::PixelImage image = ReadImagePixels(Image1->BitmapHandle());
     if (bitmap)
         SaveBmp(target, image);
     else
         SaveJpeg(target, image);
-    OptionSettings.SaveDir = core::ExtractFilePath(chosen);
+    OptionSettings.SaveDir = core::ExtractFilePath(chosen, lead);
 }
 
 void TKelpix::N9Click(WORD sender) {

@@ -32,7 +32,8 @@ void Application::Initialize(HINSTANCE instance) {
 
     // The title is the executable's file name without its extension.
     std::string exe = ExePath();
-    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe).size()), "");
+    const core::LeadBytes& lead = AnsiLeadBytes();
+    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe, lead).size()), "", lead);
 
     icon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
@@ -69,7 +70,18 @@ std::string Application::ExePath() {
     }
 }
 
-std::string Application::ExeFolder() { return core::ExtractFilePath(ExePath()); }
+std::string Application::ExeFolder() {
+    return core::ExtractFilePath(ExePath(), AnsiLeadBytes());
+}
+
+const core::LeadBytes& Application::AnsiLeadBytes() {
+    static const core::LeadBytes lead = [] {
+        CPINFO info{};
+        if (!GetCPInfo(CP_ACP, &info)) return core::LeadBytes{};
+        return core::LeadBytes::FromRanges(info.LeadByte, sizeof info.LeadByte);
+    }();
+    return lead;
+}
 
 void Application::Shutdown() {
     if (handle_) DestroyWindow(handle_);

@@ -2,6 +2,7 @@
 // the forms, the program's title and icon, the cursor table and the message loop.
 #pragma once
 #include <windows.h>
+#include "core/lead_bytes.h"
 #include <array>
 #include <string>
 
@@ -21,6 +22,9 @@ public:
     // The executable's full path (however long), and the folder it is in, ending in "\\".
     static std::string ExePath();
     static std::string ExeFolder();
+    // The lead bytes of the code page the program runs under, read from the system once. Path names
+    // are taken apart by these, not by Shift-JIS's.
+    static const core::LeadBytes& AnsiLeadBytes();
     HWND Handle() const { return handle_; }
     const std::string& Title() const { return title_; }
     HICON Icon() const { return icon_; }

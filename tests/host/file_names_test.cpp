@@ -1,4 +1,5 @@
 #include "core/file_names.h"
+#include "core/sjis.h"
 
 #include <cstring>
 #include <memory>
@@ -8,6 +9,17 @@
 
 namespace kelpix::core {
 namespace {
+
+// The rules as code page 932 reads names; the cases below hold for it.
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+    return core::ChangeFileExt(path, ext, LeadBytes::ShiftJis());
+}
+std::string ExtractFilePath(std::string_view path) {
+    return core::ExtractFilePath(path, LeadBytes::ShiftJis());
+}
+std::string SettingsFilePath(std::string_view exePath) {
+    return core::SettingsFilePath(exePath, LeadBytes::ShiftJis());
+}
 
 // Shift-JIS characters whose second byte is "\" (0x5C).
 const std::string kHyo = "\x95\x5C"; // 表
@@ -84,6 +96,70 @@ TEST(FileNames, LoneLeadByteIsReadWithinTheText) {
         const std::string_view view(exact.get(), text.size());
         EXPECT_EQ(ExtractFilePath(view), text.substr(0, text.rfind('\\') + 1)) << text;
         EXPECT_EQ(ChangeFileExt(view, ".bmp"), text.substr(0, text.rfind('.')) + ".bmp") << text;
+    }
+}
+
+// The lead bytes each code page reports, as pairs of first and last byte ended by zeros.
+const uint8_t kRanges932[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+const uint8_t kRanges1252[] = {0, 0};
+const uint8_t kRanges936[] = {0x81, 0xFE, 0, 0};
+
+TEST(LeadBytes, ComeFromTheRangesACodePageReports) {
+    const LeadBytes cp932 = LeadBytes::FromRanges(kRanges932, sizeof kRanges932);
+    const LeadBytes cp1252 = LeadBytes::FromRanges(kRanges1252, sizeof kRanges1252);
+    const LeadBytes cp936 = LeadBytes::FromRanges(kRanges936, sizeof kRanges936);
+    for (int byte = 0; byte < 256; ++byte) {
+        const auto b = static_cast<unsigned char>(byte);
+        EXPECT_EQ(cp932(b), IsSjisLeadByte(b)) << std::hex << byte;
+        EXPECT_EQ(LeadBytes::ShiftJis()(b), IsSjisLeadByte(b)) << std::hex << byte;
+        EXPECT_FALSE(cp1252(b)) << std::hex << byte;
+        EXPECT_EQ(cp936(b), byte >= 0x81 && byte <= 0xFE) << std::hex << byte;
+    }
+    // Ranges that fill the whole record have no zero pair after them.
+    const uint8_t full[] = {0x81, 0x81, 0xA0, 0xA1};
+    const LeadBytes two = LeadBytes::FromRanges(full, sizeof full);
+    EXPECT_TRUE(two(0x81) && two(0xA0) && two(0xA1));
+    EXPECT_FALSE(two(0x82) || two(0x9F) || two(0xA2));
+}
+
+TEST(FileNames, FollowTheRunningCodePage) {
+    // What the rules give for the same bytes under code pages 932, 1252 and 936. Under 1252 0xE9 is
+    // "é" and every byte is a character; under 932 and 936 it starts a double-byte character that
+    // takes the byte after it, "\" or "." alike.
+    struct Case {
+        const char* what; // "ext": the name with ".bmp"; "dir": the folder part; "ini": the settings file
+        std::string path;
+        std::string cp932, cp1252, cp936;
+    };
+    const Case cases[] = {
+        {"ext", "C:\\Fotos.Caf\xE9\\shot", "C:\\Fotos.bmp", "C:\\Fotos.Caf\xE9\\shot.bmp", "C:\\Fotos.bmp"},
+        {"dir", "C:\\Fotos.Caf\xE9\\shot", "C:\\", "C:\\Fotos.Caf\xE9\\", "C:\\"},
+        {"ini", "C:\\Apps\\Kelpix\xE9.exe", "C:\\Apps\\Kelpix\xE9.exe.ini", "C:\\Apps\\Kelpix\xE9.ini",
+         "C:\\Apps\\Kelpix\xE9.exe.ini"},
+        // 表 in Shift-JIS; under 936 0x95 leads too, under 1252 its 0x5C is a separator.
+        {"dir", "D:\\" + kHyo, "D:\\", "D:\\" + kHyo, "D:\\"},
+        // Half-width katakana are single bytes under 932 only among the three; 0xFD-0xFE lead under 936.
+        {"dir", "\xB1\\x", "\xB1\\", "\xB1\\", ""},
+        {"dir", "\xFD\\x", "\xFD\\", "\xFD\\", ""},
+        {"ext", "a.b\xA4\\c", "a.b\xA4\\c.bmp", "a.b\xA4\\c.bmp", "a.bmp"},
+        {"dir", "\x80\\x", "\x80\\", "\x80\\", "\x80\\"},
+        {"dir", "\xFF\\x", "\xFF\\", "\xFF\\", "\xFF\\"},
+        // Plain ASCII names read alike everywhere.
+        {"ext", "C:\\my.pics\\shot.png", "C:\\my.pics\\shot.bmp", "C:\\my.pics\\shot.bmp", "C:\\my.pics\\shot.bmp"},
+    };
+    const LeadBytes pages[] = {LeadBytes::FromRanges(kRanges932, sizeof kRanges932),
+                               LeadBytes::FromRanges(kRanges1252, sizeof kRanges1252),
+                               LeadBytes::FromRanges(kRanges936, sizeof kRanges936)};
+    for (const Case& c : cases) {
+        const std::string* expected[] = {&c.cp932, &c.cp1252, &c.cp936};
+        for (int page = 0; page < 3; ++page) {
+            SCOPED_TRACE(testing::Message() << c.what << " " << c.path << " page " << page);
+            const LeadBytes& lead = pages[page];
+            const std::string got = std::string(c.what) == "ext"   ? core::ChangeFileExt(c.path, ".bmp", lead)
+                                    : std::string(c.what) == "dir" ? core::ExtractFilePath(c.path, lead)
+                                                                   : core::SettingsFilePath(c.path, lead);
+            EXPECT_EQ(got, *expected[page]);
+        }
     }
 }
 
