@@ -324,6 +324,9 @@ bool TKelpix::PreTranslateMessage(MSG& msg) {
 }
 
 void TKelpix::ExecuteCommand(WORD id) {
+    // While a target is being picked the frame is on the screen and the release will capture:
+    // no command (a shortcut pressed meanwhile) may hide, move or capture anything until it ends.
+    if (TrackState != -1) return;
     switch (id) {
     case ID_SAVE1: Save1Click(); break;
     case ID_EXIT1: Exit1Click(); break;

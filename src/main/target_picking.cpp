@@ -114,6 +114,8 @@ void TKelpix::Panel1MouseUp(Window&, MouseButton button, WPARAM, POINT) {
 // --- The drag ------------------------------------------------------------------------------
 
 void TKelpix::BeginTargetDrag() {
+    // A press while a drag is still on (its release never came) starts afresh: the old frame goes.
+    if (TrackState != -1) EraseHighlight(TargetWindow);
     Application::Get().SetScreenCursor(kDragCursor);
     Image4->SetVisible(false);
     TrackState = 0;
@@ -160,8 +162,11 @@ void TKelpix::CancelTargetDrag() {
 
 void TKelpix::DrawHighlight(HWND window) {
     if (!window) return;
-    GetWindowRect(window, &framedRect_);
-    const auto strips = core::FrameStrips(WindowRect(window));
+    // Read once: the strips are saved, drawn over and later put back by this one rectangle, even
+    // if the window moves meanwhile.
+    const core::Rect framed = WindowRect(window);
+    framedRect_ = RECT{framed.left, framed.top, framed.right, framed.bottom};
+    const auto strips = core::FrameStrips(framed);
     WindowDc screen;
     if (!screen) return;
     for (std::size_t i = 0; i < strips.size(); ++i) {
