@@ -150,7 +150,7 @@ void TKelpix::CopyImageToClipboard() {
     if (HBITMAP image = Image1->BitmapHandle()) {
         WindowDc screen;
         copy.reset(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
-        if (!copy) throw Error("CreateCompatibleBitmap failed");
+        if (!copy) throw Error(texts::kOutOfMemory);
         MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
         SelectGuard keepFrom(from.get(), image), keepTo(to.get(), copy.get());
         BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);

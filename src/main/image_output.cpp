@@ -54,7 +54,7 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     WindowDc screen;
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.bits.data(),
                   reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS) != image.height)
-        throw Error("GetDIBits failed");
+        throw Error(texts::kImageReadFailed);
 
     if (depth <= 8) {
         const DWORD most = DWORD{1} << depth;
@@ -158,6 +158,7 @@ void SaveJpeg(const std::string& target, const core::PixelImage& image) {
 } // namespace
 
 void TKelpix::Save1Click() {
+    if (Application::Get().BringModalToFront()) return;
     const std::string filter = core::DialogFilter(texts::kSaveFilter);
     char fileName[kFileNameBufferSize] = {};
     SaveFileDlg.fileName.copy(fileName, sizeof fileName - 1);
@@ -172,7 +173,12 @@ void TKelpix::Save1Click() {
     dialog.lpstrInitialDir = OptionSettings.SaveDir.empty() ? nullptr : OptionSettings.SaveDir.c_str();
     dialog.lpstrTitle = texts::kSaveTitle;
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
-    if (!Platform().getSaveFileName(&dialog)) return;
+    bool chose;
+    {
+        Application::ModalScope modal;
+        chose = Platform().getSaveFileName(&dialog) != FALSE;
+    }
+    if (!chose) return;
 
     const std::string chosen = fileName;
     SaveFileDlg.fileName = chosen;

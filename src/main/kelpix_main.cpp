@@ -163,6 +163,8 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
     std::snprintf(caption, sizeof caption, texts::kCaptionFormat, GetVersionText().c_str());
     SetText(caption);
 
+    SetOutOfMemoryMessage(texts::kOutOfMemory);
+
     // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
     app.Cursor(6) = targetIcon_;
 
@@ -266,6 +268,7 @@ void TKelpix::AlphaClick() {
 }
 
 void TKelpix::ReadMe1Click() {
+    if (Application::Get().BringModalToFront()) return;
     // A viewer already showing the help (the help file names its window) is brought up.
     if (HWND viewer = FindWindowA(kHelpWindowClass, kHelpWindowTitle)) {
         BringWindowToTop(viewer);

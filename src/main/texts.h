@@ -59,5 +59,7 @@ inline constexpr char kCannotWriteFormat[] = "%s に書き込めません"; // t
 inline constexpr char kCannotCreateFileFormat[] = "ファイル %s を作成できません";
 inline constexpr char kStreamWriteError[] = "ストリームへの書き込みエラー";
 inline constexpr char kJpegErrorFormat[] = "JPEG エラー #%d";
+inline constexpr char kImageReadFailed[] = "画像を読み取れません";
+inline constexpr char kOutOfMemory[] = "メモリが不足しています";
 
 } // namespace kelpix::texts

@@ -175,9 +175,41 @@ BOOL CALLBACK DisableProgramWindow(HWND wnd, LPARAM list) {
     return TRUE;
 }
 
+BOOL CALLBACK FindDialogBox(HWND wnd, LPARAM found) {
+    char className[16] = {};
+    if (!IsWindowVisible(wnd) || !GetClassNameA(wnd, className, sizeof className) || lstrcmpA(className, "#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = wnd;
+    return FALSE;
+}
+
 } // namespace
 
+Application::ModalScope::ModalScope(HWND window) : saved_(Get().modalWindow_) {
+    Application& app = Get();
+    ++app.modalDepth_;
+    app.modalWindow_ = window;
+}
+
+Application::ModalScope::~ModalScope() {
+    Application& app = Get();
+    --app.modalDepth_;
+    app.modalWindow_ = saved_;
+}
+
+bool Application::BringModalToFront() {
+    if (!ModalUp()) return false;
+    HWND window = modalWindow_ && IsWindowVisible(modalWindow_) ? modalWindow_ : nullptr;
+    if (!window) EnumThreadWindows(GetCurrentThreadId(), &FindDialogBox, reinterpret_cast<LPARAM>(&window));
+    if (window) {
+        SetForegroundWindow(window);
+        BringWindowToTop(window);
+    }
+    return true;
+}
+
 int Application::ShowMessage(const char* text, const char* caption, UINT flags) {
+    ModalScope modal;
     // The box disables only its owner; the program's other windows are disabled here and enabled
     // again afterwards.
     std::vector<HWND> disabled;

@@ -103,8 +103,7 @@ void TTaskForm::Perform(const core::TrayActions& actions) {
             Kelpix->InstallDragHook();
             break;
         case core::TrayAction::RestoreWindow:
-            UpdateTrayIcon(false, 0);
-            Kelpix->RestoreFromTray();
+            N2Click();
             break;
         case core::TrayAction::ShowMenu:
             ShowTrayMenu();
@@ -132,6 +131,8 @@ void TTaskForm::N1Click() {
 }
 
 void TTaskForm::N2Click() {
+    // Behind a modal window the main window would take input the modal one is meant to hold back.
+    if (Application::Get().BringModalToFront()) return;
     UpdateTrayIcon(false, 0);
     Kelpix->RestoreFromTray();
 }

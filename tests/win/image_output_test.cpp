@@ -403,6 +403,23 @@ TEST_F(ImageOutputTest, ExistingFileIsReplacedWhole) {
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
 }
 
+TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
+    SetImage(MakeBitmap(400, 300, 0, Varied)); // 480 KB of pixels
+    {
+        MessageBoxAnswerer answer;
+        {
+            FailingAllocations limit(256 * 1024);
+            Save(folder_ + "big", 2);
+        }
+        ASSERT_TRUE(answer.Seen());
+        EXPECT_EQ(answer.Text(), "メモリが不足しています.");
+        EXPECT_EQ(answer.Caption(), "kelpix_win_tests");
+    }
+    EXPECT_TRUE(FilesIn(folder_).empty());
+    Save(folder_ + "big", 2);
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"big.jpg"});
+}
+
 // --- copying again ------------------------------------------------------------------------------
 
 namespace {

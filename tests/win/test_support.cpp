@@ -3,9 +3,11 @@
 #include "main/platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 
 namespace kelpix::test {
@@ -351,3 +353,26 @@ std::string MessageBoxAnswerer::Text() const {
 }
 
 } // namespace kelpix::test
+
+// --- running out of memory ------------------------------------------------------------------------
+
+namespace kelpix::test {
+
+namespace {
+std::atomic<size_t> g_largestAllocation{0}; // 0: no limit
+}
+
+FailingAllocations::FailingAllocations(size_t bytes) { g_largestAllocation = bytes; }
+FailingAllocations::~FailingAllocations() { g_largestAllocation = 0; }
+
+} // namespace kelpix::test
+
+// The program's allocations, with the limit FailingAllocations sets.
+void* operator new(std::size_t size) {
+    const std::size_t limit = kelpix::test::g_largestAllocation;
+    if (limit != 0 && size > limit) throw std::bad_alloc();
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }

@@ -113,6 +113,16 @@ struct GuiObjects {
 };
 GuiObjects CountGuiObjects();
 
+// While it lives, every allocation through operator new larger than `bytes` fails with
+// std::bad_alloc, as on a machine whose memory has run out.
+class FailingAllocations {
+public:
+    explicit FailingAllocations(size_t bytes);
+    ~FailingAllocations();
+    FailingAllocations(const FailingAllocations&) = delete;
+    FailingAllocations& operator=(const FailingAllocations&) = delete;
+};
+
 // Watches for a message box (#32770) from another thread, records its caption and text, runs
 // whileShown (on that thread) and presses the given button.
 class MessageBoxAnswerer {
