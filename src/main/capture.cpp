@@ -3,6 +3,7 @@
 #include "main/kelpix_main.h"
 
 #include "core/capture_rect.h"
+#include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -157,9 +158,13 @@ void TKelpix::CopyImageToClipboard() {
     }
     ClipboardSession clipboard(Application::Get().Handle());
     if (!clipboard.IsOpen()) throw Error(texts::kClipboardOpenFailed);
-    EmptyClipboard();
+    // A clipboard that cannot be emptied or will not take the image fails the copy as one that
+    // cannot be opened does.
+    if (!Platform().emptyClipboard()) throw Error(texts::kClipboardOpenFailed);
     // An empty image leaves the clipboard empty: there is nothing to hand over.
-    if (copy && SetClipboardData(CF_BITMAP, copy.get())) copy.release();
+    if (!copy) return;
+    if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(texts::kClipboardOpenFailed);
+    copy.release();
 }
 
 void TKelpix::StartCooldown() {

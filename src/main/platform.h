@@ -11,6 +11,8 @@ struct PlatformCalls {
     LONG(WINAPI* installHook)(LONG) = nullptr;
     LONG(WINAPI* uninstallHook)() = nullptr;
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
+    BOOL(WINAPI* emptyClipboard)() = &EmptyClipboard;
+    HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
 };
 
 // The calls the program makes; tests replace entries and put them back.

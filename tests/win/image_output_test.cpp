@@ -504,6 +504,29 @@ TEST_F(ImageOutputTest, F6WithTheClipboardHeldElsewhereShowsTheErrorAndGoesOn) {
     EXPECT_EQ(ReadClipboardBitmap().data, ReadBitmap(main().Image1->BitmapHandle()).data);
 }
 
+TEST_F(ImageOutputTest, AClipboardThatRefusesTheImageFailsTheCopyWithTheMessage) {
+    SetImage(MakeBitmap(21, 13, 0, Varied));
+    struct Refusing {
+        static BOOL WINAPI Empty() { return FALSE; }
+        static HANDLE WINAPI Set(UINT, HANDLE) { return nullptr; }
+    };
+    for (bool emptying : {true, false}) {
+        SCOPED_TRACE(emptying ? "EmptyClipboard fails" : "SetClipboardData fails");
+        const PlatformCalls saved = Platform();
+        if (emptying)
+            Platform().emptyClipboard = &Refusing::Empty;
+        else
+            Platform().setClipboardData = &Refusing::Set;
+        MessageBoxAnswerer answer;
+        SendMessageA(main().Handle(), WM_COMMAND, ID_N9, 0);
+        Platform() = saved;
+        ASSERT_TRUE(answer.Seen());
+        EXPECT_EQ(answer.Text(), "クリップボードを開くことができません.");
+    }
+    SendMessageA(main().Handle(), WM_COMMAND, ID_N9, 0);
+    EXPECT_EQ(ReadClipboardBitmap().data, ReadBitmap(main().Image1->BitmapHandle()).data);
+}
+
 TEST_F(ImageOutputTest, CopyingBeforeAnyCaptureLeavesTheClipboardEmpty) {
     SetImage(MakeBitmap(3, 3, 0, Varied));
     main().CopyImageToClipboard();
