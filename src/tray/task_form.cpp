@@ -50,7 +50,20 @@ TTaskForm::~TTaskForm() {
     if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
+UINT TTaskForm::TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 LRESULT TTaskForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+        // The new notification area holds no icon of ours: add it again if it is to be shown.
+        if (iconWanted_) {
+            TrayIconData.hWnd = nullptr;
+            UpdateTrayIcon(true, iconNumber_);
+        }
+        return 0;
+    }
     switch (msg) {
     case WM_TRAYNOTIFY:
         HandleTrayNotify(wParam, lParam);
@@ -143,6 +156,8 @@ void TTaskForm::N3Click() {
 }
 
 void TTaskForm::UpdateTrayIcon(bool show, int number) {
+    iconWanted_ = show;
+    iconNumber_ = number;
     if (show) {
         DWORD message = NIM_MODIFY;
         if (!TrayIconData.hWnd) {
@@ -155,9 +170,9 @@ void TTaskForm::UpdateTrayIcon(bool show, int number) {
             lstrcpynA(TrayIconData.szTip, texts::kTrayTip, sizeof TrayIconData.szTip);
         }
         TrayIconData.hIcon = SelectTrayIcon(number);
-        // The shell's answer is not needed: a failed add still counts as present, so the next
-        // update modifies and a removal still deletes.
-        Platform().notifyIcon(message, &TrayIconData);
+        // A refused add (at logon, before the notification area exists) leaves the icon absent.
+        // A refused change keeps it present: the icon is there with its old picture.
+        if (!Platform().notifyIcon(message, &TrayIconData) && message == NIM_ADD) TrayIconData.hWnd = nullptr;
     } else if (TrayIconData.hWnd) {
         Platform().notifyIcon(NIM_DELETE, &TrayIconData);
         TrayIconData.hWnd = nullptr;

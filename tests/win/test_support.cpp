@@ -147,6 +147,7 @@ namespace {
 
 std::vector<NotifyIconRecorder::Call> g_notifyCalls;
 BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAA) = nullptr;
+bool g_notifyFails = false;
 
 BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
     NotifyIconRecorder::Call call{message, {}, {}, {}, GetTickCount()};
@@ -159,13 +160,14 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     g_notifyCalls.push_back(std::move(call));
-    return TRUE;
+    return g_notifyFails ? FALSE : TRUE;
 }
 
 } // namespace
 
 NotifyIconRecorder::NotifyIconRecorder() {
     g_notifyCalls.clear();
+    g_notifyFails = false;
     g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
 }
 
@@ -180,6 +182,10 @@ std::vector<DWORD> NotifyIconRecorder::Messages() const {
 }
 
 void NotifyIconRecorder::Clear() { g_notifyCalls.clear(); }
+
+void NotifyIconRecorder::SetFailing(bool fail) {
+    g_notifyFails = fail;
+}
 
 ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);

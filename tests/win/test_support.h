@@ -61,6 +61,8 @@ public:
     const std::vector<Call>& Calls() const;
     std::vector<DWORD> Messages() const;
     void Clear();
+    // Every call from now on fails (as before the notification area exists), or succeeds again.
+    void SetFailing(bool fail);
 };
 
 // A borderless window of one colour, run by a thread of its own so it repaints while the test's

@@ -48,3 +48,27 @@ TEST_F(TrayTest, NumbersOneTo99ShowTheirImageAndAnyOtherTheDefaultIcon) {
     }
     EXPECT_EQ(shell.Messages().size(), 8u);
 }
+
+TEST_F(TrayTest, ARefusedAddIsNotTakenAsShownAndANewNotificationAreaGetsTheIconBack) {
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    shell.SetFailing(true); // at logon, before the notification area exists
+    main().StoreInTray();
+    EXPECT_EQ(tray().TrayIconData.hWnd, nullptr);
+    shell.SetFailing(false);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    EXPECT_EQ(tray().TrayIconData.hWnd, tray().Handle());
+
+    // Explorer restarted during a countdown: the icon comes back with its number.
+    tray().UpdateTrayIcon(true, 5);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_ADD}));
+    for (const Call& call : calls())
+        EXPECT_TRUE(IsTheTrayRecord(call));
+    EXPECT_TRUE(ShowsDefaultIcon(calls()[1]));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[3], 5));
+
+    // An icon that is not to be shown is not brought back.
+    tray().UpdateTrayIcon(false, 0);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    EXPECT_EQ(shell.Messages().size(), 5u);
+}
