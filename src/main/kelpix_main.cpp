@@ -153,6 +153,7 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
 
     Timer1.SetOnTimer([this] { Timer1Timer(); });
     TimeCaptureTimer.SetOnTimer([this] { TimeCaptureTimerTimer(); });
+    DragWatchTimer.SetOnTimer([this] { DragWatchTimerTimer(); });
 
     SetClientHeight(app.Scale(kClientHeight));
     SIZE client = ClientSize();
@@ -305,6 +306,47 @@ void TKelpix::InstallDragHook() {
 
 void TKelpix::RemoveDragHook() {
     if (auto uninstall = Platform().uninstallHook) uninstall();
+}
+
+bool TKelpix::PrimaryButtonDown() {
+    // The key state is that of the physical buttons; with the buttons swapped the right one is primary.
+    const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return Platform().getAsyncKeyState(primary) < 0;
+}
+
+void TKelpix::BeginTrayDrag() {
+    // Released already (before the hook could see it): no release report would ever come.
+    if (!PrimaryButtonDown()) return;
+    BeginTargetDrag();
+    InstallDragHook();
+    if (TrackState == -1) return; // the install failed and ended the drag
+    DragFromTray = true;
+    buttonSeenUp_ = false;
+    DragWatchTimer.SetEnabled(true);
+}
+
+void TKelpix::CancelTrayDrag() {
+    if (TrackState == -1 || !DragFromTray) return;
+    RemoveDragHook();
+    CancelTargetDrag();
+}
+
+void TKelpix::DragWatchTimerTimer() {
+    if (TrackState == -1 || !DragFromTray) {
+        DragWatchTimer.SetEnabled(false);
+        return;
+    }
+    if (PrimaryButtonDown()) {
+        buttonSeenUp_ = false;
+        return;
+    }
+    // The hook's report of the release may still be on its way: one more period for it. After that
+    // it is not coming (a hook the system removed, swapped buttons) and the drag ends.
+    if (!buttonSeenUp_) {
+        buttonSeenUp_ = true;
+        return;
+    }
+    CancelTrayDrag();
 }
 
 void TKelpix::HandleHookMouse(WPARAM wParam) {

@@ -13,6 +13,7 @@ struct PlatformCalls {
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
     BOOL(WINAPI* emptyClipboard)() = &EmptyClipboard;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
+    SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
 };
 
 // The calls the program makes; tests replace entries and put them back.

@@ -136,6 +136,8 @@ void TKelpix::TrackTarget(int x, int y) {
 }
 
 void TKelpix::EndTargetDrag() {
+    DragFromTray = false;
+    DragWatchTimer.SetEnabled(false);
     Application::Get().SetScreenCursor(0);
     Image4->SetVisible(true);
     BeginBusy();
@@ -151,6 +153,8 @@ void TKelpix::EndTargetDrag() {
 
 void TKelpix::CancelTargetDrag() {
     if (TrackState == -1) return;
+    DragFromTray = false;
+    DragWatchTimer.SetEnabled(false);
     Application::Get().SetScreenCursor(0);
     Image4->SetVisible(true);
     EraseHighlight(TargetWindow);

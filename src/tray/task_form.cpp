@@ -90,7 +90,8 @@ LRESULT TTaskForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TTaskForm::HandleTrayNotify(WPARAM, LPARAM lParam) {
-    const core::TrayContext context{Kelpix->TrackState != -1, Kelpix->CaptureBusy};
+    const core::TrayContext context{Kelpix->TrackState != -1, Kelpix->CaptureBusy,
+                                    Kelpix->TrackState != -1 && Kelpix->DragFromTray};
     Perform(clickState_.OnNotify(static_cast<uint32_t>(lParam), context));
 }
 
@@ -112,8 +113,10 @@ void TTaskForm::Perform(const core::TrayActions& actions) {
             DragTimer.SetEnabled(false);
             break;
         case core::TrayAction::BeginDrag:
-            Kelpix->BeginTargetDrag();
-            Kelpix->InstallDragHook();
+            Kelpix->BeginTrayDrag();
+            break;
+        case core::TrayAction::CancelDrag:
+            Kelpix->CancelTrayDrag();
             break;
         case core::TrayAction::RestoreWindow:
             N2Click();

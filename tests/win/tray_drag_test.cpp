@@ -17,7 +17,8 @@ namespace {
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 
 // Stands in for the hook library's two exports while it lives. An install records the window handle
-// the shared block holds at that moment.
+// the shared block holds at that moment. The physical mouse buttons' state is faked too: the left
+// one is held, as during a drag, until the test says otherwise.
 class FakeHookLibrary {
 public:
     explicit FakeHookLibrary(LONG installResult) {
@@ -26,10 +27,16 @@ public:
         state().result = installResult;
         Platform().installHook = &Install;
         Platform().uninstallHook = &Uninstall;
+        Platform().getAsyncKeyState = &KeyState;
     }
     ~FakeHookLibrary() {
         Platform().installHook = saved_.installHook;
         Platform().uninstallHook = saved_.uninstallHook;
+        Platform().getAsyncKeyState = saved_.getAsyncKeyState;
+    }
+    void SetButtons(bool left, bool right) {
+        state().left = left;
+        state().right = right;
     }
     int Installs() const { return state().installs; }
     int Uninstalls() const { return state().uninstalls; }
@@ -39,6 +46,7 @@ public:
 
 private:
     struct State {
+        bool left = true, right = false;
         LONG result = 0;
         int installs = 0, uninstalls = 0;
         LONG argument = -1;
@@ -57,6 +65,10 @@ private:
         MappedView view(block ? MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, kHookBlockSize) : nullptr);
         if (view) s.published = *static_cast<const DWORD*>(view.get());
         return s.result;
+    }
+    static SHORT WINAPI KeyState(int key) {
+        const bool down = key == VK_LBUTTON ? state().left : key == VK_RBUTTON ? state().right : false;
+        return down ? static_cast<SHORT>(0x8000) : 0;
     }
     static LONG WINAPI Uninstall() {
         ++state().uninstalls;
@@ -125,7 +137,7 @@ TEST_F(TrayDragTest, PressThenMovePublishesTheHandleAndTheReportsCaptureTheWindo
 
     // While the drag runs the icon's reports change nothing: no menu, no restore, no second drag.
     EXPECT_FALSE(RightPressMenu());
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_MOUSEMOVE})
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP})
         Notify(m);
     EXPECT_FALSE(tray().LeftPressed());
     EXPECT_FALSE(tray().DoubleClicked());
@@ -180,6 +192,74 @@ TEST_F(TrayDragTest, FailedInstallSaysSoAndEndsTheDragWithoutACapture) {
     int formats = -1;
     ReadClipboardBitmap(&formats);
     EXPECT_EQ(formats, 0) << "something was captured";
+
+    // The icon answers again: a double click restores the main window.
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        Notify(m);
+    EXPECT_FALSE(main().InTray);
+    EXPECT_TRUE(main().Visible());
+}
+
+TEST_F(TrayDragTest, ADragFromTheIconEndsWithoutACaptureWhenItsReleaseCannotBeReported) {
+    FakeHookLibrary hook(1);
+    main().StoreInTray();
+    {
+        ClipboardSession clipboard(main().Handle());
+        ASSERT_TRUE(clipboard.IsOpen());
+        EmptyClipboard();
+    }
+    auto startDrag = [&] {
+        Notify(WM_LBUTTONDOWN);
+        Notify(WM_MOUSEMOVE);
+    };
+    auto expectEndedWithoutCapture = [&](const char* how) {
+        SCOPED_TRACE(how);
+        EXPECT_FALSE(Dragging());
+        EXPECT_FALSE(main().CaptureBusy);
+        EXPECT_EQ(Application::Get().ScreenCursor(), 0);
+        EXPECT_TRUE(Shown(*main().Image4));
+        EXPECT_EQ(hook.Installs(), hook.Uninstalls()) << "a hook left installed";
+        EXPECT_TRUE(main().InTray);
+        EXPECT_FALSE(main().Visible());
+        int formats = -1;
+        ReadClipboardBitmap(&formats);
+        EXPECT_EQ(formats, 0) << "something was captured";
+    };
+
+    // The button was up again before the drag could start: no drag, no hook.
+    hook.SetButtons(false, false);
+    startDrag();
+    EXPECT_FALSE(Dragging());
+    EXPECT_EQ(hook.Installs(), 0);
+
+    // The shell reports the release over the icon.
+    hook.SetButtons(true, false);
+    startDrag();
+    ASSERT_TRUE(Dragging());
+    Notify(WM_LBUTTONUP);
+    expectEndedWithoutCapture("release on the icon");
+
+    // The button comes up and no report follows: the periodic check ends the drag.
+    startDrag();
+    ASSERT_TRUE(Dragging());
+    Pump(400);
+    EXPECT_TRUE(Dragging()) << "ended while the button was held";
+    hook.SetButtons(false, false);
+    EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 2000));
+    expectEndedWithoutCapture("button found up");
+
+    // Swapped buttons: the right one is the primary one.
+    SwapMouseButton(TRUE);
+    hook.SetButtons(true, false);
+    startDrag();
+    EXPECT_FALSE(Dragging()) << "the secondary button held starts no drag";
+    hook.SetButtons(false, true);
+    startDrag();
+    EXPECT_TRUE(Dragging());
+    hook.SetButtons(true, false);
+    EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 2000));
+    SwapMouseButton(FALSE);
+    expectEndedWithoutCapture("swapped");
 
     // The icon answers again: a double click restores the main window.
     for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
