@@ -67,6 +67,15 @@ std::string DialogFilter(std::string_view written) {
     return filter;
 }
 
+std::string TemporaryFileName(std::string_view target, uint32_t attempt, const LeadBytes& lead) {
+    static const char digits[] = "0123456789abcdef";
+    std::string name = ExtractFilePath(target, lead);
+    name += '~';
+    for (int shift = 8; shift >= 0; shift -= 4)
+        name += digits[(attempt >> shift) & 0xF];
+    return name;
+}
+
 std::string SettingsFilePath(std::string_view exePath, const LeadBytes& lead) {
     return ChangeFileExt(exePath, ".ini", lead);
 }

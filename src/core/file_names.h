@@ -31,6 +31,14 @@ std::string ExtractFilePath(std::string_view path, const LeadBytes& lead);
 // a Shift-JIS double-byte character stays. "Bitmap|*.bmp" gives "Bitmap\0*.bmp\0\0".
 std::string DialogFilter(std::string_view written);
 
+// A name for the new file that is written first and then takes `target`'s place: in the same
+// folder, "~" and three hexadecimal digits picked by `attempt` (kTemporaryNames of them). Four
+// characters, no more than the extension every saved name ends in (".bmp", ".jpg"), so the
+// temporary path is never longer than the target's: a target within the platform's path limit
+// never fails because of its temporary file.
+inline constexpr uint32_t kTemporaryNames = 0x1000;
+std::string TemporaryFileName(std::string_view target, uint32_t attempt, const LeadBytes& lead);
+
 // The settings file that belongs to the executable at `exePath`: the same path with the extension
 // ".ini". "D:\Apps\grab.exe" gives "D:\Apps\grab.ini".
 std::string SettingsFilePath(std::string_view exePath, const LeadBytes& lead);

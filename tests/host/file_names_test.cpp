@@ -174,6 +174,21 @@ TEST(SettingsFilePath, IsTheExecutablePathWithIni) {
     EXPECT_EQ(SettingsFilePath("D:\\v1.0\\" + kHyo + ".exe"), "D:\\v1.0\\" + kHyo + ".ini");
 }
 
+TEST(TemporaryFileName, SitsInTheTargetsFolderAndIsNeverLongerThanTheTarget) {
+    const std::string folder = "C:\\" + std::string(240, 'd') + "\\" + kHyo + "\\";
+    EXPECT_EQ(TemporaryFileName(folder + "a.bmp", 0x2A, LeadBytes::ShiftJis()), folder + "~02a");
+    EXPECT_EQ(TemporaryFileName("shot.jpg", 0xFFF, LeadBytes::ShiftJis()), "~fff");
+    EXPECT_EQ(TemporaryFileName("C:.bmp", 0x1000, LeadBytes::ShiftJis()), "C:~000") << "attempts wrap round";
+    // Under 1252 the 0x5C of 表 ends the folder; under 932 it does not.
+    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".bmp", 1, LeadBytes{}), "D:\\\x95\\~001");
+    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".bmp", 1, LeadBytes::ShiftJis()), "D:\\~001");
+    for (uint32_t attempt = 0; attempt < kTemporaryNames; attempt += 97) {
+        const std::string name = TemporaryFileName(folder + ".bmp", attempt, LeadBytes::ShiftJis());
+        EXPECT_LE(name.size(), (folder + ".bmp").size());
+        EXPECT_EQ(name.substr(0, folder.size()), folder);
+    }
+}
+
 TEST(DialogFilter, BarsBecomeNulsAndASecondNulEndsTheList) {
     using namespace std::string_literals;
     EXPECT_EQ(DialogFilter("Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg"),

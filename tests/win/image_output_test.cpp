@@ -403,6 +403,35 @@ TEST_F(ImageOutputTest, ExistingFileIsReplacedWhole) {
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
 }
 
+TEST_F(ImageOutputTest, ReplacingAFileKeepsItsAttributes) {
+    const std::string old = folder_ + "shot.bmp";
+    WriteWholeFile(old, "the old picture");
+    ASSERT_TRUE(SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(GetFileAttributesA(old.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    SetImage(MakeBitmap(5, 2, 0, Varied));
+    Save(folder_ + "shot", 1);
+    EXPECT_EQ(DecodeBmpFile(old).At(4, 1), Varied(4, 1));
+    EXPECT_TRUE(GetFileAttributesA(old.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
+}
+
+TEST_F(ImageOutputTest, ATargetNearThePathLimitIsNotRefusedForItsTemporaryFile) {
+    // A folder of 250 characters: a file "a.bmp" in it has 255, within the limit of 260, while a
+    // temporary name of the system's own (folder + "klx1234.tmp", folder at most 246) would not fit.
+    std::string deep = folder_;
+    while (deep.size() < 250) {
+        deep += std::string(std::min<size_t>(100, 249 - deep.size()), 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << deep;
+    }
+    ASSERT_EQ(deep.size(), 250u);
+    SetImage(MakeBitmap(5, 2, 0, Varied));
+    MessageBoxAnswerer answer;
+    Save(deep + "a", 1);
+    EXPECT_FALSE(answer.Seen()) << answer.Text();
+    EXPECT_EQ(DecodeBmpFile(deep + "a.bmp").At(4, 1), Varied(4, 1));
+    EXPECT_EQ(FilesIn(deep), std::vector<std::string>{"a.bmp"});
+}
+
 TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
     SetImage(MakeBitmap(400, 300, 0, Varied)); // 480 KB of pixels
     {
