@@ -2,6 +2,8 @@
 #   make run    installs what is missing, builds, and starts Kelpix.exe under Wine
 #   make test   installs what is missing, builds, and runs every test
 # Also: make build, make bench, make fuzz, make screenshot, make clean.
+# dist/ holds the 64-bit program; the 32-bit one is built too, into build/win32/dist.
+# KELPIX_ARCHS=64 leaves the 32-bit Windows tests out on any machine.
 SHELL := /bin/bash
 .DEFAULT_GOAL := build
 .PHONY: deps build build-sanitize run test bench fuzz screenshot clean
@@ -12,6 +14,8 @@ deps:
 build: deps
 	@cmake --preset host -Wno-dev >/dev/null
 	@cmake --build build/host
+	@cmake --preset win64 -Wno-dev >/dev/null
+	@cmake --build build/win64
 	@cmake --preset win32 -Wno-dev >/dev/null
 	@cmake --build build/win32
 
@@ -35,4 +39,4 @@ screenshot: build
 	@scripts/with-display scripts/screenshot docs/screenshot.png
 
 clean:
-	rm -rf build/host build/win32 build/sanitize dist
+	rm -rf build/host build/win64 build/win32 build/sanitize dist

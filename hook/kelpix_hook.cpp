@@ -11,7 +11,7 @@ HANDLE g_block = nullptr;
 const volatile DWORD* g_view = nullptr;
 
 HWND ReportWindow() {
-    return g_view ? reinterpret_cast<HWND>(static_cast<ULONG_PTR>(g_view[0])) : nullptr;
+    return g_view ? BlockValueToHandle(g_view[0]) : nullptr;
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {

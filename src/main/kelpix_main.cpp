@@ -295,7 +295,7 @@ void TKelpix::InstallDragHook() {
     }
     // Without the block the handle is not published; the library may still find a window of its own.
     if (hookBlockView_)
-        *static_cast<volatile DWORD*>(hookBlockView_.get()) = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(Handle()));
+        *static_cast<volatile DWORD*>(hookBlockView_.get()) = HandleToBlockValue(Handle());
     auto install = Platform().installHook;
     if (install && install(0) != 0) return;
     // No report will come to end the drag: end it here, without a capture, before saying so.

@@ -15,10 +15,10 @@
 
 namespace kelpix {
 
-// The record goes to the shell in its 488-byte form: the long tip and the balloon members, but no
-// GUID and no balloon icon.
+// The record goes to the shell in its second form (488 bytes on 32-bit, 504 on 64-bit): the long tip
+// and the balloon members, but no GUID and no balloon icon.
 inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAA_V2_SIZE;
-static_assert(kTrayIconDataSize == 488);
+static_assert(kTrayIconDataSize == (sizeof(void*) == 8 ? 504 : 488));
 inline constexpr UINT kTrayIconId = 1;
 
 // The tray menu's commands.

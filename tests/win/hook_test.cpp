@@ -63,7 +63,7 @@ TEST(HookLibrary, ReportsMovesAndTheReleaseToTheWindowInTheSharedBlock) {
     ASSERT_TRUE(block);
     MappedView view(MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, kHookBlockSize));
     ASSERT_TRUE(view);
-    *static_cast<DWORD*>(view.get()) = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(target.wnd));
+    *static_cast<DWORD*>(view.get()) = HandleToBlockValue(target.wnd);
 
     ASSERT_NE(InstallHook_CallWndProc(0), 0);
     // The input comes from another thread, as the user's mouse does; the hook runs in this one.
@@ -85,6 +85,15 @@ TEST(HookLibrary, ReportsMovesAndTheReleaseToTheWindowInTheSharedBlock) {
     std::thread([] { MoveMouse(500, 400); }).join();
     Pump(200);
     EXPECT_TRUE(reports.empty()) << "no reports after the hook is removed";
+}
+
+TEST(HookLibrary, HandlesRoundTripThroughTheBlockSignExtended) {
+    // Handles are 32-bit values: the ones with the top bit set come back with every upper bit set.
+    for (LONG value : {0x00010001L, 0x7FFFFFFEL, static_cast<LONG>(0x80000010), -2L}) {
+        HWND handle = static_cast<HWND>(LongToHandle(value));
+        EXPECT_EQ(BlockValueToHandle(HandleToBlockValue(handle)), handle) << std::hex << value;
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(BlockValueToHandle(static_cast<DWORD>(value))), LONG_PTR{value});
+    }
 }
 
 TEST(HookLibrary, UninstallIsHarmlessWithoutAHookAndInstallNeedsTheBlock) {

@@ -23,7 +23,7 @@ inline uint32_t Pixel(core::Rgb c) {
 // The record as the shell must see it on every call, whatever the icon shows.
 inline ::testing::AssertionResult IsTheTrayRecord(const Call& call) {
     const NOTIFYICONDATAA& d = call.data;
-    if (d.cbSize != 488 || d.hWnd != TaskForm->Handle() || d.uID != 1 ||
+    if (d.cbSize != NOTIFYICONDATAA_V2_SIZE || d.hWnd != TaskForm->Handle() || d.uID != 1 ||
         d.uFlags != (NIF_MESSAGE | NIF_ICON | NIF_TIP) || d.uCallbackMessage != 1025 ||
         std::string(d.szTip) != "Kelpix")
         return ::testing::AssertionFailure()

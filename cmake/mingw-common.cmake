@@ -1,0 +1,10 @@
+# The MinGW-w64 tools for the target triple ${_triple}, set by the architecture's toolchain file.
+find_program(CMAKE_C_COMPILER NAMES ${_triple}-gcc-posix ${_triple}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${_triple}-g++-posix ${_triple}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${_triple}-windres REQUIRED)
+find_program(CMAKE_DLLTOOL NAMES ${_triple}-dlltool REQUIRED)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
