@@ -403,6 +403,18 @@ TEST_F(ImageOutputTest, ExistingFileIsReplacedWhole) {
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
 }
 
+TEST_F(ImageOutputTest, NamesAreTakenApartByTheRunningCodePage) {
+    // 0xE9 is "é" under code page 1252 and the first byte of a double-byte character under 932,
+    // where it takes the "\\" after it: the folder is then no folder of the name.
+    const std::string cafe = "Fotos.Caf\xE9";
+    CreateDirectoryA((folder_ + cafe + "\\").c_str(), nullptr);
+    SetImage(MakeBitmap(5, 2, 0, Varied));
+    Save(folder_ + cafe + "\\shot", 1);
+    const bool lead = IsDBCSLeadByte(0xE9);
+    EXPECT_EQ(DecodeBmpFile(lead ? folder_ + "Fotos.bmp" : folder_ + cafe + "\\shot.bmp").At(4, 1), Varied(4, 1));
+    EXPECT_EQ(main().OptionSettings.SaveDir, lead ? folder_ : folder_ + cafe + "\\");
+}
+
 TEST_F(ImageOutputTest, ReplacingAFileKeepsItsAttributes) {
     const std::string old = folder_ + "shot.bmp";
     WriteWholeFile(old, "the old picture");
