@@ -160,7 +160,7 @@ void TKelpix::CopyImageToClipboard() {
     if (!clipboard.IsOpen()) throw Error(texts::kClipboardOpenFailed);
     // A clipboard that cannot be emptied or will not take the image fails the copy as one that
     // cannot be opened does.
-    if (!Platform().emptyClipboard()) throw Error(texts::kClipboardOpenFailed);
+    if (!EmptyClipboard()) throw Error(texts::kClipboardOpenFailed);
     // An empty image leaves the clipboard empty: there is nothing to hand over.
     if (!copy) return;
     if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(texts::kClipboardOpenFailed);

@@ -11,7 +11,6 @@ struct PlatformCalls {
     LONG(WINAPI* installHook)(LONG) = nullptr;
     LONG(WINAPI* uninstallHook)() = nullptr;
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
-    BOOL(WINAPI* emptyClipboard)() = &EmptyClipboard;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
 };
