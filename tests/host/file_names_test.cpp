@@ -1,6 +1,7 @@
 #include "core/file_names.h"
 #include "core/sjis.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,16 +11,10 @@
 namespace kelpix::core {
 namespace {
 
-// The rules as code page 932 reads names; the cases below hold for it.
-std::string ChangeFileExt(std::string_view path, std::string_view ext) {
-    return core::ChangeFileExt(path, ext, LeadBytes::ShiftJis());
-}
-std::string ExtractFilePath(std::string_view path) {
-    return core::ExtractFilePath(path, LeadBytes::ShiftJis());
-}
-std::string SettingsFilePath(std::string_view exePath) {
-    return core::SettingsFilePath(exePath, LeadBytes::ShiftJis());
-}
+// The rules as code page 932 reads names: the cases below hold for it.
+const auto ChangeFileExt = [](auto path, auto ext) { return core::ChangeFileExt(path, ext, LeadBytes::ShiftJis()); };
+const auto ExtractFilePath = [](auto path) { return core::ExtractFilePath(path, LeadBytes::ShiftJis()); };
+const auto SettingsFilePath = [](auto path) { return core::SettingsFilePath(path, LeadBytes::ShiftJis()); };
 
 // Shift-JIS characters whose second byte is "\" (0x5C).
 const std::string kHyo = "\x95\x5C"; // 表
@@ -99,68 +94,35 @@ TEST(FileNames, LoneLeadByteIsReadWithinTheText) {
     }
 }
 
-// The lead bytes each code page reports, as pairs of first and last byte ended by zeros.
-const uint8_t kRanges932[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-const uint8_t kRanges1252[] = {0, 0};
-const uint8_t kRanges936[] = {0x81, 0xFE, 0, 0};
-
-TEST(LeadBytes, ComeFromTheRangesACodePageReports) {
-    const LeadBytes cp932 = LeadBytes::FromRanges(kRanges932, sizeof kRanges932);
-    const LeadBytes cp1252 = LeadBytes::FromRanges(kRanges1252, sizeof kRanges1252);
-    const LeadBytes cp936 = LeadBytes::FromRanges(kRanges936, sizeof kRanges936);
-    for (int byte = 0; byte < 256; ++byte) {
-        const auto b = static_cast<unsigned char>(byte);
-        EXPECT_EQ(cp932(b), IsSjisLeadByte(b)) << std::hex << byte;
-        EXPECT_EQ(LeadBytes::ShiftJis()(b), IsSjisLeadByte(b)) << std::hex << byte;
-        EXPECT_FALSE(cp1252(b)) << std::hex << byte;
-        EXPECT_EQ(cp936(b), byte >= 0x81 && byte <= 0xFE) << std::hex << byte;
-    }
-    // Ranges that fill the whole record have no zero pair after them.
-    const uint8_t full[] = {0x81, 0x81, 0xA0, 0xA1};
-    const LeadBytes two = LeadBytes::FromRanges(full, sizeof full);
-    EXPECT_TRUE(two(0x81) && two(0xA0) && two(0xA1));
-    EXPECT_FALSE(two(0x82) || two(0x9F) || two(0xA2));
+TEST(FileNames, FollowTheLeadBytesOfTheRunningCodePage) {
+    // The ranges code pages 932, 1252 and 936 report. 0xE9 ("é" under 1252) leads under 932 and 936
+    // and takes the byte after it; 0xB1 leads under 936 only.
+    const uint8_t cp932[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0}, cp1252[] = {0, 0}, cp936[] = {0x81, 0xFE};
+    const LeadBytes pages[] = {LeadBytes::FromRanges(cp932, 6), LeadBytes::FromRanges(cp1252, 2),
+                               LeadBytes::FromRanges(cp936, 2)};
+    for (int byte = 0; byte < 256; ++byte)
+        EXPECT_EQ(pages[0](static_cast<uint8_t>(byte)), IsSjisLeadByte(static_cast<uint8_t>(byte))) << byte;
+    struct Case {
+        std::string path, ext;              // ext empty: the folder part is asked for
+        std::array<std::string, 3> results; // under 932, 1252, 936
+    } const cases[] = {
+        {"C:\\Fotos.Caf\xE9\\shot", ".bmp", {"C:\\Fotos.bmp", "C:\\Fotos.Caf\xE9\\shot.bmp", "C:\\Fotos.bmp"}},
+        {"C:\\Fotos.Caf\xE9\\shot", "", {"C:\\", "C:\\Fotos.Caf\xE9\\", "C:\\"}},
+        {"C:\\Kelpix\xE9.exe", ".ini", {"C:\\Kelpix\xE9.exe.ini", "C:\\Kelpix\xE9.ini", "C:\\Kelpix\xE9.exe.ini"}},
+        {"D:\\" + kHyo, "", {"D:\\", "D:\\" + kHyo, "D:\\"}},
+        {"\xB1\\x", "", {"\xB1\\", "\xB1\\", ""}},
+    };
+    for (const Case& c : cases)
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(c.ext.empty() ? core::ExtractFilePath(c.path, pages[i])
+                                    : core::ChangeFileExt(c.path, c.ext, pages[i]),
+                      c.results[i])
+                << c.path << " page " << i;
 }
 
-TEST(FileNames, FollowTheRunningCodePage) {
-    // What the rules give for the same bytes under code pages 932, 1252 and 936. Under 1252 0xE9 is
-    // "é" and every byte is a character; under 932 and 936 it starts a double-byte character that
-    // takes the byte after it, "\" or "." alike.
-    struct Case {
-        const char* what; // "ext": the name with ".bmp"; "dir": the folder part; "ini": the settings file
-        std::string path;
-        std::string cp932, cp1252, cp936;
-    };
-    const Case cases[] = {
-        {"ext", "C:\\Fotos.Caf\xE9\\shot", "C:\\Fotos.bmp", "C:\\Fotos.Caf\xE9\\shot.bmp", "C:\\Fotos.bmp"},
-        {"dir", "C:\\Fotos.Caf\xE9\\shot", "C:\\", "C:\\Fotos.Caf\xE9\\", "C:\\"},
-        {"ini", "C:\\Apps\\Kelpix\xE9.exe", "C:\\Apps\\Kelpix\xE9.exe.ini", "C:\\Apps\\Kelpix\xE9.ini",
-         "C:\\Apps\\Kelpix\xE9.exe.ini"},
-        // 表 in Shift-JIS; under 936 0x95 leads too, under 1252 its 0x5C is a separator.
-        {"dir", "D:\\" + kHyo, "D:\\", "D:\\" + kHyo, "D:\\"},
-        // Half-width katakana are single bytes under 932 only among the three; 0xFD-0xFE lead under 936.
-        {"dir", "\xB1\\x", "\xB1\\", "\xB1\\", ""},
-        {"dir", "\xFD\\x", "\xFD\\", "\xFD\\", ""},
-        {"ext", "a.b\xA4\\c", "a.b\xA4\\c.bmp", "a.b\xA4\\c.bmp", "a.bmp"},
-        {"dir", "\x80\\x", "\x80\\", "\x80\\", "\x80\\"},
-        {"dir", "\xFF\\x", "\xFF\\", "\xFF\\", "\xFF\\"},
-        // Plain ASCII names read alike everywhere.
-        {"ext", "C:\\my.pics\\shot.png", "C:\\my.pics\\shot.bmp", "C:\\my.pics\\shot.bmp", "C:\\my.pics\\shot.bmp"},
-    };
-    const LeadBytes pages[] = {LeadBytes::FromRanges(kRanges932, sizeof kRanges932),
-                               LeadBytes::FromRanges(kRanges1252, sizeof kRanges1252),
-                               LeadBytes::FromRanges(kRanges936, sizeof kRanges936)};
-    for (const Case& c : cases) {
-        const std::string* expected[] = {&c.cp932, &c.cp1252, &c.cp936};
-        for (int page = 0; page < 3; ++page) {
-            SCOPED_TRACE(testing::Message() << c.what << " " << c.path << " page " << page);
-            const LeadBytes& lead = pages[page];
-            const std::string got = std::string(c.what) == "ext"   ? core::ChangeFileExt(c.path, ".bmp", lead)
-                                    : std::string(c.what) == "dir" ? core::ExtractFilePath(c.path, lead)
-                                                                   : core::SettingsFilePath(c.path, lead);
-            EXPECT_EQ(got, *expected[page]);
-        }
-    }
+TEST(TemporaryFileName, SitsInTheTargetsFolderAndIsNoLongerThanItsExtension) {
+    EXPECT_EQ(TemporaryFileName("C:\\" + kHyo + "\\a.bmp", 0x2A, LeadBytes::ShiftJis()), "C:\\" + kHyo + "\\~02a");
+    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".jpg", 0x1FFF, LeadBytes{}), "D:\\\x95\\~fff");
 }
 
 TEST(SettingsFilePath, IsTheExecutablePathWithIni) {
@@ -172,21 +134,6 @@ TEST(SettingsFilePath, IsTheExecutablePathWithIni) {
     EXPECT_EQ(SettingsFilePath(japaneseFolder + "grab.exe"), japaneseFolder + "grab.ini");
     EXPECT_EQ(SettingsFilePath("D:\\v1.0\\" + kHyo), "D:\\v1.0\\" + kHyo + ".ini");
     EXPECT_EQ(SettingsFilePath("D:\\v1.0\\" + kHyo + ".exe"), "D:\\v1.0\\" + kHyo + ".ini");
-}
-
-TEST(TemporaryFileName, SitsInTheTargetsFolderAndIsNeverLongerThanTheTarget) {
-    const std::string folder = "C:\\" + std::string(240, 'd') + "\\" + kHyo + "\\";
-    EXPECT_EQ(TemporaryFileName(folder + "a.bmp", 0x2A, LeadBytes::ShiftJis()), folder + "~02a");
-    EXPECT_EQ(TemporaryFileName("shot.jpg", 0xFFF, LeadBytes::ShiftJis()), "~fff");
-    EXPECT_EQ(TemporaryFileName("C:.bmp", 0x1000, LeadBytes::ShiftJis()), "C:~000") << "attempts wrap round";
-    // Under 1252 the 0x5C of 表 ends the folder; under 932 it does not.
-    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".bmp", 1, LeadBytes{}), "D:\\\x95\\~001");
-    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".bmp", 1, LeadBytes::ShiftJis()), "D:\\~001");
-    for (uint32_t attempt = 0; attempt < kTemporaryNames; attempt += 97) {
-        const std::string name = TemporaryFileName(folder + ".bmp", attempt, LeadBytes::ShiftJis());
-        EXPECT_LE(name.size(), (folder + ".bmp").size());
-        EXPECT_EQ(name.substr(0, folder.size()), folder);
-    }
 }
 
 TEST(DialogFilter, BarsBecomeNulsAndASecondNulEndsTheList) {

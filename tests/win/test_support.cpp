@@ -7,7 +7,6 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <utility>
 
 namespace kelpix::test {
@@ -147,7 +146,6 @@ namespace {
 
 std::vector<NotifyIconRecorder::Call> g_notifyCalls;
 BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAA) = nullptr;
-bool g_notifyFails = false;
 
 BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
     NotifyIconRecorder::Call call{message, {}, {}, {}, GetTickCount()};
@@ -160,14 +158,14 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     g_notifyCalls.push_back(std::move(call));
-    return g_notifyFails ? FALSE : TRUE;
+    return !NotifyIconRecorder::failing;
 }
 
 } // namespace
 
 NotifyIconRecorder::NotifyIconRecorder() {
     g_notifyCalls.clear();
-    g_notifyFails = false;
+    NotifyIconRecorder::failing = false;
     g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
 }
 
@@ -182,10 +180,6 @@ std::vector<DWORD> NotifyIconRecorder::Messages() const {
 }
 
 void NotifyIconRecorder::Clear() { g_notifyCalls.clear(); }
-
-void NotifyIconRecorder::SetFailing(bool fail) {
-    g_notifyFails = fail;
-}
 
 ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -360,25 +354,13 @@ std::string MessageBoxAnswerer::Text() const {
 
 } // namespace kelpix::test
 
-// --- running out of memory ------------------------------------------------------------------------
+std::atomic<size_t> kelpix::test::g_allocationLimit{0};
 
-namespace kelpix::test {
-
-namespace {
-std::atomic<size_t> g_largestAllocation{0}; // 0: no limit
-}
-
-FailingAllocations::FailingAllocations(size_t bytes) { g_largestAllocation = bytes; }
-FailingAllocations::~FailingAllocations() { g_largestAllocation = 0; }
-
-} // namespace kelpix::test
-
-// The program's allocations, with the limit FailingAllocations sets.
 void* operator new(std::size_t size) {
-    const std::size_t limit = kelpix::test::g_largestAllocation;
-    if (limit != 0 && size > limit) throw std::bad_alloc();
-    if (void* block = std::malloc(size ? size : 1)) return block;
-    throw std::bad_alloc();
+    const std::size_t limit = kelpix::test::g_allocationLimit;
+    void* block = limit != 0 && size > limit ? nullptr : std::malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
 }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }

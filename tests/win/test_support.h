@@ -61,8 +61,7 @@ public:
     const std::vector<Call>& Calls() const;
     std::vector<DWORD> Messages() const;
     void Clear();
-    // Every call from now on fails (as before the notification area exists), or succeeds again.
-    void SetFailing(bool fail);
+    static inline bool failing = false; // every call fails, as before the notification area exists
 };
 
 // A borderless window of one colour, run by a thread of its own so it repaints while the test's
@@ -115,15 +114,8 @@ struct GuiObjects {
 };
 GuiObjects CountGuiObjects();
 
-// While it lives, every allocation through operator new larger than `bytes` fails with
-// std::bad_alloc, as on a machine whose memory has run out.
-class FailingAllocations {
-public:
-    explicit FailingAllocations(size_t bytes);
-    ~FailingAllocations();
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
+// Every allocation through operator new above this many bytes (0: none) fails, as when memory has run out.
+extern std::atomic<size_t> g_allocationLimit;
 
 // Watches for a message box (#32770) from another thread, records its caption and text, runs
 // whileShown (on that thread) and presses the given button.

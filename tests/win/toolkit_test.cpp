@@ -86,10 +86,3 @@ TEST(TimerRule, ChangingTheIntervalStartsAFreshPeriod) {
     EXPECT_FALSE(timer.Running());
     EXPECT_TRUE(timer.Enabled());
 }
-
-TEST(AnsiLeadBytes, AreThoseOfTheCodePageTheProgramRunsUnder) {
-    const core::LeadBytes& lead = Application::AnsiLeadBytes();
-    for (int byte = 0; byte < 256; ++byte)
-        EXPECT_EQ(lead(static_cast<unsigned char>(byte)), IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE)
-            << std::hex << byte;
-}

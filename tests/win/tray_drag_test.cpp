@@ -17,8 +17,7 @@ namespace {
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 
 // Stands in for the hook library's two exports while it lives. An install records the window handle
-// the shared block holds at that moment. The physical mouse buttons' state is faked too: the left
-// one is held, as during a drag, until the test says otherwise.
+// the shared block holds at that moment. The primary button is held, unless `buttonUp` says otherwise.
 class FakeHookLibrary {
 public:
     explicit FakeHookLibrary(LONG installResult) {
@@ -33,11 +32,9 @@ public:
         Platform().installHook = saved_.installHook;
         Platform().uninstallHook = saved_.uninstallHook;
         Platform().getAsyncKeyState = saved_.getAsyncKeyState;
+        buttonUp = false;
     }
-    void SetButtons(bool left, bool right) {
-        state().left = left;
-        state().right = right;
-    }
+    static inline bool buttonUp = false;
     int Installs() const { return state().installs; }
     int Uninstalls() const { return state().uninstalls; }
     LONG InstallArgument() const { return state().argument; }
@@ -46,7 +43,6 @@ public:
 
 private:
     struct State {
-        bool left = true, right = false;
         LONG result = 0;
         int installs = 0, uninstalls = 0;
         LONG argument = -1;
@@ -66,10 +62,7 @@ private:
         if (view) s.published = *static_cast<const DWORD*>(view.get());
         return s.result;
     }
-    static SHORT WINAPI KeyState(int key) {
-        const bool down = key == VK_LBUTTON ? state().left : key == VK_RBUTTON ? state().right : false;
-        return down ? static_cast<SHORT>(0x8000) : 0;
-    }
+    static SHORT WINAPI KeyState(int key) { return key == VK_LBUTTON && !buttonUp ? SHORT(-32768) : SHORT(0); }
     static LONG WINAPI Uninstall() {
         ++state().uninstalls;
         return 1;
@@ -137,7 +130,7 @@ TEST_F(TrayDragTest, PressThenMovePublishesTheHandleAndTheReportsCaptureTheWindo
 
     // While the drag runs the icon's reports change nothing: no menu, no restore, no second drag.
     EXPECT_FALSE(RightPressMenu());
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_RBUTTONUP})
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_MOUSEMOVE})
         Notify(m);
     EXPECT_FALSE(tray().LeftPressed());
     EXPECT_FALSE(tray().DoubleClicked());
@@ -200,71 +193,28 @@ TEST_F(TrayDragTest, FailedInstallSaysSoAndEndsTheDragWithoutACapture) {
     EXPECT_TRUE(main().Visible());
 }
 
-TEST_F(TrayDragTest, ADragFromTheIconEndsWithoutACaptureWhenItsReleaseCannotBeReported) {
+TEST_F(TrayDragTest, WithoutAReportOfTheReleaseTheDragEndsWithoutACapture) {
     FakeHookLibrary hook(1);
     main().StoreInTray();
-    {
-        ClipboardSession clipboard(main().Handle());
-        ASSERT_TRUE(clipboard.IsOpen());
-        EmptyClipboard();
-    }
-    auto startDrag = [&] {
+    main().OptionSettings.TimeCapture = true; // a capture would leave the countdown running
+    // The button up before the drag could start; the release reported over the icon; the button
+    // found up by the periodic check; with swapped buttons the left one is not the primary one.
+    for (int way = 0; way < 4; ++way) {
+        SwapMouseButton(way == 3);
+        FakeHookLibrary::buttonUp = way == 0;
         Notify(WM_LBUTTONDOWN);
         Notify(WM_MOUSEMOVE);
-    };
-    auto expectEndedWithoutCapture = [&](const char* how) {
-        SCOPED_TRACE(how);
-        EXPECT_FALSE(Dragging());
-        EXPECT_FALSE(main().CaptureBusy);
-        EXPECT_EQ(Application::Get().ScreenCursor(), 0);
-        EXPECT_TRUE(Shown(*main().Image4));
-        EXPECT_EQ(hook.Installs(), hook.Uninstalls()) << "a hook left installed";
-        EXPECT_TRUE(main().InTray);
-        EXPECT_FALSE(main().Visible());
-        int formats = -1;
-        ReadClipboardBitmap(&formats);
-        EXPECT_EQ(formats, 0) << "something was captured";
-    };
-
-    // The button was up again before the drag could start: no drag, no hook.
-    hook.SetButtons(false, false);
-    startDrag();
-    EXPECT_FALSE(Dragging());
-    EXPECT_EQ(hook.Installs(), 0);
-
-    // The shell reports the release over the icon.
-    hook.SetButtons(true, false);
-    startDrag();
-    ASSERT_TRUE(Dragging());
-    Notify(WM_LBUTTONUP);
-    expectEndedWithoutCapture("release on the icon");
-
-    // The button comes up and no report follows: the periodic check ends the drag.
-    startDrag();
-    ASSERT_TRUE(Dragging());
-    Pump(400);
-    EXPECT_TRUE(Dragging()) << "ended while the button was held";
-    hook.SetButtons(false, false);
-    EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 2000));
-    expectEndedWithoutCapture("button found up");
-
-    // Swapped buttons: the right one is the primary one.
-    SwapMouseButton(TRUE);
-    hook.SetButtons(true, false);
-    startDrag();
-    EXPECT_FALSE(Dragging()) << "the secondary button held starts no drag";
-    hook.SetButtons(false, true);
-    startDrag();
-    EXPECT_TRUE(Dragging());
-    hook.SetButtons(true, false);
-    EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 2000));
+        EXPECT_EQ(Dragging(), way == 1 || way == 2) << way;
+        if (way == 1) Notify(WM_LBUTTONUP);
+        FakeHookLibrary::buttonUp = true;
+        EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 1000)) << way;
+        EXPECT_EQ(hook.Installs(), hook.Uninstalls());
+        EXPECT_FALSE(main().CaptureBusy || main().TimeCaptureTimer.Enabled() || main().Visible()) << way;
+    }
     SwapMouseButton(FALSE);
-    expectEndedWithoutCapture("swapped");
-
-    // The icon answers again: a double click restores the main window.
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    EXPECT_EQ(hook.Installs(), 2);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) // the icon answers again
         Notify(m);
-    EXPECT_FALSE(main().InTray);
     EXPECT_TRUE(main().Visible());
 }
 
