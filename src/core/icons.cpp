@@ -85,7 +85,13 @@ IconImage MainIcon(int32_t size) {
     throw std::invalid_argument("the application icon comes in 32 and 16 pixels only");
 }
 
-IconImage TargetIcon() {
+IconImage TargetIcon(int32_t size) {
+    if (size != kTargetIconSize && size != kTargetIconSize * 3 / 2 && size != kTargetIconSize * 2)
+        throw std::invalid_argument("the target icon comes in 32, 48 and 64 pixels only");
+    // Designed at 32 pixels and drawn at the size asked for: every length below is a 32-pixel one,
+    // compared after multiplying both sides by the scale (size / 32), so that the 32-pixel icon is
+    // exactly the designed one and the larger ones are the same shapes with finer edges.
+    //
     // The lens is centred on the pixel corner (12, 12). The handle is a band along the diagonal to the
     // lower right: s runs along it and p across it, both on the doubled grid (true lengths are
     // s / (2 * sqrt 2) and p / (2 * sqrt 2)). The band starts inside the rim, so its square end is hidden
@@ -95,21 +101,23 @@ IconImage TargetIcon() {
     constexpr int32_t kLensInner2 = 16 * 16; // white glass within 8 pixels
     constexpr int32_t kHandleStart = 26, kHandleEnd = 72, kHandleHalf = 11;
     constexpr int32_t kGripStart = 38, kGripEnd = 68, kGripHalf = 6, kHighlight = 2;
-    IconImage icon(kTargetIconSize, kTargetIconSize);
-    for (int32_t y = 0; y < kTargetIconSize; ++y) {
-        for (int32_t x = 0; x < kTargetIconSize; ++x) {
-            const int32_t u = 2 * (x - kLensCorner) + 1;
-            const int32_t v = 2 * (y - kLensCorner) + 1;
-            const int32_t d2 = u * u + v * v;
-            const int32_t s = u + v;
-            const int32_t p = u - v;
-            if (d2 <= kLensInner2) {
+    const int32_t n = size, d = kTargetIconSize; // scale n / d
+    const int32_t corner = kLensCorner * n / d;
+    IconImage icon(size, size);
+    for (int32_t y = 0; y < size; ++y) {
+        for (int32_t x = 0; x < size; ++x) {
+            const int32_t u = 2 * (x - corner) + 1;
+            const int32_t v = 2 * (y - corner) + 1;
+            const int32_t d2 = (u * u + v * v) * d * d;
+            const int32_t s = (u + v) * d;
+            const int32_t p = (u - v) * d;
+            if (d2 <= kLensInner2 * n * n) {
                 icon.paint(x, y, kWhite);
-            } else if (d2 <= kRimOuter2) {
+            } else if (d2 <= kRimOuter2 * n * n) {
                 icon.paint(x, y, kBlack);
-            } else if (s >= kHandleStart && s <= kHandleEnd && std::abs(p) <= kHandleHalf) {
-                const bool grip = s > kGripStart && s < kGripEnd && std::abs(p) <= kGripHalf;
-                icon.paint(x, y, !grip ? kBlack : p > kHighlight ? kHandleLightGrey : kHandleGrey);
+            } else if (s >= kHandleStart * n && s <= kHandleEnd * n && std::abs(p) <= kHandleHalf * n) {
+                const bool grip = s > kGripStart * n && s < kGripEnd * n && std::abs(p) <= kGripHalf * n;
+                icon.paint(x, y, !grip ? kBlack : p > kHighlight * n ? kHandleLightGrey : kHandleGrey);
             }
         }
     }

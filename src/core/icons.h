@@ -36,11 +36,12 @@ inline constexpr int32_t kMainIconLargeSize = 32;
 inline constexpr int32_t kMainIconSmallSize = 16;
 IconImage MainIcon(int32_t size);
 
-// The target icon, 32 x 32: a magnifying glass with a white lens in a black rim and a black and grey
-// handle towards the lower right. Used as a cursor its hot spot is the centre (16, 16), inside the lens.
+// The target icon, 32 x 32 at 96 DPI and also drawn at 48 and 64 for higher DPIs: a magnifying glass
+// with a white lens in a black rim and a black and grey handle towards the lower right. Used as a
+// cursor its hot spot is the centre, inside the lens. Throws std::invalid_argument for other sizes.
 inline constexpr int32_t kTargetIconSize = 32;
 inline constexpr Rgb kHandleGrey{128, 128, 128};
 inline constexpr Rgb kHandleLightGrey{192, 192, 192};
-IconImage TargetIcon();
+IconImage TargetIcon(int32_t size = kTargetIconSize);
 
 } // namespace kelpix::core

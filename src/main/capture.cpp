@@ -86,8 +86,7 @@ void TKelpix::CancelDelayedCapture() {
 void TKelpix::GrabTarget() {
     HWND target = TargetWindow;
     try {
-        RECT window{};
-        if (!IsIconic(target)) GetWindowRect(target, &window);
+        RECT window = IsIconic(target) ? RECT{} : VisibleBounds(target);
         core::Rect area = core::CaptureRect(ToCore(window), GetSystemMetrics(SM_CXSCREEN),
                                             GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
         int width = area.Width(), height = area.Height();

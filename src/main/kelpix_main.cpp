@@ -19,20 +19,23 @@ namespace {
 constexpr int kDesignedClientWidth = 294;
 constexpr int kDesignedClientHeight = 150;
 constexpr int kClientHeight = 126;
-constexpr int kSpacerWidth = 89;  // the left column that holds the target and the toggles
+constexpr int kSpacerWidth = 89; // the left column that holds the target and the toggles
 constexpr int kTopLineHeight = 2;
-constexpr BYTE kTranslucentAlpha = 178;  // of 255, while the window is translucent
+constexpr int kTargetIconDesignedSize = 32;
+constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
 constexpr char kHelpWindowClass[] = "HH Parent";
-constexpr char kHelpWindowTitle[] = "Kelpix";  // set by the help file's window definition
+constexpr char kHelpWindowTitle[] = "Kelpix"; // set by the help file's window definition
 constexpr char kHelpFileName[] = "help.chm";
 
 // help.chm in the executable's folder.
-std::string HelpFilePath() { return Application::ExeFolder() + kHelpFileName; }
+std::string HelpFilePath() {
+    return Application::ExeFolder() + kHelpFileName;
+}
 
 struct MenuItem {
-    WORD id;  // 0: separator
+    WORD id; // 0: separator
     const char* caption;
-    BYTE virtualKey;  // shortcut, 0 for none
+    BYTE virtualKey; // shortcut, 0 for none
     bool control;
     bool checkItem;
 };
@@ -52,7 +55,8 @@ struct TopMenu {
 const std::vector<TopMenu>& MainMenuLayout() {
     static const std::vector<TopMenu> menus = {
         {texts::kMenuFile,
-         {{ID_SAVE1, texts::kMenuSave, 'S', true, false}, {0, nullptr, 0, false, false},
+         {{ID_SAVE1, texts::kMenuSave, 'S', true, false},
+          {0, nullptr, 0, false, false},
           {ID_EXIT1, texts::kMenuExit, 0, false, false}}},
         {texts::kMenuView,
          {{ID_MENUDEFAULT, texts::kMenuDefaultSize, 'D', true, false},
@@ -98,8 +102,8 @@ void AppendItems(HMENU menu, const std::vector<MenuItem>& items, std::vector<ACC
         std::string caption = item.caption;
         if (std::string keys = ShortcutText(item); !keys.empty()) {
             caption += '\t' + keys;
-            accelerators.push_back({static_cast<BYTE>(FVIRTKEY | (item.control ? FCONTROL : 0)), item.virtualKey,
-                                    item.id});
+            accelerators.push_back(
+                {static_cast<BYTE>(FVIRTKEY | (item.control ? FCONTROL : 0)), item.virtualKey, item.id});
         }
         AppendMenuA(menu, MF_STRING, item.id, caption.c_str());
     }
@@ -128,7 +132,6 @@ std::string TKelpix::GetVersionText(HMODULE module) {
 }
 
 TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
-    Application& app = Application::Get();
 
     std::vector<ACCEL> accelerators;
     MainMenu1 = CreateMenu();
@@ -155,7 +158,7 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
     TimeCaptureTimer.SetOnTimer([this] { TimeCaptureTimerTimer(); });
     DragWatchTimer.SetOnTimer([this] { DragWatchTimerTimer(); });
 
-    SetClientHeight(app.Scale(kClientHeight));
+    SetClientHeight(Scale(kClientHeight));
     SIZE client = ClientSize();
     DefaultClientHeight = client.cy;
     DefaultClientWidth = client.cx;
@@ -166,26 +169,23 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
 
     SetOutOfMemoryMessage(texts::kOutOfMemory);
 
-    // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
-    app.Cursor(6) = targetIcon_;
-
     ReadSettings();
     ApplySettingsToControls();
 }
 
 TKelpix::~TKelpix() {
     RemoveDragHook();
-    for (StripBitmap& strip : EdgeStrips) strip.Reset();
+    if (Application::Get().Cursor(6) == targetIcon_.get()) Application::Get().Cursor(6) = nullptr;
+    for (StripBitmap& strip : EdgeStrips)
+        strip.Reset();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
     // The main menu belongs to the window and goes with it; the popup menu is ours.
     if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
 void TKelpix::CreateControls() {
-    Application& app = Application::Get();
     // Creation order is the tab order: ScrollBox1, Panel1, UpDown1.
-    ScrollBox1 = std::make_unique<ScrollBox>(*this, Handle(),
-                                             Placement{kSpacerWidth, kTopLineHeight, 205, 148}, true);
+    ScrollBox1 = std::make_unique<ScrollBox>(*this, Handle(), Placement{kSpacerWidth, kTopLineHeight, 205, 148}, true);
     Image1 = std::make_unique<ImageView>(*this, ScrollBox1->Handle(), Placement{0, 0, 81, 49});
     Image3 = std::make_unique<ImageView>(*this, ScrollBox1->Handle(), Placement{112, 0, 32, 32}, false);
 
@@ -193,8 +193,7 @@ void TKelpix::CreateControls() {
 
     Panel1 = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     Image4 = std::make_unique<ImageView>(*this, Panel1->Handle(), Placement{20, 2, 32, 32});
-    targetIcon_ = static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, 32, 32, LR_SHARED));
-    Image4->SetIcon(targetIcon_);
+    LoadTargetIcon();
     Panel1->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Panel1, msg, keys, pos); };
     Image4->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { TargetControlMouse(*Image4, msg, keys, pos); };
 
@@ -204,8 +203,8 @@ void TKelpix::CreateControls() {
     UpDown1 = CreateChild(UPDOWN_CLASSA, "", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
     SendMessageA(UpDown1, UDM_SETRANGE32, 1, 99);
     SendMessageA(UpDown1, UDM_SETPOS32, 0, 1);
-    SpeedButton2 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2,
-                                                 true);
+    SpeedButton2 =
+        std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2, true);
     SpeedButton3 = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     SpeedButton2->OnClick = [this] { SpeedButton1Click(); };
@@ -213,11 +212,32 @@ void TKelpix::CreateControls() {
     LayoutControls();
 }
 
+void TKelpix::LoadTargetIcon() {
+    Application& app = Application::Get();
+    // Drawn for the DPI in use (the resource holds 32, 48 and 64 pixels), not stretched.
+    int size = Scale(kTargetIconDesignedSize);
+    Icon icon(static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, size, size, 0)));
+    if (!icon) return;
+    Image4->SetIcon(icon.get());
+    // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
+    app.Cursor(6) = icon.get();
+    targetIcon_ = std::move(icon);
+}
+
+void TKelpix::DpiChanged() {
+    LoadTargetIcon();
+    // The last image keeps its own size in pixels.
+    if (Image1->BitmapHandle()) Image1->SetSize(Image1->BitmapSize().cx, Image1->BitmapSize().cy);
+    DefaultClientWidth = Scale(kDesignedClientWidth);
+    DefaultClientHeight = Scale(kClientHeight);
+    LayoutControls();
+    ScrollBox1->UpdateScrollRange();
+}
+
 void TKelpix::LayoutControls() {
     if (!ScrollBox1) return;
-    Application& app = Application::Get();
     SIZE client = ClientSize();
-    int left = app.Scale(kSpacerWidth), top = app.Scale(kTopLineHeight);
+    int left = Scale(kSpacerWidth), top = Scale(kTopLineHeight);
     MoveWindow(Bevel1, 0, 0, client.cx, top, TRUE);
     ScrollBox1->SetBounds(left, top, std::max<int>(0, client.cx - left), std::max<int>(0, client.cy - top));
 }
@@ -252,7 +272,9 @@ void TKelpix::memuTyokkaClick() {
     ShowMainWindow(true);
 }
 
-bool TKelpix::Translucent() const { return (GetMenuState(MainMenu1, ID_N7, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+bool TKelpix::Translucent() const {
+    return (GetMenuState(MainMenu1, ID_N7, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
 
 void TKelpix::AlphaClick() {
     bool translucent = !Translucent();
@@ -294,8 +316,7 @@ void TKelpix::InstallDragHook() {
         if (hookBlock_) hookBlockView_.reset(MapViewOfFile(hookBlock_.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     }
     // Without the block the handle is not published; the library may still find a window of its own.
-    if (hookBlockView_)
-        *static_cast<volatile DWORD*>(hookBlockView_.get()) = HandleToBlockValue(Handle());
+    if (hookBlockView_) *static_cast<volatile DWORD*>(hookBlockView_.get()) = HandleToBlockValue(Handle());
     auto install = Platform().installHook;
     if (install && install(0) != 0) return;
     // No report will come to end the drag: end it here, without a capture, before saying so.
@@ -373,25 +394,44 @@ void TKelpix::ExecuteCommand(WORD id) {
     // no command (a shortcut pressed meanwhile) may hide, move or capture anything until it ends.
     if (TrackState != -1) return;
     switch (id) {
-    case ID_SAVE1: Save1Click(); break;
-    case ID_EXIT1: Exit1Click(); break;
+    case ID_SAVE1:
+        Save1Click();
+        break;
+    case ID_EXIT1:
+        Exit1Click();
+        break;
     case ID_N9:
-    case ID_N2: N9Click(id); break;
+    case ID_N2:
+        N9Click(id);
+        break;
     case ID_MENUDEFAULT:
-    case ID_POPDEFAULT: menuDefaultClick(); break;
+    case ID_POPDEFAULT:
+        menuDefaultClick();
+        break;
     case ID_MEMUTYOKKA:
-    case ID_POPTYOKKA: memuTyokkaClick(); break;
+    case ID_POPTYOKKA:
+        memuTyokkaClick();
+        break;
     case ID_N7:
-    case ID_N8: AlphaClick(); break;
-    case ID_README1: ReadMe1Click(); break;
-    case ID_N10: N10Click(); break;
+    case ID_N8:
+        AlphaClick();
+        break;
+    case ID_README1:
+        ReadMe1Click();
+        break;
+    case ID_N10:
+        N10Click();
+        break;
     case ID_MEMUTASK:
-    case ID_POPTASK: memuTaskClick(); break;
+    case ID_POPTASK:
+        memuTaskClick();
+        break;
     case ID_MEMUOPTION:
     case ID_N5:
         memuOptionClick();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -204,13 +204,15 @@ protected:
 private:
     void CreateControls();
     void LayoutControls();
+    void LoadTargetIcon();
+    void DpiChanged() override;
     void DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin);
     int UpDown1Position() const;
     // The arrows were used (or a key moved them): a click when the position changed.
     void UpDown1Scrolled();
 
     HACCEL accelerators_ = nullptr;
-    HICON targetIcon_ = nullptr;
+    Icon targetIcon_;
     int upDownPosition_ = 1;    // UpDown1's position as last seen
     bool buttonSeenUp_ = false; // the watch found the button up on its last tick
     void TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT pos);

@@ -4,14 +4,40 @@
 
 namespace kelpix {
 
+namespace {
+
+constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
+
+decltype(PlatformCalls::windowAttribute) LoadWindowAttribute() {
+    HMODULE dwm = LoadLibraryA("dwmapi.dll");
+    return dwm ? reinterpret_cast<decltype(PlatformCalls::windowAttribute)>(
+                     reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+}
+
+} // namespace
+
 PlatformCalls& Platform() {
     static PlatformCalls calls = [] {
         PlatformCalls c;
         c.installHook = &InstallHook_CallWndProc;
         c.uninstallHook = &UnInstallHook_CallWndProc;
+        c.windowAttribute = LoadWindowAttribute();
         return c;
     }();
     return calls;
+}
+
+RECT VisibleBounds(HWND window) {
+    RECT r{}; // a window that no longer exists reads as all zero
+    if (!GetWindowRect(window, &r)) return r;
+    if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) return r;
+    RECT visible{};
+    auto attribute = Platform().windowAttribute;
+    if (attribute && SUCCEEDED(attribute(window, kExtendedFrameBounds, &visible, sizeof visible)) &&
+        visible.right > visible.left && visible.bottom > visible.top)
+        return visible;
+    return r;
 }
 
 } // namespace kelpix

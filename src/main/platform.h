@@ -13,9 +13,17 @@ struct PlatformCalls {
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
+    // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.
+    HRESULT(WINAPI* windowAttribute)(HWND, DWORD, PVOID, DWORD) = nullptr;
 };
 
 // The calls the program makes; tests replace entries and put them back.
 PlatformCalls& Platform();
+
+// Where a window is seen on the screen. With desktop composition a top-level window's rectangle
+// includes resize borders that are not drawn (7 pixels a side at 100 % on Windows 10 and 11), whose
+// pixels belong to whatever lies behind: the visible bounds leave them out. Child windows, and
+// systems without composition, have their window rectangle.
+RECT VisibleBounds(HWND window);
 
 } // namespace kelpix

@@ -6,6 +6,7 @@
 #include "main/kelpix_main.h"
 
 #include "core/frame_geometry.h"
+#include "main/platform.h"
 #include "toolkit/application.h"
 
 #include <algorithm>
@@ -20,8 +21,7 @@ constexpr int kDragCursor = 6;
 constexpr int kStripSlack = 64;
 
 core::Rect WindowRect(HWND window) {
-    RECT r{};  // a window that no longer exists reads as all zero
-    GetWindowRect(window, &r);
+    RECT r = VisibleBounds(window);
     return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -69,18 +69,28 @@ void TKelpix::TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT p
         SetCapture(Panel1->Handle());
         Panel1MouseDown(control, MouseButton::Left, keys, pos);
         break;
-    case WM_RBUTTONDOWN: Panel1MouseDown(sender, MouseButton::Right, keys, pos); break;
-    case WM_MBUTTONDOWN: Panel1MouseDown(sender, MouseButton::Middle, keys, pos); break;
-    case WM_MOUSEMOVE: Panel1MouseMove(sender, keys, pos); break;
+    case WM_RBUTTONDOWN:
+        Panel1MouseDown(sender, MouseButton::Right, keys, pos);
+        break;
+    case WM_MBUTTONDOWN:
+        Panel1MouseDown(sender, MouseButton::Middle, keys, pos);
+        break;
+    case WM_MOUSEMOVE:
+        Panel1MouseMove(sender, keys, pos);
+        break;
     case WM_LBUTTONUP:
         if (pressedControl_) {
-            pressedControl_ = nullptr;  // first, so that the capture's loss below is not taken for a cancel
+            pressedControl_ = nullptr; // first, so that the capture's loss below is not taken for a cancel
             ReleaseCapture();
         }
         Panel1MouseUp(sender, MouseButton::Left, keys, pos);
         break;
-    case WM_RBUTTONUP: Panel1MouseUp(sender, MouseButton::Right, keys, pos); break;
-    case WM_MBUTTONUP: Panel1MouseUp(sender, MouseButton::Middle, keys, pos); break;
+    case WM_RBUTTONUP:
+        Panel1MouseUp(sender, MouseButton::Right, keys, pos);
+        break;
+    case WM_MBUTTONUP:
+        Panel1MouseUp(sender, MouseButton::Middle, keys, pos);
+        break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (or the system cancelled the mode) with the button still held.
         if (pressedControl_) {
@@ -88,7 +98,8 @@ void TKelpix::TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT p
             CancelTargetDrag();
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -166,17 +177,17 @@ void TKelpix::CancelTargetDrag() {
 
 void TKelpix::DrawHighlight(HWND window) {
     if (!window) return;
-    // Read once: the strips are saved, drawn over and later put back by this one rectangle, even
-    // if the window moves meanwhile.
-    const core::Rect framed = WindowRect(window);
-    framedRect_ = RECT{framed.left, framed.top, framed.right, framed.bottom};
-    const auto strips = core::FrameStrips(framed);
+    // Read once: the strips go back to exactly where they were taken from.
+    framedRect_ = VisibleBounds(window);
+    const auto strips =
+        core::FrameStrips(core::Rect{framedRect_.left, framedRect_.top, framedRect_.right, framedRect_.bottom});
     WindowDc screen;
     if (!screen) return;
     for (std::size_t i = 0; i < strips.size(); ++i) {
         if (!EdgeStrips[i].Resize(screen.get(), strips[i].width, strips[i].height)) {
             // Without all four strips saved the frame could not be taken off again: draw none.
-            for (StripBitmap& strip : EdgeStrips) strip.Clear();
+            for (StripBitmap& strip : EdgeStrips)
+                strip.Clear();
             return;
         }
         MemoryDc saved(CreateCompatibleDC(screen.get()));

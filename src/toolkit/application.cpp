@@ -14,6 +14,28 @@ namespace {
 constexpr char kApplicationClass[] = "TApplication";
 }
 
+namespace {
+
+// GetDpiForMonitor comes with Windows 8.1's shcore.dll: loaded at run time, so that the program
+// also starts where it is missing.
+int EffectiveMonitorDpi(POINT at) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpiForMonitor = [] {
+        HMODULE shcore = LoadLibraryA("shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    if (getDpiForMonitor &&
+        SUCCEEDED(getDpiForMonitor(MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi, &x, &y)) && y > 0)
+        return static_cast<int>(y);
+    return Application::Get().Dpi();
+}
+
+} // namespace
+
 Application& Application::Get() {
     static Application app;
     return app;
@@ -29,6 +51,7 @@ void Application::Initialize(HINSTANCE instance) {
         dpi_ = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
         if (screen) ReleaseDC(nullptr, screen);
     }
+    monitorDpi = &EffectiveMonitorDpi;
 
     // The title is the executable's file name without its extension.
     std::string exe = ExePath();
@@ -66,7 +89,7 @@ std::string Application::ExePath() {
             exe.resize(length);
             return exe;
         }
-        exe.resize(exe.size() * 2);  // the name was cut: try a larger buffer
+        exe.resize(exe.size() * 2); // the name was cut: try a larger buffer
     }
 }
 
@@ -141,13 +164,12 @@ void Application::Terminate() {
 
 void Application::Reset() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     terminated_ = false;
 }
 
 void Application::SetScreenCursor(int index) {
-    HCURSOR cursor = Cursor(index);  // checks the index
+    HCURSOR cursor = Cursor(index); // checks the index
     screenCursor_ = index;
     if (index != 0) {
         SetCursor(cursor);

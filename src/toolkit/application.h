@@ -28,9 +28,14 @@ public:
     HWND Handle() const { return handle_; }
     const std::string& Title() const { return title_; }
     HICON Icon() const { return icon_; }
-    // Pixels per inch of the screen; layouts are designed at 96 and scaled by this.
+    // Pixels per inch of the screen (the system's DPI); layouts are designed at 96 and scaled by this.
+    // A form uses the DPI of its own monitor instead (Form::Dpi).
     int Dpi() const { return dpi_; }
     int Scale(int designed) const { return MulDiv(designed, dpi_, 96); }
+    // The DPI of the monitor at a point: the effective DPI where the system knows one per monitor,
+    // the system's DPI elsewhere. Tests may replace the query.
+    int MonitorDpi(POINT at) const { return monitorDpi ? monitorDpi(at) : dpi_; }
+    int (*monitorDpi)(POINT at) = nullptr;
 
     // The main form: its keyboard shortcuts are translated in the loop, and closing it ends the loop.
     void SetMainForm(Form* form) { mainForm_ = form; }

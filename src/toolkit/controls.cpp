@@ -10,17 +10,19 @@ namespace kelpix {
 
 namespace {
 
-struct Scaled {
-    int x, y, w, h;
-};
-Scaled Scale(Placement p) {
-    const Application& app = Application::Get();
-    return {app.Scale(p.x), app.Scale(p.y), app.Scale(p.w), app.Scale(p.h)};
+// A designed length at the DPI of the form the control is on.
+int ScaleOnForm(HWND control, int designed) {
+    auto* form = dynamic_cast<Form*>(Window::FromHandle(GetAncestor(control, GA_ROOT)));
+    return form ? form->Scale(designed) : Application::Get().Scale(designed);
 }
 
-bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK; }
+bool IsMouseMessage(UINT msg) {
+    return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK;
+}
 
-POINT MousePos(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+POINT MousePos(LPARAM lParam) {
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
 
 // Hands a control's mouse message to its OnMouse handler, if it has one. Returns true when the message
 // is done with; the right-button release goes on to the default handling, so that the form's context
@@ -40,12 +42,11 @@ bool PassMouse(const MouseHandler& handler, UINT msg, WPARAM wParam, LPARAM lPar
 
 // --- SpeedButton ---------------------------------------------------------------------------
 
-SpeedButton::SpeedButton(const Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex,
+SpeedButton::SpeedButton(Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex,
                          bool allowAllUp)
     : groupIndex_(groupIndex), allowAllUp_(allowAllUp) {
-    Scaled s = Scale(at);
-    CreateWindowObject(0, "TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, s.x, s.y, s.w, s.h, parent, nullptr);
-    form.ApplyFont(Handle());
+    CreateWindowObject(0, "TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr);
+    form.Place(Handle(), at);
 }
 
 void SpeedButton::SetDown(bool down) {
@@ -143,12 +144,10 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // --- Panel ---------------------------------------------------------------------------------
 
-Panel::Panel(const Form& form, HWND parent, Placement at, bool tabStop) {
-    Scaled s = Scale(at);
-    CreateWindowObject(0, "TPanel", "",
-                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
-                       parent, nullptr);
-    form.ApplyFont(Handle());
+Panel::Panel(Form& form, HWND parent, Placement at, bool tabStop) {
+    CreateWindowObject(0, "TPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0,
+                       0, parent, nullptr);
+    form.Place(Handle(), at);
 }
 
 LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -169,9 +168,9 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // --- ImageView -----------------------------------------------------------------------------
 
-ImageView::ImageView(const Form&, HWND parent, Placement at, bool visible) {
-    Scaled s = Scale(at);
-    CreateWindowObject(0, "TImage", "", WS_CHILD | (visible ? WS_VISIBLE : 0), s.x, s.y, s.w, s.h, parent, nullptr);
+ImageView::ImageView(Form& form, HWND parent, Placement at, bool visible) {
+    CreateWindowObject(0, "TImage", "", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0, parent, nullptr);
+    form.Place(Handle(), at);
 }
 
 void ImageView::SetIcon(HICON icon) {
@@ -222,12 +221,11 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // --- ScrollBox -----------------------------------------------------------------------------
 
-ScrollBox::ScrollBox(const Form& form, HWND parent, Placement at, bool tabStop) {
-    Scaled s = Scale(at);
+ScrollBox::ScrollBox(Form& form, HWND parent, Placement at, bool tabStop) {
     CreateWindowObject(WS_EX_CLIENTEDGE, "TScrollBox", "",
-                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), s.x, s.y, s.w, s.h,
-                       parent, nullptr);
-    form.ApplyFont(Handle());
+                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0, 0, parent,
+                       nullptr);
+    form.Place(Handle(), at);
 }
 
 void ScrollBox::UpdateScrollRange() {
@@ -271,8 +269,8 @@ void ScrollBox::ScrollTo(int bar, int pos) {
     si.fMask = SIF_POS;
     si.nPos = pos;
     SetScrollInfo(Handle(), bar, &si, TRUE);
-    ScrollWindowEx(Handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
-                   nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    ScrollWindowEx(Handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr, nullptr,
+                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
 LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -282,24 +280,39 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         int bar = msg == WM_HSCROLL ? SB_HORZ : SB_VERT;
         SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(Handle(), bar, &si);
-        int pos = si.nPos, line = Application::Get().Scale(8);
+        int pos = si.nPos, line = ScaleOnForm(Handle(), 8);
         switch (LOWORD(wParam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
-        case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
+        case SB_LINEUP:
+            pos -= line;
+            break;
+        case SB_LINEDOWN:
+            pos += line;
+            break;
+        case SB_PAGEUP:
+            pos -= static_cast<int>(si.nPage);
+            break;
+        case SB_PAGEDOWN:
+            pos += static_cast<int>(si.nPage);
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-        case SB_TOP: pos = 0; break;
-        case SB_BOTTOM: pos = si.nMax; break;
-        default: return 0;
+        case SB_THUMBPOSITION:
+            pos = si.nTrackPos;
+            break;
+        case SB_TOP:
+            pos = 0;
+            break;
+        case SB_BOTTOM:
+            pos = si.nMax;
+            break;
+        default:
+            return 0;
         }
         ScrollTo(bar, pos);
         return 0;
     }
     case WM_MOUSEWHEEL: {
         int steps = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-        ScrollTo(SB_VERT, pos_.y - steps * Application::Get().Scale(24));
+        ScrollTo(SB_VERT, pos_.y - steps * ScaleOnForm(Handle(), 24));
         return 0;
     }
     case WM_SIZE:
@@ -312,10 +325,18 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DLGC_WANTARROWS;
     case WM_KEYDOWN:
         switch (wParam) {
-        case VK_UP: SendMessageA(Handle(), WM_VSCROLL, SB_LINEUP, 0); return 0;
-        case VK_DOWN: SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0); return 0;
-        case VK_LEFT: SendMessageA(Handle(), WM_HSCROLL, SB_LINEUP, 0); return 0;
-        case VK_RIGHT: SendMessageA(Handle(), WM_HSCROLL, SB_LINEDOWN, 0); return 0;
+        case VK_UP:
+            SendMessageA(Handle(), WM_VSCROLL, SB_LINEUP, 0);
+            return 0;
+        case VK_DOWN:
+            SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+            return 0;
+        case VK_LEFT:
+            SendMessageA(Handle(), WM_HSCROLL, SB_LINEUP, 0);
+            return 0;
+        case VK_RIGHT:
+            SendMessageA(Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+            return 0;
         }
         break;
     }

@@ -11,11 +11,6 @@ namespace kelpix {
 
 class Form;
 
-// Position and size designed at 96 DPI; the control scales them to the screen.
-struct Placement {
-    int x, y, w, h;
-};
-
 // Mouse messages of a control, with the position in the control's client coordinates. A control
 // that held the mouse capture also passes on WM_CAPTURECHANGED when it loses it (keys and position 0).
 using MouseHandler = std::function<void(UINT msg, WPARAM keys, POINT pos)>;
@@ -24,7 +19,7 @@ using MouseHandler = std::function<void(UINT msg, WPARAM keys, POINT pos)>;
 // allowAllUp lets a click release it again. It never takes the keyboard focus.
 class SpeedButton : public Window {
 public:
-    SpeedButton(const Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex = 0,
+    SpeedButton(Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex = 0,
                 bool allowAllUp = false);
 
     bool Down() const { return down_; }
@@ -49,7 +44,7 @@ private:
 // A panel with a lowered outer and a raised inner bevel. Takes the focus when tabbed to.
 class Panel : public Window {
 public:
-    Panel(const Form& form, HWND parent, Placement at, bool tabStop);
+    Panel(Form& form, HWND parent, Placement at, bool tabStop);
     MouseHandler OnMouse;
 
 private:
@@ -59,7 +54,7 @@ private:
 // Shows an icon or a bitmap at its top-left corner. The bitmap is owned by the view; the icon is not.
 class ImageView : public Window {
 public:
-    ImageView(const Form& form, HWND parent, Placement at, bool visible = true);
+    ImageView(Form& form, HWND parent, Placement at, bool visible = true);
 
     void SetIcon(HICON icon);
     HICON IconHandle() const { return icon_; }
@@ -82,7 +77,7 @@ private:
 // A sunken box whose children scroll when they reach beyond its client area.
 class ScrollBox : public Window {
 public:
-    ScrollBox(const Form& form, HWND parent, Placement at, bool tabStop);
+    ScrollBox(Form& form, HWND parent, Placement at, bool tabStop);
     // Recomputes the scroll ranges from the children's extent; call after a child changes size.
     void UpdateScrollRange();
     POINT ScrollPos() const { return pos_; }

@@ -38,16 +38,37 @@ Form::~Form() {
 
 void Form::CreateForm(const FormLayout& layout) {
     Application& app = Application::Get();
-    font_ = CreateFontA(-app.Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
-    RECT r{0, 0, app.Scale(layout.clientWidth), app.Scale(layout.clientHeight)};
+    // Opened where it is placed, or on the primary monitor when the system chooses the place.
+    POINT at = layout.left == CW_USEDEFAULT ? POINT{0, 0} : POINT{layout.left, layout.top};
+    SetDpi(app.MonitorDpi(at));
+    RECT r{0, 0, Scale(layout.clientWidth), Scale(layout.clientHeight)};
     AdjustWindowRectEx(&r, layout.style, layout.menu != nullptr, layout.exStyle);
     CreateWindowObject(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, layout.left, layout.top,
                        r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0,
                        layout.icon ? app.Icon() : nullptr);
     if (layout.icon) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
     // A menu bar that wraps takes client height: set the client size once more, measured.
-    SetClientSize(app.Scale(layout.clientWidth), app.Scale(layout.clientHeight));
+    SetClientSize(Scale(layout.clientWidth), Scale(layout.clientHeight));
+}
+
+void Form::SetDpi(int dpi) {
+    dpi_ = dpi;
+    HFONT old = font_;
+    font_ = CreateFontA(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
+    for (const PlacedChild& child : placed_) {
+        if (!IsWindow(child.handle)) continue;
+        ApplyFont(child.handle);
+        MoveWindow(child.handle, Scale(child.at.x), Scale(child.at.y), Scale(child.at.w), Scale(child.at.h), TRUE);
+    }
+    // Only now that no child uses it any more.
+    if (old) DeleteObject(old);
+}
+
+void Form::Place(HWND child, Placement at) {
+    placed_.push_back({child, at});
+    ApplyFont(child);
+    MoveWindow(child, Scale(at.x), Scale(at.y), Scale(at.w), Scale(at.h), TRUE);
 }
 
 SIZE Form::ClientSize() const {
@@ -66,13 +87,12 @@ void Form::SetClientSize(int width, int height) {
 }
 
 HWND Form::CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h, HWND parent,
-                       int id, DWORD exStyle) const {
+                       int id, DWORD exStyle) {
     Application& app = Application::Get();
-    HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD, app.Scale(x), app.Scale(y), app.Scale(w),
-                                 app.Scale(h), parent ? parent : Handle(),
+    HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD, 0, 0, 0, 0, parent ? parent : Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.Instance(), nullptr);
     if (!child) throw FormatError("CreateWindow %s failed", className);
-    ApplyFont(child);
+    Place(child, {x, y, w, h});
     return child;
 }
 
@@ -116,6 +136,16 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE && Application::Get().MainForm() == this) {
         // Minimising the main form minimises the application to its taskbar button.
         ShowWindow(Application::Get().Handle(), SW_MINIMIZE);
+        return 0;
+    }
+    if (msg == WM_DPICHANGED) {
+        // Everything laid out for the new DPI, then the rectangle the system suggests, which keeps
+        // the window where it was dropped.
+        SetDpi(HIWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        DpiChanged();
         return 0;
     }
     if (msg == WM_ACTIVATE) {

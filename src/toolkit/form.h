@@ -4,6 +4,7 @@
 #include "toolkit/window.h"
 
 #include <string>
+#include <vector>
 
 namespace kelpix {
 
@@ -12,11 +13,11 @@ inline constexpr int kModalOk = 1;
 inline constexpr int kModalCancel = 2; // also the close box
 
 struct FormLayout {
-    const char* className;  // one window class per form
+    const char* className; // one window class per form
     std::string caption;
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     DWORD exStyle = WS_EX_CONTROLPARENT;
-    int left = CW_USEDEFAULT, top = CW_USEDEFAULT;  // screen pixels, not scaled
+    int left = CW_USEDEFAULT, top = CW_USEDEFAULT; // screen pixels, not scaled; the form opens at the DPI there
     int clientWidth = 0, clientHeight = 0;         // designed at 96 DPI
     HMENU menu = nullptr;
     bool icon = true; // the program's icon in the caption; a dialog frame goes without
@@ -31,11 +32,19 @@ public:
     void SetClientSize(int width, int height);
     void SetClientHeight(int height) { SetClientSize(ClientSize().cx, height); }
 
-    // The form's font ("ＭＳ Ｐゴシック", 12 pixels, Shift-JIS charset, scaled to the screen).
+    // Pixels per inch the form is laid out for: that of the monitor it is on. Layouts are designed
+    // at 96 and scaled by it; the form lays itself out again when the system says it changed.
+    int Dpi() const { return dpi_; }
+    int Scale(int designed) const { return MulDiv(designed, dpi_, 96); }
+
+    // The form's font ("ＭＳ Ｐゴシック", 12 pixels at 96 DPI, Shift-JIS charset, scaled).
     HFONT Font() const { return font_; }
     // Creates a child control with the form's font; position and size are designed at 96 DPI.
     HWND CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
-                     HWND parent = nullptr, int id = 0, DWORD exStyle = 0) const;
+                     HWND parent = nullptr, int id = 0, DWORD exStyle = 0);
+    // Puts a child where it is designed to be at the form's DPI, with the form's font, and keeps it
+    // there when the DPI changes.
+    void Place(HWND child, Placement at);
     // Applies the form's font to a child window.
     void ApplyFont(HWND child) const { SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE); }
 
@@ -58,10 +67,21 @@ protected:
     void CreateForm(const FormLayout& layout);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     virtual bool CanClose() { return true; }
+    // The children and the font have been laid out for a new DPI and the window has taken the
+    // rectangle the system suggested: the form's own layout follows here.
+    virtual void DpiChanged() {}
 
 private:
+    void SetDpi(int dpi);
+
+    struct PlacedChild {
+        HWND handle;
+        Placement at;
+    };
+    std::vector<PlacedChild> placed_;
+    int dpi_ = 96;
     HFONT font_ = nullptr;
-    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
+    HWND lastFocus_ = nullptr; // the control that had the focus when the form was deactivated
     bool modal_ = false;
     int modalResult_ = 0;
 };

@@ -7,6 +7,11 @@
 
 namespace kelpix {
 
+// Position and size designed at 96 DPI; the form scales them to its own DPI.
+struct Placement {
+    int x, y, w, h;
+};
+
 class Window {
 public:
     virtual ~Window();

@@ -114,15 +114,18 @@ TEST(MainIconFile, HoldsBlackAndRedReticlesOf32And16PixelsInSixteenColours) {
     EXPECT_THROW(MainIcon(24), std::invalid_argument);
 }
 
-class TargetIconFile : public ::testing::Test {
+// The target icon at each size the resource holds: the same shapes, scaled from the 32-pixel design.
+class TargetIconFile : public ::testing::TestWithParam<int32_t> {
 protected:
     void SetUp() override {
-        icons = RoundTrip({{TargetIcon(), IconDepth::Rgb24}});
+        n = GetParam();
+        k = n / 32.0;
+        icons = RoundTrip({{TargetIcon(n), IconDepth::Rgb24}});
         ASSERT_EQ(icons.size(), 1u);
         image = icons[0].image;
         int white = 0;
-        for (int32_t y = 0; y < 32; ++y)
-            for (int32_t x = 0; x < 32; ++x)
+        for (int32_t y = 0; y < n; ++y)
+            for (int32_t x = 0; x < n; ++x)
                 if (IsWhite(x, y)) ++white, cx += x, cy += y;
         ASSERT_GT(white, 0);
         cx /= white, cy /= white;
@@ -130,20 +133,24 @@ protected:
     }
     bool IsWhite(int32_t x, int32_t y) const { return image.is_opaque(x, y) && image.at(x, y) == kWhite; }
 
+    int32_t n = 0;
+    double k = 1;
     std::vector<DecodedIcon> icons;
     IconImage image;
     double cx = 0, cy = 0, lens_radius = 0;
 };
 
-TEST_F(TargetIconFile, LensIsAWhiteDiscRoundTheHotSpotInABlackRim) {
-    EXPECT_EQ(icons[0].entry_width, 32u);
-    EXPECT_EQ(icons[0].entry_height, 32u);
+INSTANTIATE_TEST_SUITE_P(Sizes, TargetIconFile, ::testing::Values(32, 48, 64));
+
+TEST_P(TargetIconFile, LensIsAWhiteDiscRoundTheHotSpotInABlackRim) {
+    EXPECT_EQ(icons[0].entry_width, static_cast<uint32_t>(n));
+    EXPECT_EQ(icons[0].entry_height, static_cast<uint32_t>(n));
     EXPECT_EQ(icons[0].header_bits, 24u);
     ExpectCornersTransparent(image);
-    EXPECT_TRUE(IsWhite(16, 16)) << "the cursor's hot spot must lie on the lens";
-    EXPECT_GE(lens_radius, 6.0);
-    for (int32_t y = 0; y < 32; ++y)
-        for (int32_t x = 0; x < 32; ++x) {
+    EXPECT_TRUE(IsWhite(n / 2, n / 2)) << "the cursor's hot spot must lie on the lens";
+    EXPECT_GE(lens_radius, 6.0 * k);
+    for (int32_t y = 0; y < n; ++y)
+        for (int32_t x = 0; x < n; ++x) {
             // White is exactly the disc (within a pixel's rounding), and no white lies elsewhere.
             const double d = std::hypot(x - cx, y - cy);
             EXPECT_TRUE(d >= lens_radius - 1 || IsWhite(x, y)) << "not white inside the lens: " << x << "," << y;
@@ -152,27 +159,31 @@ TEST_F(TargetIconFile, LensIsAWhiteDiscRoundTheHotSpotInABlackRim) {
             // Leaving the lens in any direction crosses two black pixels first.
             for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
                 if (IsWhite(x + dx, y + dy)) continue;
-                for (int32_t k = 1; k <= 2; ++k)
-                    EXPECT_TRUE(image.is_opaque(x + k * dx, y + k * dy) && image.at(x + k * dx, y + k * dy) == kBlack)
+                for (int32_t step = 1; step <= 2; ++step)
+                    EXPECT_TRUE(image.is_opaque(x + step * dx, y + step * dy) &&
+                                image.at(x + step * dx, y + step * dy) == kBlack)
                         << "rim outside " << x << "," << y;
             }
         }
 }
 
-TEST_F(TargetIconFile, HandleInBlackAndGreyRunsFromTheRimTowardsTheLowerRightCorner) {
+TEST_P(TargetIconFile, HandleInBlackAndGreyRunsFromTheRimTowardsTheLowerRightCorner) {
     int handle = 0, grey = 0;
-    for (int32_t y = 0; y < 32; ++y)
-        for (int32_t x = 0; x < 32; ++x) {
+    for (int32_t y = 0; y < n; ++y)
+        for (int32_t x = 0; x < n; ++x) {
             if (!image.is_opaque(x, y)) continue;
             EXPECT_TRUE(IsWhite(x, y) || image.at(x, y) == kBlack || IsGrey(image.at(x, y))) << x << "," << y;
-            if (std::hypot(x - cx, y - cy) <= lens_radius + 3.5) continue;
+            if (std::hypot(x - cx, y - cy) <= lens_radius + 3.5 * k) continue;
             ++handle;
             grey += IsGrey(image.at(x, y));
-            EXPECT_TRUE(x > cx && y > cy && std::abs((x - cx) - (y - cy)) <= 6) << "off the handle: " << x << "," << y;
+            EXPECT_TRUE(x > cx && y > cy && std::abs((x - cx) - (y - cy)) <= 6 * k)
+                << "off the handle: " << x << "," << y;
         }
-    EXPECT_GE(handle, 40);
-    EXPECT_GE(grey, 20);
-    EXPECT_TRUE(image.is_opaque(29, 29)) << "the handle should reach the lower right corner";
+    EXPECT_GE(handle, 40 * k * k);
+    EXPECT_GE(grey, 20 * k * k);
+    const auto corner = static_cast<int32_t>(29 * k);
+    EXPECT_TRUE(image.is_opaque(corner, corner)) << "the handle should reach the lower right corner";
+    EXPECT_THROW(TargetIcon(40), std::invalid_argument);
 }
 
 } // namespace

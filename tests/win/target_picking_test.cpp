@@ -2,6 +2,7 @@
 #include "test_support.h"
 
 #include "core/frame_geometry.h"
+#include "main/platform.h"
 
 #include <map>
 #include <optional>
@@ -23,7 +24,9 @@ constexpr RECT kBackdrop{40, 60, 980, 740};
 constexpr RECT kWindowA{100, 420, 340, 600};
 constexpr RECT kWindowB{520, 400, 900, 700};
 
-core::Rect ToCore(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+core::Rect ToCore(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 RECT WindowRectOf(HWND wnd) {
     RECT r{};
     GetWindowRect(wnd, &r);
@@ -43,7 +46,9 @@ testing::AssertionResult SamePixels(const Pixels& now, const Pixels& before) {
 }
 
 // The screen pixel at a point, as 0xRRGGBB.
-uint32_t ScreenAt(int x, int y) { return ReadScreen({x, y, x + 1, y + 1}).At(0, 0); }
+uint32_t ScreenAt(int x, int y) {
+    return ReadScreen({x, y, x + 1, y + 1}).At(0, 0);
+}
 
 // Counts the pixels of `area` on the screen that are black, and that are not.
 struct Census {
@@ -51,7 +56,8 @@ struct Census {
 };
 Census CountBlack(const RECT& area) {
     Census c;
-    for (uint32_t px : ReadScreen(area).data) (px == 0 ? c.black : c.other)++;
+    for (uint32_t px : ReadScreen(area).data)
+        (px == 0 ? c.black : c.other)++;
     return c;
 }
 
@@ -62,7 +68,8 @@ int BlackOnOutline(const RECT& r) {
                           {r.left, r.top, r.left + 1, r.bottom},
                           {r.right - 1, r.top, r.right, r.bottom}};
     int black = 0;
-    for (const RECT& side : sides) black += CountBlack(side).black;
+    for (const RECT& side : sides)
+        black += CountBlack(side).black;
     return black;
 }
 
@@ -70,8 +77,7 @@ int BlackOnOutline(const RECT& r) {
 // not on the four pixels just outside its corners, which the strips do not hold, not on the ring
 // just outside it and (when the window's own picture has no black) not on the ring just inside.
 void ExpectFrameAround(const RECT& w, bool plainInside = true) {
-    SCOPED_TRACE(testing::Message() << "frame round " << w.left << "," << w.top << "," << w.right << ","
-                                    << w.bottom);
+    SCOPED_TRACE(testing::Message() << "frame round " << w.left << "," << w.top << "," << w.right << "," << w.bottom);
     for (const core::EdgeStrip& s : core::FrameStrips(ToCore(w))) {
         Census c = CountBlack({s.source.x, s.source.y, s.source.x + s.width, s.source.y + s.height});
         EXPECT_EQ(c.other, 0) << "strip " << static_cast<int>(s.edge) << " is not all black";
@@ -334,4 +340,43 @@ TEST_F(TargetPickingTest, StripsArePutBackOnceOnly) {
     EXPECT_TRUE(SamePixels(ReadScreen(aroundA), repainted));
     main().CancelTargetDrag();
     EXPECT_TRUE(SamePixels(ReadScreen(aroundA), repainted));
+}
+
+namespace {
+
+// Desktop composition as on Windows 10 and 11: window B has invisible resize borders of 7 pixels at
+// its left, right and bottom, which its visible bounds leave out. Other windows have none.
+HWND g_bordered = nullptr;
+HRESULT WINAPI FakeFrameBounds(HWND window, DWORD attribute, PVOID value, DWORD size) {
+    if (window != g_bordered || attribute != 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */ || size != sizeof(RECT))
+        return E_INVALIDARG;
+    RECT r{};
+    GetWindowRect(window, &r);
+    *static_cast<RECT*>(value) = {r.left + 7, r.top, r.right - 7, r.bottom - 7};
+    return S_OK;
+}
+
+} // namespace
+
+TEST_F(TargetPickingTest, FrameAndCaptureUseTheVisibleBoundsOfAWindowWithInvisibleBorders) {
+    ColourWindow b(kWindowB, kOrange);
+    const PlatformCalls saved = Platform();
+    g_bordered = b.Handle();
+    Platform().windowAttribute = &FakeFrameBounds;
+    const RECT visible{kWindowB.left + 7, kWindowB.top, kWindowB.right - 7, kWindowB.bottom - 7};
+    Pump(150);
+    const Pixels before = ReadScreen(Inflated(kWindowB, 6));
+
+    PressOnTargetIcon();
+    DragTo(Centre(kWindowB), b.Handle());
+    ExpectFrameAround(visible);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return main().TrackState == -1; }));
+    Platform() = saved;
+
+    Pixels image = ReadBitmap(main().Image1->BitmapHandle());
+    EXPECT_EQ(image.width, visible.right - visible.left);
+    EXPECT_EQ(image.height, visible.bottom - visible.top);
+    EXPECT_TRUE(AllPixels(image, Rgb(kOrange)));
+    EXPECT_TRUE(SamePixels(ReadScreen(Inflated(kWindowB, 6)), before)) << "a frame was left on the screen";
 }
