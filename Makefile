@@ -37,6 +37,7 @@ fuzz: build-sanitize
 
 screenshot: build
 	@scripts/with-display scripts/screenshot docs/screenshot.png
+	@KELPIX_DPI=144 scripts/with-display scripts/screenshot docs/screenshot-144dpi.png
 
 clean:
 	rm -rf build/host build/win64 build/win32 build/sanitize dist

@@ -11,7 +11,7 @@ import time
 import unittest
 
 from e2e_support import (EXE, KelpixTestCase, count_windows, find_child, find_window, probe, screen, tray_shown,
-                         wait_for, wait_for_window, wine_path, xdotool)
+                         wait_for, wait_for_window, wine_command, wine_path, xdotool)
 
 
 def rgb_bytes(rgb):
@@ -485,6 +485,26 @@ class TargetPicking(KelpixTestCase):
         self.assertTrue(self.icon_visible())
         self.assertTrue(find_window("TKelpix").visible)
         self.assertTrue(wait_for(lambda: self.around(main, by=3) == ring, timeout=5), "a frame is on the screen")
+
+
+class TargetPickingAt144Dpi(TargetPicking):
+    """The same drag with the screen at 144 DPI (150 %): the layout scales, the frame and the image stay exact."""
+
+    def setUp(self):
+        key = r"HKCU\Control Panel\Desktop"
+        subprocess.run(wine_command("reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f"),
+                       capture_output=True, timeout=30, check=True)
+        self.addCleanup(subprocess.run, wine_command("reg", "delete", key, "/v", "LogPixels", "/f"),
+                        capture_output=True, timeout=30)
+        super().setUp()
+
+    def test_the_target_icon_is_drawn_for_the_dpi(self):
+        icon = find_child("TKelpix", "TPanel", "TImage")
+        self.assertEqual((icon.right - icon.left, icon.bottom - icon.top), (48, 48))
+
+    # One drag is enough here; the other cases do not depend on the DPI.
+    test_press_and_release_without_moving_captures_what_lies_under_the_main_window = None
+    test_right_or_middle_press_starts_nothing = None
 
 
 class HelpViewerCase(KelpixTestCase):
