@@ -15,7 +15,12 @@ constexpr COLORREF kTeal = RGB(0x20, 0x80, 0xC0);
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 
 // Covers the main window's whole rectangle with room to spare.
-RECT AroundMainWindow() { return {200, 80, 620, 360}; }
+// Room round the main window, at whatever DPI it is laid out for.
+RECT AroundMainWindow() {
+    RECT r{};
+    GetWindowRect(Kelpix->Handle(), &r);
+    return Inflated(r, 40);
+}
 
 class CaptureTest : public MainWindowTest {
 protected:
@@ -71,7 +76,7 @@ TEST_F(CaptureTest, SecondCaptureWithinTheCooldownDoesNothing) {
     Pump(100);
     main().N10Click();
     below.SetColour(kOrange);
-    main().N10Click();  // still cooling down
+    main().N10Click(); // still cooling down
     EXPECT_TRUE(AllPixels(ReadBitmap(main().Image1->BitmapHandle()), Rgb(kTeal)));
 
     ASSERT_TRUE(PumpUntil([&] { return !main().CaptureBusy; }, 1000));
