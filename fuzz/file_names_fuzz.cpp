@@ -11,6 +11,7 @@
 #include "core/file_names.h"
 
 using kelpix::fuzz::Check;
+const kelpix::core::LeadBytes& kSjis = kelpix::core::LeadBytes::ShiftJis();
 
 namespace {
 
@@ -69,15 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view path = all.substr(0, all.size() - extLength);
     const std::string_view ext = all.substr(all.size() - extLength);
 
-    const std::string folder = kelpix::core::ExtractFilePath(path);
+    const std::string folder = kelpix::core::ExtractFilePath(path, kSjis);
     Check(folder == ReferenceFolder(path), "ExtractFilePath differs from the reference");
     Check(path.substr(0, folder.size()) == folder, "the folder is not a prefix of the path");
 
-    const std::string changed = kelpix::core::ChangeFileExt(path, ext);
+    const std::string changed = kelpix::core::ChangeFileExt(path, ext, kSjis);
     Check(changed == ReferenceChangeExt(path, ext), "ChangeFileExt differs from the reference");
     Check(changed.size() >= folder.size() + ext.size(), "ChangeFileExt cut into the folder");
     Check(std::string_view(changed).substr(changed.size() - ext.size()) == ext, "the extension is not at the end");
-    Check(kelpix::core::SettingsFilePath(path) == kelpix::core::ChangeFileExt(path, ".ini"),
+    Check(kelpix::core::SettingsFilePath(path, kSjis) == kelpix::core::ChangeFileExt(path, ".ini", kSjis),
           "SettingsFilePath is not the path with .ini");
     Check(kelpix::core::DialogFilter(all) == ReferenceDialogFilter(all), "DialogFilter differs from the reference");
     return 0;

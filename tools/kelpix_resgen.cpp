@@ -1,5 +1,5 @@
 // kelpix_resgen OUTDIR: writes the generated resources of the program into OUTDIR.
-//   kelpix.ico     application icon "MAINICON": 32 x 32 and 16 x 16, 4 bits per pixel
+//   kelpix.ico     application icon "MAINICON": 32, 24, 20 and 16 pixels, 4 bits per pixel
 //   target.ico     target icon of the main window and drag cursor: 32, 48 and 64 pixels, 24-bit colour
 //   countdown.bmp  the 99 countdown images side by side, 1584 x 16, 24-bit, no mask
 // The output depends on nothing but the program's own drawing rules, so every run writes the same bytes.
@@ -38,14 +38,15 @@ int main(int argc, char** argv) {
         fs::create_directories(dir);
 
         const std::vector<IconEntry> main_icon{
-            {MainIcon(kMainIconLargeSize), IconDepth::Palette4},
-            {MainIcon(kMainIconSmallSize), IconDepth::Palette4},
+            {MainIcon(32), IconDepth::Palette4},
+            {MainIcon(24), IconDepth::Palette4},
+            {MainIcon(20), IconDepth::Palette4},
+            {MainIcon(16), IconDepth::Palette4},
         };
         WriteFile(dir / "kelpix.ico", EncodeIcoFile(main_icon));
 
-        const std::vector<IconEntry> target_icon{{TargetIcon(32), IconDepth::Rgb24},
-                                                 {TargetIcon(48), IconDepth::Rgb24},
-                                                 {TargetIcon(64), IconDepth::Rgb24}};
+        const std::vector<IconEntry> target_icon{
+            {TargetIcon(32), IconDepth::Rgb24}, {TargetIcon(48), IconDepth::Rgb24}, {TargetIcon(64), IconDepth::Rgb24}};
         WriteFile(dir / "target.ico", EncodeIcoFile(target_icon));
 
         WriteFile(dir / "countdown.bmp", EncodeBmp24File(CountdownStrip()));

@@ -32,6 +32,38 @@ struct Reticle {
 constexpr Reticle kLargeReticle{32, 818, 850, 25 * 25, 9 * 9, 3 * 3, 2};
 constexpr Reticle kSmallReticle{16, 15 * 15, 0, 12 * 12, 3 * 3, 0, 2};
 
+// The large reticle at another size: every squared radius scaled by the square of the sizes' ratio,
+// the bars kept one pixel wide.
+Reticle ScaledReticle(int32_t size) {
+    auto scaled = [size](int32_t squared) {
+        return (squared * size * size + kLargeReticle.size * kLargeReticle.size / 2) /
+               (kLargeReticle.size * kLargeReticle.size);
+    };
+    return {size,
+            scaled(kLargeReticle.outer2),
+            scaled(kLargeReticle.shoulder2),
+            scaled(kLargeReticle.ring_inner2),
+            scaled(kLargeReticle.gap2),
+            scaled(kLargeReticle.dot2),
+            kLargeReticle.half_line};
+}
+
+bool IsTraySize(int32_t size) {
+    for (int32_t s : kTrayIconSizes)
+        if (s == size) return true;
+    return false;
+}
+
+// A digit's glyph with each pixel drawn as a `scale` x `scale` block.
+void DrawScaledDigit(RgbImage& image, int digit, int32_t left, int32_t top, int32_t scale, Rgb ink) {
+    for (int32_t row = 0; row < kGlyphHeight; ++row)
+        for (int32_t column = 0; column < kGlyphWidth; ++column)
+            if (DigitInk(digit, column, row))
+                for (int32_t dy = 0; dy < scale; ++dy)
+                    for (int32_t dx = 0; dx < scale; ++dx)
+                        image.at(left + column * scale + dx, top + row * scale + dy) = ink;
+}
+
 IconImage DrawReticle(const Reticle& shape) {
     IconImage icon(shape.size, shape.size);
     for (int32_t y = 0; y < shape.size; ++y) {
@@ -55,23 +87,34 @@ IconImage DrawReticle(const Reticle& shape) {
 
 } // namespace
 
-RgbImage CountdownImage(int number) {
+int32_t TrayIconSize(int32_t systemSize) {
+    int32_t chosen = kTrayIconSizes[0];
+    for (int32_t s : kTrayIconSizes)
+        if (s <= systemSize) chosen = s;
+    return chosen;
+}
+
+RgbImage CountdownImage(int number, int32_t size) {
     if (number < kCountdownFirst || number > kCountdownLast) throw std::out_of_range("countdown number out of range");
-    RgbImage image(kCountdownImageSize, kCountdownImageSize, kCountdownGround);
+    if (!IsTraySize(size)) throw std::invalid_argument("countdown images come in the notification area's sizes only");
+    const int32_t scale = size / kCountdownImageSize;
+    const int32_t margin = (size - kCountdownImageSize * scale) / 2;
+    RgbImage image(size, size, kCountdownGround);
+    const auto at = [&](int32_t designed) { return margin + designed * scale; };
     if (number < 10) {
-        DrawDigit(image, number, kCountdownSingleLeft, kCountdownDigitTop, kCountdownInk);
+        DrawScaledDigit(image, number, at(kCountdownSingleLeft), at(kCountdownDigitTop), scale, kCountdownInk);
     } else {
-        DrawDigit(image, number / 10, kCountdownTensLeft, kCountdownDigitTop, kCountdownInk);
-        DrawDigit(image, number % 10, kCountdownUnitsLeft, kCountdownDigitTop, kCountdownInk);
+        DrawScaledDigit(image, number / 10, at(kCountdownTensLeft), at(kCountdownDigitTop), scale, kCountdownInk);
+        DrawScaledDigit(image, number % 10, at(kCountdownUnitsLeft), at(kCountdownDigitTop), scale, kCountdownInk);
     }
     return image;
 }
 
-RgbImage CountdownStrip() {
-    RgbImage strip(kCountdownImageSize * kCountdownImageCount, kCountdownImageSize, kCountdownGround);
+RgbImage CountdownStrip(int32_t size) {
+    RgbImage strip(size * kCountdownImageCount, size, kCountdownGround);
     for (int number = kCountdownFirst; number <= kCountdownLast; ++number) {
-        const RgbImage image = CountdownImage(number);
-        const int32_t left = kCountdownImageSize * (number - kCountdownFirst);
+        const RgbImage image = CountdownImage(number, size);
+        const int32_t left = size * (number - kCountdownFirst);
         for (int32_t y = 0; y < image.height; ++y)
             for (int32_t x = 0; x < image.width; ++x)
                 strip.at(left + x, y) = image.at(x, y);
@@ -82,7 +125,8 @@ RgbImage CountdownStrip() {
 IconImage MainIcon(int32_t size) {
     if (size == kMainIconLargeSize) return DrawReticle(kLargeReticle);
     if (size == kMainIconSmallSize) return DrawReticle(kSmallReticle);
-    throw std::invalid_argument("the application icon comes in 32 and 16 pixels only");
+    if (IsTraySize(size)) return DrawReticle(ScaledReticle(size));
+    throw std::invalid_argument("the application icon comes in 32, 24, 20 and 16 pixels only");
 }
 
 IconImage TargetIcon(int32_t size) {

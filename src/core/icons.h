@@ -23,15 +23,23 @@ inline constexpr int32_t kCountdownUnitsLeft = 9;
 inline constexpr Rgb kCountdownInk = kWhite;
 inline constexpr Rgb kCountdownGround = kBlack;
 
-// The image for `number` (1 to 99); throws std::out_of_range otherwise.
-RgbImage CountdownImage(int number);
+// The notification area's icons are drawn in these sizes, for 96, 120, 144 and 192 DPI.
+inline constexpr int32_t kTrayIconSizes[] = {16, 20, 24, 32};
+// The size to draw for a notification area whose icons are `systemSize` pixels: the largest drawn
+// size that fits, and never less than 16.
+int32_t TrayIconSize(int32_t systemSize);
 
-// All 99 images side by side, 1584 x 16: the image for n starts at column 16 * (n - 1). This is the
-// bitmap an image list of 16 x 16 images is filled from, image index = number - 1.
-RgbImage CountdownStrip();
+// The image for `number` (1 to 99), `size` pixels square (one of kTrayIconSizes): the 16-pixel image
+// above, with its digits' pixels doubled from 32 pixels on, centred on a black ground. Throws
+// std::out_of_range for another number, std::invalid_argument for another size.
+RgbImage CountdownImage(int number, int32_t size = kCountdownImageSize);
 
-// The application icon ("MAINICON") at 32 x 32 or 16 x 16 pixels; throws std::invalid_argument for
-// any other size. Opaque pixels are black or red only.
+// All 99 images side by side, 99 * size by size: the image for n starts at column size * (n - 1).
+// This is the bitmap an image list is filled from, image index = number - 1.
+RgbImage CountdownStrip(int32_t size = kCountdownImageSize);
+
+// The application icon ("MAINICON") at 32 x 32 (the window's icon) or one of the notification area's
+// sizes; throws std::invalid_argument for any other size. Opaque pixels are black or red only.
 inline constexpr int32_t kMainIconLargeSize = 32;
 inline constexpr int32_t kMainIconSmallSize = 16;
 IconImage MainIcon(int32_t size);

@@ -53,9 +53,12 @@ TrayActions TrayClickState::OnDragTimer() {
 
 TrayActions TrayClickState::OnNotify(uint32_t mouse_message, TrayContext context) {
     TrayActions actions;
-    if (context.drag_in_progress) return actions;
-
     const auto message = static_cast<TrayMouseMessage>(mouse_message);
+    if (context.drag_in_progress) {
+        if (context.drag_from_icon && message == TrayMouseMessage::LeftButtonUp) actions.push(TrayAction::CancelDrag);
+        return actions;
+    }
+
     if (context.capture_busy) {
         if (message == TrayMouseMessage::LeftButtonDown || message == TrayMouseMessage::RightButtonDown)
             actions.push(TrayAction::CancelCountdown);

@@ -8,7 +8,8 @@
 //   - a right press opens the tray menu;
 //   - while a capture is pending, a left or right press cancels the countdown, and every report
 //     clears the click state;
-//   - while a target drag is in progress every report is ignored.
+//   - while a target drag is in progress every report is ignored, but for the left release of a drag
+//     that began on the icon: the button came up over the icon, so the drag ends without a capture.
 //
 // The state is two flags, "left pressed" and "double clicked", plus whether the drag timer runs:
 //   Idle             neither flag, timer off
@@ -46,6 +47,7 @@ enum class TrayAction : uint8_t {
     RestoreWindow,   // remove the tray icon, then restore the main window from the notification area
     ShowMenu,        // pop up the tray menu at the cursor
     CancelCountdown, // cancel the delayed capture
+    CancelDrag,      // end the target drag that began on the icon, capturing nothing
 };
 
 // The actions of one step, in the order they are to be carried out.
@@ -76,6 +78,7 @@ private:
 struct TrayContext {
     bool drag_in_progress = false; // a target drag runs (its tracking state is not idle)
     bool capture_busy = false;     // a capture is pending or running
+    bool drag_from_icon = false;   // the drag in progress began on the icon
 };
 
 enum class TrayClickPhase : uint8_t { Idle, Armed, AwaitingRelease };

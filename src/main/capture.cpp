@@ -86,27 +86,25 @@ void TKelpix::CancelDelayedCapture() {
 void TKelpix::GrabTarget() {
     HWND target = TargetWindow;
     try {
-        RECT window = VisibleBounds(target);
+        RECT window = IsIconic(target) ? RECT{} : VisibleBounds(target);
         core::Rect area = core::CaptureRect(ToCore(window), GetSystemMetrics(SM_CXSCREEN),
                                             GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
         int width = area.Width(), height = area.Height();
+        // A target that has gone, is minimised or lies off every screen has nothing to show: the
+        // last image and the clipboard stay as they were.
+        if (area.Empty()) throw Error("nothing to capture");
 
         WindowDc screen;
         if (!screen) throw Error("GetDC failed");
-        Bitmap image;
-        if (width > 0 && height > 0) {
-            image.reset(CreateCompatibleBitmap(screen.get(), width, height));
-            if (!image) throw Error("CreateCompatibleBitmap failed");
-        }
+        Bitmap image(CreateCompatibleBitmap(screen.get(), width, height));
+        if (!image) throw Error("CreateCompatibleBitmap failed");
         POINT pointer{};
         GetCursorPos(&pointer);
-        if (image) {
+        {
             MemoryDc imageDc(CreateCompatibleDC(screen.get()));
             SelectGuard keep(imageDc.get(), image.get());
             BitBlt(imageDc.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
             if (SpeedButton2->Down()) DrawCursorOverlay(imageDc.get(), pointer, {area.left, area.top});
-        } else if (SpeedButton2->Down()) {
-            DrawCursorOverlay(nullptr, pointer, {area.left, area.top});
         }
         Image1->SetBitmap(std::move(image), {width, height});
         Image1->SetSize(width, height);
@@ -142,9 +140,8 @@ void TKelpix::DrawCursorOverlay(HDC imageDc, POINT pointer, POINT origin) {
     if (!GetIconInfo(cursor, &info)) return;
     if (info.hbmMask) DeleteObject(info.hbmMask);
     if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (imageDc)
-        DrawIconEx(imageDc, pointer.x - origin.x - static_cast<int>(info.xHotspot),
-                   pointer.y - origin.y - static_cast<int>(info.yHotspot), cursor, 0, 0, 0, nullptr, DI_NORMAL);
+    DrawIconEx(imageDc, pointer.x - origin.x - static_cast<int>(info.xHotspot),
+               pointer.y - origin.y - static_cast<int>(info.yHotspot), cursor, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
 void TKelpix::CopyImageToClipboard() {
@@ -153,16 +150,20 @@ void TKelpix::CopyImageToClipboard() {
     if (HBITMAP image = Image1->BitmapHandle()) {
         WindowDc screen;
         copy.reset(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
-        if (!copy) throw Error("CreateCompatibleBitmap failed");
+        if (!copy) throw Error(texts::kOutOfMemory);
         MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
         SelectGuard keepFrom(from.get(), image), keepTo(to.get(), copy.get());
         BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
     }
     ClipboardSession clipboard(Application::Get().Handle());
     if (!clipboard.IsOpen()) throw Error(texts::kClipboardOpenFailed);
-    EmptyClipboard();
+    // A clipboard that cannot be emptied or will not take the image fails the copy as one that
+    // cannot be opened does.
+    if (!EmptyClipboard()) throw Error(texts::kClipboardOpenFailed);
     // An empty image leaves the clipboard empty: there is nothing to hand over.
-    if (copy && SetClipboardData(CF_BITMAP, copy.get())) copy.release();
+    if (!copy) return;
+    if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(texts::kClipboardOpenFailed);
+    copy.release();
 }
 
 void TKelpix::StartCooldown() {

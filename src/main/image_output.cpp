@@ -8,6 +8,7 @@
 #include "core/png_writer.h"
 #include "main/platform.h"
 #include "main/texts.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     WindowDc screen;
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.bits.data(),
                   reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS) != image.height)
-        throw Error("GetDIBits failed");
+        throw Error(texts::kImageReadFailed);
 
     if (depth <= 8) {
         const DWORD most = DWORD{1} << depth;
@@ -103,19 +104,47 @@ bool MayReplace(const std::string& path) {
     return true;
 }
 
+// Creates a new file beside `target` under a name of its own (never longer than the target's) and
+// returns its path; `opened` receives the handle.
+std::string CreateTemporaryFile(const std::string& target, HANDLE& opened) {
+    const uint32_t first = GetTickCount();
+    for (uint32_t i = 0; i < core::kTemporaryNames; ++i) {
+        std::string path = core::TemporaryFileName(target, first + i, Application::AnsiLeadBytes());
+        opened = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (opened != INVALID_HANDLE_VALUE) return path;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+}
+
+// Puts the written file `temp` in the place of `target`. An existing file is replaced in place,
+// which keeps what it had besides its content: attributes, security, its identity. Where that
+// cannot work (no file there yet, a file system that cannot do it) the new file is moved there,
+// with the old file's attributes.
+bool PutInPlace(const std::string& temp, const std::string& target) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesA(temp.c_str(), attributes);
+        if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+            return true;
+        const DWORD error = GetLastError();
+        // The old file is still there and unchanged (in use, access denied): that is a failure.
+        // Otherwise (1176: the old file is gone but the new one kept its name; no support) move it.
+        const bool unsupported =
+            error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+        if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && !unsupported) return false;
+    }
+    return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 // Writes the pieces one after the other as the file `target`. They go to a new file in the same
 // folder first, which replaces the target only once every byte is written, so a failure leaves an
 // existing file as it was and nothing new behind.
 void WriteWholeFile(const std::string& target, FilePieces pieces) {
-    const std::string folder = core::ExtractFilePath(target);
-    char tempName[MAX_PATH] = {};
-    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "klx", 0, tempName))
-        throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
-    TemporaryFile temp(tempName);
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    TemporaryFile temp(CreateTemporaryFile(target, opened));
     {
-        HANDLE opened =
-            CreateFileA(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (opened == INVALID_HANDLE_VALUE) throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
         KernelHandle file(opened);
         for (std::span<const uint8_t> piece : pieces) {
             while (!piece.empty()) {
@@ -131,8 +160,7 @@ void WriteWholeFile(const std::string& target, FilePieces pieces) {
     }
     // Renaming over a file can succeed where writing to it would not (a read-only file on some
     // systems); only a file the program could write is replaced.
-    if (!MayReplace(target) ||
-        !MoveFileExA(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MayReplace(target) || !PutInPlace(temp.Path(), target))
         throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
     temp.Keep();
 }
@@ -171,6 +199,7 @@ void SavePng(const std::string& target, const core::PixelImage& image) {
 } // namespace
 
 void TKelpix::Save1Click() {
+    if (Application::Get().BringModalToFront()) return;
     const std::string filter = core::DialogFilter(texts::kSaveFilter);
     char fileName[kFileNameBufferSize] = {};
     SaveFileDlg.fileName.copy(fileName, sizeof fileName - 1);
@@ -185,7 +214,12 @@ void TKelpix::Save1Click() {
     dialog.lpstrInitialDir = OptionSettings.SaveDir.empty() ? nullptr : OptionSettings.SaveDir.c_str();
     dialog.lpstrTitle = texts::kSaveTitle;
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
-    if (!Platform().getSaveFileName(&dialog)) return;
+    bool chose;
+    {
+        Application::ModalScope modal;
+        chose = Platform().getSaveFileName(&dialog) != FALSE;
+    }
+    if (!chose) return;
 
     const std::string chosen = fileName;
     SaveFileDlg.fileName = chosen;
@@ -193,7 +227,8 @@ void TKelpix::Save1Click() {
     // The chosen entry decides the format, whatever extension was typed.
     const DWORD entry = dialog.nFilterIndex;
     const char* extension = entry == kBitmapFilterIndex ? ".bmp" : entry == kPngFilterIndex ? ".png" : ".jpg";
-    const std::string target = core::ChangeFileExt(chosen, extension);
+    const core::LeadBytes& lead = Application::AnsiLeadBytes();
+    const std::string target = core::ChangeFileExt(chosen, extension, lead);
     const core::PixelImage image = ReadImagePixels(Image1->BitmapHandle());
     if (entry == kBitmapFilterIndex)
         SaveBmp(target, image);
@@ -201,7 +236,7 @@ void TKelpix::Save1Click() {
         SavePng(target, image);
     else
         SaveJpeg(target, image);
-    OptionSettings.SaveDir = core::ExtractFilePath(chosen);
+    OptionSettings.SaveDir = core::ExtractFilePath(chosen, lead);
 }
 
 void TKelpix::N9Click(WORD sender) {

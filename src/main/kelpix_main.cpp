@@ -156,6 +156,7 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
 
     Timer1.SetOnTimer([this] { Timer1Timer(); });
     TimeCaptureTimer.SetOnTimer([this] { TimeCaptureTimerTimer(); });
+    DragWatchTimer.SetOnTimer([this] { DragWatchTimerTimer(); });
 
     SetClientHeight(Scale(kClientHeight));
     SIZE client = ClientSize();
@@ -165,6 +166,8 @@ TKelpix::TKelpix(std::string iniPath) : IniPath(std::move(iniPath)) {
     char caption[64];
     std::snprintf(caption, sizeof caption, texts::kCaptionFormat, GetVersionText().c_str());
     SetText(caption);
+
+    SetOutOfMemoryMessage(texts::kOutOfMemory);
 
     ReadSettings();
     ApplySettingsToControls();
@@ -288,6 +291,7 @@ void TKelpix::AlphaClick() {
 }
 
 void TKelpix::ReadMe1Click() {
+    if (Application::Get().BringModalToFront()) return;
     // A viewer already showing the help (the help file names its window) is brought up.
     if (HWND viewer = FindWindowA(kHelpWindowClass, kHelpWindowTitle)) {
         BringWindowToTop(viewer);
@@ -325,6 +329,47 @@ void TKelpix::RemoveDragHook() {
     if (auto uninstall = Platform().uninstallHook) uninstall();
 }
 
+bool TKelpix::PrimaryButtonDown() {
+    // The key state is that of the physical buttons; with the buttons swapped the right one is primary.
+    const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return Platform().getAsyncKeyState(primary) < 0;
+}
+
+void TKelpix::BeginTrayDrag() {
+    // Released already (before the hook could see it): no release report would ever come.
+    if (!PrimaryButtonDown()) return;
+    BeginTargetDrag();
+    InstallDragHook();
+    if (TrackState == -1) return; // the install failed and ended the drag
+    DragFromTray = true;
+    buttonSeenUp_ = false;
+    DragWatchTimer.SetEnabled(true);
+}
+
+void TKelpix::CancelTrayDrag() {
+    if (TrackState == -1 || !DragFromTray) return;
+    RemoveDragHook();
+    CancelTargetDrag();
+}
+
+void TKelpix::DragWatchTimerTimer() {
+    if (TrackState == -1 || !DragFromTray) {
+        DragWatchTimer.SetEnabled(false);
+        return;
+    }
+    if (PrimaryButtonDown()) {
+        buttonSeenUp_ = false;
+        return;
+    }
+    // The hook's report of the release may still be on its way: one more period for it. After that
+    // it is not coming (a hook the system removed, swapped buttons) and the drag ends.
+    if (!buttonSeenUp_) {
+        buttonSeenUp_ = true;
+        return;
+    }
+    CancelTrayDrag();
+}
+
 void TKelpix::HandleHookMouse(WPARAM wParam) {
     if (CaptureBusy) return;
     if (wParam == WM_MOUSEMOVE) {
@@ -345,6 +390,9 @@ bool TKelpix::PreTranslateMessage(MSG& msg) {
 }
 
 void TKelpix::ExecuteCommand(WORD id) {
+    // While a target is being picked the frame is on the screen and the release will capture:
+    // no command (a shortcut pressed meanwhile) may hide, move or capture anything until it ends.
+    if (TrackState != -1) return;
     switch (id) {
     case ID_SAVE1:
         Save1Click();

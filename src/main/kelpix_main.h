@@ -106,6 +106,15 @@ public:
     void InstallDragHook();
     void RemoveDragHook();
     void HandleHookMouse(WPARAM wParam);
+    // A drag from the notification-area icon: begun only while the button is still down, and ended
+    // without a capture when the release cannot be reported (see DragWatchTimerTimer).
+    void BeginTrayDrag();
+    void CancelTrayDrag();
+    // The primary (logical left) button is down, whichever physical button that is.
+    static bool PrimaryButtonDown();
+    // While a drag from the icon lasts: the button found up on two ticks in a row, with no release
+    // reported meanwhile, ends the drag without a capture.
+    void DragWatchTimerTimer();
     // A capture starts: busy from now until its own cooldown ends.
     void BeginBusy();
 
@@ -183,6 +192,8 @@ public:
     HMENU PopupMenu1 = nullptr;
     Timer Timer1{500};
     Timer TimeCaptureTimer{1000};
+    Timer DragWatchTimer{100};
+    bool DragFromTray = false; // the drag in progress began on the notification-area icon
 
     bool PreTranslateMessage(MSG& msg) override;
 
@@ -202,7 +213,8 @@ private:
 
     HACCEL accelerators_ = nullptr;
     Icon targetIcon_;
-    int upDownPosition_ = 1; // UpDown1's position as last seen
+    int upDownPosition_ = 1;    // UpDown1's position as last seen
+    bool buttonSeenUp_ = false; // the watch found the button up on its last tick
     void TargetControlMouse(Window& control, UINT msg, WPARAM keys, POINT pos);
 
     Window* pressedControl_ = nullptr;  // Panel1 or Image4 while the left button is held on it

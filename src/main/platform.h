@@ -11,6 +11,8 @@ struct PlatformCalls {
     LONG(WINAPI* installHook)(LONG) = nullptr;
     LONG(WINAPI* uninstallHook)() = nullptr;
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
+    HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
+    SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
     // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.
     HRESULT(WINAPI* windowAttribute)(HWND, DWORD, PVOID, DWORD) = nullptr;
 };

@@ -60,7 +60,9 @@ private:
 
 } // namespace
 
-std::string TKelpix::DefaultIniPath() { return core::SettingsFilePath(Application::ExePath()); }
+std::string TKelpix::DefaultIniPath() {
+    return core::SettingsFilePath(Application::ExePath(), Application::AnsiLeadBytes());
+}
 
 bool TKelpix::ReadSettings() {
     const std::string& path = IniPath;

@@ -125,6 +125,8 @@ void TKelpix::Panel1MouseUp(Window&, MouseButton button, WPARAM, POINT) {
 // --- The drag ------------------------------------------------------------------------------
 
 void TKelpix::BeginTargetDrag() {
+    // A press while a drag is still on (its release never came) starts afresh: the old frame goes.
+    if (TrackState != -1) EraseHighlight(TargetWindow);
     Application::Get().SetScreenCursor(kDragCursor);
     Image4->SetVisible(false);
     TrackState = 0;
@@ -145,6 +147,8 @@ void TKelpix::TrackTarget(int x, int y) {
 }
 
 void TKelpix::EndTargetDrag() {
+    DragFromTray = false;
+    DragWatchTimer.SetEnabled(false);
     Application::Get().SetScreenCursor(0);
     Image4->SetVisible(true);
     BeginBusy();
@@ -160,6 +164,8 @@ void TKelpix::EndTargetDrag() {
 
 void TKelpix::CancelTargetDrag() {
     if (TrackState == -1) return;
+    DragFromTray = false;
+    DragWatchTimer.SetEnabled(false);
     Application::Get().SetScreenCursor(0);
     Image4->SetVisible(true);
     EraseHighlight(TargetWindow);

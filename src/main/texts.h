@@ -60,5 +60,7 @@ inline constexpr char kCannotCreateFileFormat[] = "ファイル %s を作成で�
 inline constexpr char kStreamWriteError[] = "ストリームへの書き込みエラー";
 inline constexpr char kJpegErrorFormat[] = "JPEG エラー #%d";
 inline constexpr char kPngErrorFormat[] = "PNG エラー: %s"; // the library's message
+inline constexpr char kImageReadFailed[] = "画像を読み取れません";
+inline constexpr char kOutOfMemory[] = "メモリが不足しています";
 
 } // namespace kelpix::texts

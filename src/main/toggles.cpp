@@ -4,6 +4,7 @@
 
 #include "main/texts.h"
 #include "options/option_dlg.h"
+#include "toolkit/application.h"
 
 #include <commctrl.h>
 #include <cstdio>
@@ -46,6 +47,8 @@ void TKelpix::SpeedButton1Click() {
 }
 
 void TKelpix::memuOptionClick() {
+    // One modal window at a time: a second options dialog would overwrite what the first one wrote.
+    if (Application::Get().BringModalToFront()) return;
     TOptionDlg dialog;
     if (dialog.EditSettings(OptionSettings) != kModalOk) return;
     ApplySettingsToControls();

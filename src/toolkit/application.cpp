@@ -55,7 +55,8 @@ void Application::Initialize(HINSTANCE instance) {
 
     // The title is the executable's file name without its extension.
     std::string exe = ExePath();
-    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe).size()), "");
+    const core::LeadBytes& lead = AnsiLeadBytes();
+    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe, lead).size()), "", lead);
 
     icon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
@@ -93,7 +94,16 @@ std::string Application::ExePath() {
 }
 
 std::string Application::ExeFolder() {
-    return core::ExtractFilePath(ExePath());
+    return core::ExtractFilePath(ExePath(), AnsiLeadBytes());
+}
+
+const core::LeadBytes& Application::AnsiLeadBytes() {
+    static const core::LeadBytes lead = [] {
+        CPINFO info{};
+        if (!GetCPInfo(CP_ACP, &info)) return core::LeadBytes{};
+        return core::LeadBytes::FromRanges(info.LeadByte, sizeof info.LeadByte);
+    }();
+    return lead;
 }
 
 void Application::Shutdown() {
@@ -187,9 +197,41 @@ BOOL CALLBACK DisableProgramWindow(HWND wnd, LPARAM list) {
     return TRUE;
 }
 
+BOOL CALLBACK FindDialogBox(HWND wnd, LPARAM found) {
+    char className[16] = {};
+    if (!IsWindowVisible(wnd) || !GetClassNameA(wnd, className, sizeof className) || lstrcmpA(className, "#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = wnd;
+    return FALSE;
+}
+
 } // namespace
 
+Application::ModalScope::ModalScope(HWND window) : saved_(Get().modalWindow_) {
+    Application& app = Get();
+    ++app.modalDepth_;
+    app.modalWindow_ = window;
+}
+
+Application::ModalScope::~ModalScope() {
+    Application& app = Get();
+    --app.modalDepth_;
+    app.modalWindow_ = saved_;
+}
+
+bool Application::BringModalToFront() {
+    if (!ModalUp()) return false;
+    HWND window = modalWindow_ && IsWindowVisible(modalWindow_) ? modalWindow_ : nullptr;
+    if (!window) EnumThreadWindows(GetCurrentThreadId(), &FindDialogBox, reinterpret_cast<LPARAM>(&window));
+    if (window) {
+        SetForegroundWindow(window);
+        BringWindowToTop(window);
+    }
+    return true;
+}
+
 int Application::ShowMessage(const char* text, const char* caption, UINT flags) {
+    ModalScope modal;
     // The box disables only its owner; the program's other windows are disabled here and enabled
     // again afterwards.
     std::vector<HWND> disabled;

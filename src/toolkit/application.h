@@ -2,6 +2,7 @@
 // the forms, the program's title and icon, the cursor table and the message loop.
 #pragma once
 #include <windows.h>
+#include "core/lead_bytes.h"
 #include <array>
 #include <string>
 
@@ -21,6 +22,9 @@ public:
     // The executable's full path (however long), and the folder it is in, ending in "\\".
     static std::string ExePath();
     static std::string ExeFolder();
+    // The lead bytes of the code page the program runs under, read from the system once. Path names
+    // are taken apart by these, not by Shift-JIS's.
+    static const core::LeadBytes& AnsiLeadBytes();
     HWND Handle() const { return handle_; }
     const std::string& Title() const { return title_; }
     HICON Icon() const { return icon_; }
@@ -61,6 +65,24 @@ public:
     // they take no input while it is up.
     int ShowMessage(const char* text, const char* caption, UINT flags);
 
+    // The program's modal windows (a modally shown form, the save dialog, a message box) come one
+    // at a time: a command that would open another while one is up brings the open one to the
+    // front instead. A ModalScope marks one as up for as long as it lives; `window` is the modal
+    // window when it is known beforehand (a dialog box of the system is found when needed).
+    class ModalScope {
+    public:
+        explicit ModalScope(HWND window = nullptr);
+        ~ModalScope();
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+    private:
+        HWND saved_;
+    };
+    bool ModalUp() const { return modalDepth_ > 0; }
+    // Brings the modal window that is up to the front. False when none is up.
+    bool BringModalToFront();
+
 private:
     Application() = default;
     bool HandleMessage(MSG& msg);
@@ -75,6 +97,8 @@ private:
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
     std::array<HCURSOR, 8> cursors_{};
+    int modalDepth_ = 0;
+    HWND modalWindow_ = nullptr;
     int screenCursor_ = 0;
 };
 

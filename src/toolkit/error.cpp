@@ -23,10 +23,22 @@ Error FormatError(const char* format, ...) {
     return Error(buffer.data());
 }
 
+namespace {
+const char* g_outOfMemoryMessage = "Out of memory";
+}
+
 void ShowErrorBox(const char* message) {
-    const Application& app = Application::Get();
+    Application& app = Application::Get();
     std::string text = core::ErrorBoxText(message ? message : "");
-    MessageBoxA(app.Handle(), text.c_str(), app.Title().c_str(), MB_ICONERROR | MB_OK);
+    app.ShowMessage(text.c_str(), app.Title().c_str(), MB_ICONERROR | MB_OK);
+}
+
+void SetOutOfMemoryMessage(const char* message) {
+    g_outOfMemoryMessage = message;
+}
+
+const char* OutOfMemoryMessage() {
+    return g_outOfMemoryMessage;
 }
 
 } // namespace kelpix

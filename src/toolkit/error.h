@@ -2,6 +2,7 @@
 // them in the standard error box and the program goes on.
 #pragma once
 #include <string>
+#include <new>
 #include <stdexcept>
 
 namespace kelpix {
@@ -18,11 +19,17 @@ public:
 // application's title as caption, error icon, OK.
 void ShowErrorBox(const char* message);
 
+// What the standard error box says when memory ran out; the program sets it in its own language.
+void SetOutOfMemoryMessage(const char* message);
+const char* OutOfMemoryMessage();
+
 // Runs f and shows any exception it raises in the standard error box. Returns false if it failed.
 template <typename F> bool GuardedCall(F&& f) noexcept {
     try {
         f();
         return true;
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(OutOfMemoryMessage());
     } catch (const std::exception& e) {
         ShowErrorBox(e.what());
     } catch (...) {

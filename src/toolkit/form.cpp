@@ -98,6 +98,7 @@ HWND Form::CreateChild(const char* className, const char* text, DWORD style, int
 
 int Form::ShowModal() {
     Application& app = Application::Get();
+    Application::ModalScope modal(Handle());
     std::vector<HWND> disabled = EnabledThreadWindows(Handle());
     for (HWND wnd : disabled)
         EnableWindow(wnd, FALSE);

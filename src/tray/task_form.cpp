@@ -11,6 +11,28 @@ namespace kelpix {
 
 TTaskForm* TaskForm = nullptr;
 
+namespace {
+
+// A screen-compatible bitmap of a generated picture.
+Bitmap BitmapOf(const core::RgbImage& image) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), image.width, -image.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return bitmap;
+    const int32_t stride = (image.width * 3 + 3) & ~3;
+    for (int32_t y = 0; y < image.height; ++y) {
+        auto* row = static_cast<BYTE*>(bits) + y * stride;
+        for (int32_t x = 0; x < image.width; ++x) {
+            const core::Rgb& p = image.at(x, y);
+            row[3 * x] = p.b, row[3 * x + 1] = p.g, row[3 * x + 2] = p.r;
+        }
+    }
+    return bitmap;
+}
+
+} // namespace
+
 TTaskForm::TTaskForm() {
     FormLayout layout{"TTaskForm", "TaskForm"};
     layout.left = 192;
@@ -22,16 +44,19 @@ TTaskForm::TTaskForm() {
     HINSTANCE instance = Application::Get().Instance();
     Image1 = std::make_unique<ImageView>(*this, Handle(), Placement{0, 0, 33, 33});
     img_1 = std::make_unique<ImageView>(*this, Handle(), Placement{32, 0, 33, 33});
-    defaultIcon_.reset(static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, core::kMainIconLargeSize,
-                                                     core::kMainIconLargeSize, LR_DEFAULTCOLOR)));
+    // The icons are drawn for the size the notification area shows, never stretched by the shell.
+    const int32_t size = core::TrayIconSize(GetSystemMetrics(SM_CXSMICON));
+    defaultIcon_.reset(static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!defaultIcon_) throw Error("LoadImage MAINICON failed");
     Image1->SetIcon(defaultIcon_.get());
 
-    // The strip holds the 99 images side by side; they are opaque, so the list needs no mask.
-    Bitmap strip(static_cast<HBITMAP>(LoadImageA(instance, "COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    // The strip holds the 99 images side by side; they are opaque, so the list needs no mask. The
+    // resource holds the 16-pixel ones; other sizes are drawn here from the same rules.
+    Bitmap strip(size == core::kCountdownImageSize
+                     ? static_cast<HBITMAP>(LoadImageA(instance, "COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
+                     : BitmapOf(core::CountdownStrip(size)).release());
     if (!strip) throw Error("LoadImage COUNTDOWN failed");
-    ImageList1.reset(ImageList_Create(core::kCountdownImageSize, core::kCountdownImageSize, ILC_COLOR24,
-                                      core::kCountdownImageCount, 4));
+    ImageList1.reset(ImageList_Create(size, size, ILC_COLOR24, core::kCountdownImageCount, 4));
     if (!ImageList1 || ImageList_Add(ImageList1.get(), strip.get(), nullptr) < 0 ||
         ImageList_GetImageCount(ImageList1.get()) != core::kCountdownImageCount)
         throw Error("the countdown images cannot be loaded");
@@ -50,7 +75,20 @@ TTaskForm::~TTaskForm() {
     if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
+UINT TTaskForm::TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 LRESULT TTaskForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+        // The new notification area holds no icon of ours: add it again if it is to be shown.
+        if (iconWanted_) {
+            TrayIconData.hWnd = nullptr;
+            UpdateTrayIcon(true, iconNumber_);
+        }
+        return 0;
+    }
     switch (msg) {
     case WM_TRAYNOTIFY:
         HandleTrayNotify(wParam, lParam);
@@ -77,7 +115,8 @@ LRESULT TTaskForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TTaskForm::HandleTrayNotify(WPARAM, LPARAM lParam) {
-    const core::TrayContext context{Kelpix->TrackState != -1, Kelpix->CaptureBusy};
+    const core::TrayContext context{Kelpix->TrackState != -1, Kelpix->CaptureBusy,
+                                    Kelpix->TrackState != -1 && Kelpix->DragFromTray};
     Perform(clickState_.OnNotify(static_cast<uint32_t>(lParam), context));
 }
 
@@ -99,12 +138,13 @@ void TTaskForm::Perform(const core::TrayActions& actions) {
             DragTimer.SetEnabled(false);
             break;
         case core::TrayAction::BeginDrag:
-            Kelpix->BeginTargetDrag();
-            Kelpix->InstallDragHook();
+            Kelpix->BeginTrayDrag();
+            break;
+        case core::TrayAction::CancelDrag:
+            Kelpix->CancelTrayDrag();
             break;
         case core::TrayAction::RestoreWindow:
-            UpdateTrayIcon(false, 0);
-            Kelpix->RestoreFromTray();
+            N2Click();
             break;
         case core::TrayAction::ShowMenu:
             ShowTrayMenu();
@@ -132,6 +172,8 @@ void TTaskForm::N1Click() {
 }
 
 void TTaskForm::N2Click() {
+    // Behind a modal window the main window would take input the modal one is meant to hold back.
+    if (Application::Get().BringModalToFront()) return;
     UpdateTrayIcon(false, 0);
     Kelpix->RestoreFromTray();
 }
@@ -142,6 +184,8 @@ void TTaskForm::N3Click() {
 }
 
 void TTaskForm::UpdateTrayIcon(bool show, int number) {
+    iconWanted_ = show;
+    iconNumber_ = number;
     if (show) {
         DWORD message = NIM_MODIFY;
         if (!TrayIconData.hWnd) {
@@ -154,9 +198,9 @@ void TTaskForm::UpdateTrayIcon(bool show, int number) {
             lstrcpynA(TrayIconData.szTip, texts::kTrayTip, sizeof TrayIconData.szTip);
         }
         TrayIconData.hIcon = SelectTrayIcon(number);
-        // The shell's answer is not needed: a failed add still counts as present, so the next
-        // update modifies and a removal still deletes.
-        Platform().notifyIcon(message, &TrayIconData);
+        // A refused add (at logon, before the notification area exists) leaves the icon absent.
+        // A refused change keeps it present: the icon is there with its old picture.
+        if (!Platform().notifyIcon(message, &TrayIconData) && message == NIM_ADD) TrayIconData.hWnd = nullptr;
     } else if (TrayIconData.hWnd) {
         Platform().notifyIcon(NIM_DELETE, &TrayIconData);
         TrayIconData.hWnd = nullptr;

@@ -35,6 +35,8 @@ public:
 
     // show: makes the icon present (adding it when absent) with the countdown image for `number`
     // (1 to 99), or with the default icon for any other number. !show: removes the icon if present.
+    // An add the shell refused leaves the icon absent; it is tried again at the next update and
+    // when the notification area is made anew.
     void UpdateTrayIcon(bool show, int number);
 
     // The shell's report of mouse activity over the icon (WM_TRAYNOTIFY; lParam is the mouse message).
@@ -61,6 +63,9 @@ public:
     ImageList ImageList1;              // the countdown images; index = number - 1
     // hWnd is set exactly while the icon is in the notification area.
     NOTIFYICONDATAA TrayIconData{};
+    // The message the shell sends every top-level window when it has made the notification area
+    // (again, after Explorer restarted): every icon there is gone.
+    static UINT TaskbarCreatedMessage();
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -70,6 +75,9 @@ private:
     void Perform(const core::TrayActions& actions);
 
     core::TrayClickState clickState_;
+    // What the icon should show: whether it is to be there at all, and its number.
+    bool iconWanted_ = false;
+    int iconNumber_ = 0;
 
     Icon defaultIcon_;
     Icon countdownIcon_;

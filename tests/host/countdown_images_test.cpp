@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <stdexcept>
 #include <vector>
 
@@ -88,6 +89,29 @@ TEST(CountdownImages, FollowThePixelRulesForEveryNumber) {
     }
     EXPECT_THROW(CountdownImage(0), std::out_of_range);
     EXPECT_THROW(CountdownImage(100), std::out_of_range);
+}
+
+TEST(CountdownImages, LargerSizesAreTheSixteenPixelImageWithWholePixelsCentred) {
+    // Size, then how many pixels each designed pixel takes and the black margin round the design.
+    for (auto [size, scale, margin] : {std::tuple{20, 1, 2}, {24, 1, 4}, {32, 2, 0}}) {
+        for (int n : {1, 7, 10, 58, 99}) {
+            SCOPED_TRACE(testing::Message() << size << " pixels, " << n);
+            const RgbImage design = CountdownImage(n), image = CountdownImage(n, size);
+            ASSERT_EQ(image.width, size);
+            ASSERT_EQ(image.height, size);
+            for (int32_t y = 0; y < size; ++y)
+                for (int32_t x = 0; x < size; ++x) {
+                    const int32_t u = (x - margin) / scale, v = (y - margin) / scale;
+                    const bool inside = x >= margin && y >= margin && u < 16 && v < 16;
+                    ASSERT_EQ(image.at(x, y), inside ? design.at(u, v) : kBlack) << x << "," << y;
+                }
+        }
+    }
+    EXPECT_THROW(CountdownImage(5, 18), std::invalid_argument);
+    // The notification area's icon size picks the largest drawn size that fits.
+    for (auto [system, drawn] :
+         {std::pair{10, 16}, {16, 16}, {19, 16}, {20, 20}, {23, 20}, {24, 24}, {31, 24}, {32, 32}, {48, 32}})
+        EXPECT_EQ(TrayIconSize(system), drawn) << system;
 }
 
 TEST(CountdownStrip, BitmapFileHoldsImageForNAtColumnSixteenTimesNMinusOne) {

@@ -1,5 +1,7 @@
 #include "core/file_names.h"
+#include "core/sjis.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,6 +10,11 @@
 
 namespace kelpix::core {
 namespace {
+
+// The rules as code page 932 reads names: the cases below hold for it.
+const auto ChangeFileExt = [](auto path, auto ext) { return core::ChangeFileExt(path, ext, LeadBytes::ShiftJis()); };
+const auto ExtractFilePath = [](auto path) { return core::ExtractFilePath(path, LeadBytes::ShiftJis()); };
+const auto SettingsFilePath = [](auto path) { return core::SettingsFilePath(path, LeadBytes::ShiftJis()); };
 
 // Shift-JIS characters whose second byte is "\" (0x5C).
 const std::string kHyo = "\x95\x5C"; // 表
@@ -85,6 +92,37 @@ TEST(FileNames, LoneLeadByteIsReadWithinTheText) {
         EXPECT_EQ(ExtractFilePath(view), text.substr(0, text.rfind('\\') + 1)) << text;
         EXPECT_EQ(ChangeFileExt(view, ".bmp"), text.substr(0, text.rfind('.')) + ".bmp") << text;
     }
+}
+
+TEST(FileNames, FollowTheLeadBytesOfTheRunningCodePage) {
+    // The ranges code pages 932, 1252 and 936 report. 0xE9 ("é" under 1252) leads under 932 and 936
+    // and takes the byte after it; 0xB1 leads under 936 only.
+    const uint8_t cp932[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0}, cp1252[] = {0, 0}, cp936[] = {0x81, 0xFE};
+    const LeadBytes pages[] = {LeadBytes::FromRanges(cp932, 6), LeadBytes::FromRanges(cp1252, 2),
+                               LeadBytes::FromRanges(cp936, 2)};
+    for (int byte = 0; byte < 256; ++byte)
+        EXPECT_EQ(pages[0](static_cast<uint8_t>(byte)), IsSjisLeadByte(static_cast<uint8_t>(byte))) << byte;
+    struct Case {
+        std::string path, ext;              // ext empty: the folder part is asked for
+        std::array<std::string, 3> results; // under 932, 1252, 936
+    } const cases[] = {
+        {"C:\\Fotos.Caf\xE9\\shot", ".bmp", {"C:\\Fotos.bmp", "C:\\Fotos.Caf\xE9\\shot.bmp", "C:\\Fotos.bmp"}},
+        {"C:\\Fotos.Caf\xE9\\shot", "", {"C:\\", "C:\\Fotos.Caf\xE9\\", "C:\\"}},
+        {"C:\\Kelpix\xE9.exe", ".ini", {"C:\\Kelpix\xE9.exe.ini", "C:\\Kelpix\xE9.ini", "C:\\Kelpix\xE9.exe.ini"}},
+        {"D:\\" + kHyo, "", {"D:\\", "D:\\" + kHyo, "D:\\"}},
+        {"\xB1\\x", "", {"\xB1\\", "\xB1\\", ""}},
+    };
+    for (const Case& c : cases)
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(c.ext.empty() ? core::ExtractFilePath(c.path, pages[i])
+                                    : core::ChangeFileExt(c.path, c.ext, pages[i]),
+                      c.results[i])
+                << c.path << " page " << i;
+}
+
+TEST(TemporaryFileName, SitsInTheTargetsFolderAndIsNoLongerThanItsExtension) {
+    EXPECT_EQ(TemporaryFileName("C:\\" + kHyo + "\\a.bmp", 0x2A, LeadBytes::ShiftJis()), "C:\\" + kHyo + "\\~02a");
+    EXPECT_EQ(TemporaryFileName("D:\\" + kHyo + ".jpg", 0x1FFF, LeadBytes{}), "D:\\\x95\\~fff");
 }
 
 TEST(SettingsFilePath, IsTheExecutablePathWithIni) {

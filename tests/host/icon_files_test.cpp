@@ -85,13 +85,17 @@ TEST(IcoFile, RejectsWhatAnIconCannotHold) {
     EXPECT_THROW(EncodeIcoFile({{{torn, IconDepth::Rgb24}}}), std::invalid_argument);
 }
 
-TEST(MainIconFile, HoldsBlackAndRedReticlesOf32And16PixelsInSixteenColours) {
-    const auto icons = RoundTrip({{MainIcon(32), IconDepth::Palette4}, {MainIcon(16), IconDepth::Palette4}});
-    ASSERT_EQ(icons.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
+TEST(MainIconFile, HoldsBlackAndRedReticlesOf32To16PixelsInSixteenColours) {
+    const int32_t sizes[] = {32, 24, 20, 16};
+    std::vector<IconEntry> entries;
+    for (int32_t size : sizes)
+        entries.push_back({MainIcon(size), IconDepth::Palette4});
+    const auto icons = RoundTrip(entries);
+    ASSERT_EQ(icons.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
         const IconImage& image = icons[i].image;
         SCOPED_TRACE(image.width());
-        EXPECT_EQ(image.width(), i == 0 ? 32 : 16);
+        EXPECT_EQ(image.width(), sizes[i]);
         EXPECT_EQ(image.height(), image.width());
         EXPECT_EQ(icons[i].header_bits, 4u);
         EXPECT_LE(icons[i].palette.size(), 16u);
@@ -111,7 +115,7 @@ TEST(MainIconFile, HoldsBlackAndRedReticlesOf32And16PixelsInSixteenColours) {
             EXPECT_EQ(transparent, 352); // about a third
         }
     }
-    EXPECT_THROW(MainIcon(24), std::invalid_argument);
+    EXPECT_THROW(MainIcon(40), std::invalid_argument);
 }
 
 // The target icon at each size the resource holds: the same shapes, scaled from the 32-pixel design.

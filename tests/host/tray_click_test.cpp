@@ -8,8 +8,8 @@
 namespace kelpix::core {
 
 std::ostream& operator<<(std::ostream& out, const TrayActions& actions) {
-    static const char* const names[] = {"StartDragTimer", "StopDragTimer", "BeginDrag",
-                                        "RestoreWindow",  "ShowMenu",      "CancelCountdown"};
+    static const char* const names[] = {"StartDragTimer", "StopDragTimer",   "BeginDrag", "RestoreWindow",
+                                        "ShowMenu",       "CancelCountdown", "CancelDrag"};
     out << "{";
     for (TrayAction a : actions)
         out << " " << names[static_cast<size_t>(a)];
@@ -101,7 +101,7 @@ TEST(TrayClickState, WhileACaptureIsBusyEveryReportClearsAndPressesCancelTheCoun
     }
 }
 
-TEST(TrayClickState, DuringATargetDragEveryReportIsIgnored) {
+TEST(TrayClickState, DuringATargetDragEveryReportIsIgnoredButTheReleaseOfADragFromTheIcon) {
     for (From from : {From::Idle, From::Armed, From::Awaiting, From::AwaitingTimed}) {
         for (uint32_t message = 0x200; message <= 0x20A; ++message) {
             SCOPED_TRACE(testing::Message() << kFromNames[static_cast<int>(from)] << " + 0x" << std::hex << message);
@@ -109,6 +109,10 @@ TEST(TrayClickState, DuringATargetDragEveryReportIsIgnored) {
             const TrayClickState before = state;
             EXPECT_TRUE(state.OnNotify(message, kDragging).empty());
             EXPECT_TRUE(state.OnNotify(message, TrayContext{true, true}).empty()) << "a drag wins over busy";
+            // A drag that began on the icon ends when its button comes up over the icon.
+            const bool release = message == Msg(M::LeftButtonUp);
+            EXPECT_EQ(state.OnNotify(message, TrayContext{true, false, true}),
+                      release ? TrayActions{A::CancelDrag} : TrayActions{});
             EXPECT_EQ(state.phase(), before.phase());
             EXPECT_EQ(state.left_pressed(), before.left_pressed());
             EXPECT_EQ(state.drag_timer_running(), before.drag_timer_running());

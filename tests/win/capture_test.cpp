@@ -4,6 +4,8 @@
 #include "main/texts.h"
 #include "toolkit/error.h"
 
+#include <optional>
+
 using namespace kelpix;
 using namespace kelpix::test;
 
@@ -13,7 +15,12 @@ constexpr COLORREF kTeal = RGB(0x20, 0x80, 0xC0);
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 
 // Covers the main window's whole rectangle with room to spare.
-RECT AroundMainWindow() { return {200, 80, 620, 360}; }
+// Room round the main window, at whatever DPI it is laid out for.
+RECT AroundMainWindow() {
+    RECT r{};
+    GetWindowRect(Kelpix->Handle(), &r);
+    return Inflated(r, 40);
+}
 
 class CaptureTest : public MainWindowTest {
 protected:
@@ -69,7 +76,7 @@ TEST_F(CaptureTest, SecondCaptureWithinTheCooldownDoesNothing) {
     Pump(100);
     main().N10Click();
     below.SetColour(kOrange);
-    main().N10Click();  // still cooling down
+    main().N10Click(); // still cooling down
     EXPECT_TRUE(AllPixels(ReadBitmap(main().Image1->BitmapHandle()), Rgb(kTeal)));
 
     ASSERT_TRUE(PumpUntil([&] { return !main().CaptureBusy; }, 1000));
@@ -127,6 +134,13 @@ TEST_F(CaptureTest, CursorIsDrawnWithItsHotSpotAtThePointer) {
     EXPECT_EQ(main().Image3->IconHandle(), cursor);
     EXPECT_FALSE(main().Image3->Visible());
 
+    // At the image's top-left corner the cursor is cut there.
+    SetCursorPos(target.left, target.top);
+    Pump(50);
+    SetCursor(cursor);
+    main().GrabTarget();
+    EXPECT_EQ(ReadBitmap(main().Image1->BitmapHandle()).At(0, 0), 0u);
+
     // With the overlay off the last cursor stays recorded and nothing is drawn.
     main().SpeedButton2->SetDown(false);
     PumpUntil([&] { return !main().CaptureBusy; }, 1000);
@@ -136,33 +150,39 @@ TEST_F(CaptureTest, CursorIsDrawnWithItsHotSpotAtThePointer) {
     DestroyCursor(cursor);
 }
 
-TEST_F(CaptureTest, VanishedTargetGivesAnEmptyImageAndEmptiesTheClipboard) {
-    {
-        ColourWindow gone(AroundMainWindow(), kTeal);
-        main().TargetWindow = gone.Handle();
-    }
-    main().SpeedButton2->SetDown(true);
-    main().ShowMainWindow(false);
+TEST_F(CaptureTest, AnEmptyCaptureKeepsTheLastImageAndTheClipboard) {
+    ColourWindow last(RECT{100, 100, 160, 140}, kOrange), minimised(AroundMainWindow(), kTeal),
+        away(RECT{3000, 3000, 3200, 3100}, kTeal);
+    std::optional<ColourWindow> gone(std::in_place, AroundMainWindow(), kTeal);
+    const HWND vanished = gone->Handle();
+    gone.reset();
+    ShowWindow(minimised.Handle(), SW_MINIMIZE);
+    Pump(100);
+    main().TargetWindow = last.Handle();
     main().GrabTarget();
-    EXPECT_EQ(main().Image1->BitmapSize().cx, 0);
-    EXPECT_EQ(main().Image1->BitmapSize().cy, 0);
-    EXPECT_EQ(main().Image1->BitmapHandle(), nullptr);
-    EXPECT_TRUE(main().Visible());
-    int formats = -1;
-    ReadClipboardBitmap(&formats);
-    EXPECT_EQ(formats, 0);
-    EXPECT_TRUE(main().Timer1.Running());
+    for (HWND target : {vanished, minimised.Handle(), away.Handle()}) {
+        ASSERT_TRUE(PumpUntil([&] { return !main().CaptureBusy; }));
+        main().TargetWindow = target;
+        main().BeginBusy();
+        main().StartCapture();
+        EXPECT_TRUE(main().Visible() && main().Timer1.Running());
+        EXPECT_TRUE(AllPixels(ReadBitmap(main().Image1->BitmapHandle()), Rgb(kOrange)));
+        EXPECT_TRUE(AllPixels(ReadClipboardBitmap(), Rgb(kOrange)));
+    }
 }
 
-TEST_F(CaptureTest, TargetOffEveryScreenNeverLeavesTheMainWindowHidden) {
-    ColourWindow away(RECT{3000, 3000, 3200, 3100}, kTeal);
-    main().TargetWindow = away.Handle();
-    main().BeginBusy();
-    main().StartCapture();
-    EXPECT_TRUE(main().Visible());
-    EXPECT_TRUE(IsWindowVisible(Application::Get().Handle()));
-    EXPECT_EQ(main().Image1->BitmapSize().cx, 0);
-    EXPECT_TRUE(main().Timer1.Running());
+TEST_F(CaptureTest, ATargetReachingPastTheScreensEdgesIsCutAtThem) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // Partly off the top-left edge; past every edge, as a maximised window is.
+    for (RECT r : {RECT{-30, -20, 170, 120}, RECT{-4, -4, w + 4, h + 4}}) {
+        ColourWindow target(r, kTeal);
+        Pump(100);
+        main().TargetWindow = target.Handle();
+        main().GrabTarget();
+        Pixels image = ReadBitmap(main().Image1->BitmapHandle());
+        EXPECT_EQ(image.width * image.height, std::min<int>(r.right, w) * std::min<int>(r.bottom, h));
+        EXPECT_TRUE(AllPixels(image, Rgb(kTeal)));
+    }
 }
 
 TEST_F(CaptureTest, GrabInTheTrayFillsTheClipboardButKeepsTheWindowHidden) {

@@ -151,3 +151,19 @@ TEST(GuiObjectCount, SeesObjectsComeAndGo) {
     EXPECT_LE(after.gdi, gdi.gdi - 2) << Describe(gdi) << " / " << Describe(after);
     EXPECT_EQ(after.user, before.user) << Describe(before) << " / " << Describe(after);
 }
+
+TEST_F(EnduranceTest, TwoHundredDelayedCapturesLeaveNoCountdownIconBehind) {
+    NotifyIconRecorder shell;
+    main().OptionSettings.TimeCapture = true;
+    main().OptionSettings.Time = 5;
+    GuiObjects before;
+    for (int i = 0; i < 203; ++i) {
+        if (i == 3) before = CountGuiObjects();
+        main().N10Click(); // the first tick shows 5; the ticks below 4 to 1, then the grab
+        while (main().TimeCaptureTimer.Enabled())
+            main().TimeCaptureTimerTimer();
+        main().Timer1Timer();
+    }
+    ExpectFlat(before, CountGuiObjects());
+    EXPECT_EQ(shell.Calls().size(), 203u * 6) << "an add, four changes and a removal each";
+}

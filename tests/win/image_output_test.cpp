@@ -429,6 +429,30 @@ TEST_F(ImageOutputTest, ExistingFileIsReplacedWhole) {
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
 }
 
+TEST_F(ImageOutputTest, AReplacedFileKeepsItsAttributesAndANameNearThePathLimitSaves) {
+    // 250 characters of folder: its files fit the limit of 260, the system's temporary names do not.
+    std::string deep = folder_;
+    while (deep.size() < 250)
+        CreateDirectoryA((deep += std::string(std::min<size_t>(100, 249 - deep.size()), 'd') + "\\").c_str(), nullptr);
+    WriteWholeFile(deep + "a.bmp", "the old picture");
+    SetFileAttributesA((deep + "a.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetImage(MakeBitmap(5, 2, 0, Varied));
+    Save(deep + "a", 1);
+    EXPECT_EQ(DecodeBmpFile(deep + "a.bmp").At(4, 1), Varied(4, 1));
+    EXPECT_TRUE(GetFileAttributesA((deep + "a.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(FilesIn(deep), std::vector<std::string>{"a.bmp"});
+}
+
+TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
+    SetImage(MakeBitmap(400, 300, 0, Varied)); // 480 KB of pixels
+    MessageBoxAnswerer answer;
+    g_allocationLimit = 100000;
+    Save(folder_ + "big", 2);
+    g_allocationLimit = 0;
+    EXPECT_EQ(answer.Text(), "メモリが不足しています.");
+    EXPECT_TRUE(FilesIn(folder_).empty());
+}
+
 // --- copying again ------------------------------------------------------------------------------
 
 namespace {
@@ -511,6 +535,19 @@ TEST_F(ImageOutputTest, F6WithTheClipboardHeldElsewhereShowsTheErrorAndGoesOn) {
     MSG key{main().Handle(), WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
     EXPECT_TRUE(main().PreTranslateMessage(key));
     EXPECT_EQ(ReadClipboardBitmap().data, ReadBitmap(main().Image1->BitmapHandle()).data);
+}
+
+TEST_F(ImageOutputTest, AClipboardThatRefusesTheImageFailsTheCopyWithTheMessage) {
+    SetImage(MakeBitmap(21, 13, 0, Varied));
+    struct Refusing {
+        static HANDLE WINAPI Set(UINT, HANDLE) { return nullptr; }
+    };
+    const PlatformCalls saved = Platform();
+    Platform().setClipboardData = &Refusing::Set;
+    MessageBoxAnswerer answer;
+    SendMessageA(main().Handle(), WM_COMMAND, ID_N9, 0);
+    Platform() = saved;
+    EXPECT_EQ(answer.Text(), "クリップボードを開くことができません.");
 }
 
 TEST_F(ImageOutputTest, CopyingBeforeAnyCaptureLeavesTheClipboardEmpty) {

@@ -4,6 +4,7 @@
 #include "test_support.h"
 
 #include "options/option_dlg.h"
+#include "tray/task_form.h"
 
 #include <commctrl.h>
 
@@ -263,19 +264,30 @@ TEST_F(SettingsTest, EnterPressesOnlyTheFocusedButtonAndEscapeDoesNothing) {
     EXPECT_TRUE(FileExists(IniFile()));
 }
 
-TEST_F(SettingsTest, OptionsFromTheTrayShowCentredAndUpdateTheHiddenMainWindow) {
+TEST_F(SettingsTest, OptionsFromTheTrayMenuShowOneDialogCentredAndUpdateTheHiddenMainWindow) {
     TKelpix& main = Start();
-    main.ShowMainWindow(false);
+    main.StoreInTray();
+    auto trayCommand = [](WORD id) { SendMessageA(TaskForm->Handle(), WM_COMMAND, id, 0); };
     WhileDialogUp(
-        [](TOptionDlg& d) {
+        [&](TOptionDlg& d) {
             RECT r = ScreenRect(d.Handle());
             EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+            // While it is up neither a second options command nor "show Kelpix" opens or shows anything.
+            trayCommand(ID_TRAY_N1);
+            trayCommand(ID_TRAY_N2);
+            EXPECT_EQ(ShownDialog(), &d);
+            EXPECT_EQ(GetForegroundWindow(), d.Handle());
+            EXPECT_FALSE(main.Visible());
             Tick(d.chkMouseCapture, true);
             SendMessageA(d.Button1, BM_CLICK, 0, 0);
         },
-        [&] { main.memuOptionClick(); });
+        [&] { trayCommand(ID_TRAY_N1); });
     EXPECT_FALSE(main.Visible());
     EXPECT_TRUE(main.SpeedButton2->Down());
+    // A message box holds the options back the same way.
+    MessageBoxAnswerer answer(IDOK, [&](HWND) { trayCommand(ID_TRAY_N1); });
+    Application::Get().ShowMessage("?", "Kelpix", MB_OK);
+    EXPECT_TRUE(answer.Seen());
 }
 
 TEST_F(SettingsTest, ARefusedWriteAfterOkKeepsTheAppliedOptions) {

@@ -145,7 +145,7 @@ TEST_F(SettingsTest, WritingKeepsUnknownKeysAndSectionsAndWritesAnEmptySaveFolde
 TEST_F(SettingsTest, FoldersWhoseNamesEndInTrailByte5CHoldTheFile) {
     // The executable in C:\...\表ソ\ソ\: each name's last byte is 0x5C.
     TempFolder japanese(kHyo + kSo + "\\" + kSo + "\\");
-    std::string ini = core::SettingsFilePath(japanese.Path() + "Kelpix.exe");
+    std::string ini = core::SettingsFilePath(japanese.Path() + "Kelpix.exe", Application::AnsiLeadBytes());
     const std::string saveDir = "C:\\" + kSo + "\\";
     {
         TKelpix& main = Start(ini);

@@ -151,3 +151,24 @@ TEST_F(TargetFaultsTest, TargetDestroyedDuringTheCountdownGivesAnEmptyImageAndTh
     main().StartCapture();
     EXPECT_TRUE(AllPixels(ReadBitmap(main().Image1->BitmapHandle()), Rgb(kOrange)));
 }
+
+TEST_F(TargetFaultsTest, DuringADragCommandsDoNothingAndASecondPressTakesTheOldFrameOff) {
+    ColourWindow a(kWindowA, kTeal);
+    Pump(100);
+    const Pixels before = ReadScreen(Inflated(kWindowA, 4));
+    RECT placed{}, now{};
+    GetWindowRect(main().Handle(), &placed);
+    SetCursorPos(kBackdrop.right - 20, kBackdrop.bottom - 20);
+    Press();
+    Mouse(WM_MOUSEMOVE, Centre(kWindowA));
+    MSG f5{main().Handle(), WM_KEYDOWN, VK_F5, 0, 0, {}};
+    main().PreTranslateMessage(f5);
+    for (WORD command : {ID_MEMUTYOKKA, ID_MENUDEFAULT, ID_MEMUTASK})
+        SendMessageA(main().Handle(), WM_COMMAND, command, 0);
+    GetWindowRect(main().Handle(), &now);
+    EXPECT_TRUE(EqualRect(&now, &placed) && main().Visible() && !main().CaptureBusy);
+    EXPECT_GT(BlackPixels(Inflated(kWindowA, 4)), 0) << "the frame is still on";
+    Press(); // the release never came
+    EXPECT_EQ(ReadScreen(Inflated(kWindowA, 4)).data, before.data) << "the old frame stayed";
+    main().CancelTargetDrag();
+}

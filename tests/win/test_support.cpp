@@ -3,6 +3,7 @@
 #include "main/platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -157,13 +158,14 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     g_notifyCalls.push_back(std::move(call));
-    return TRUE;
+    return !NotifyIconRecorder::failing;
 }
 
 } // namespace
 
 NotifyIconRecorder::NotifyIconRecorder() {
     g_notifyCalls.clear();
+    NotifyIconRecorder::failing = false;
     g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
 }
 
@@ -351,3 +353,14 @@ std::string MessageBoxAnswerer::Text() const {
 }
 
 } // namespace kelpix::test
+
+std::atomic<size_t> kelpix::test::g_allocationLimit{0};
+
+void* operator new(std::size_t size) {
+    const std::size_t limit = kelpix::test::g_allocationLimit;
+    void* block = limit != 0 && size > limit ? nullptr : std::malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }

@@ -61,6 +61,7 @@ public:
     const std::vector<Call>& Calls() const;
     std::vector<DWORD> Messages() const;
     void Clear();
+    static inline bool failing = false; // every call fails, as before the notification area exists
 };
 
 // A borderless window of one colour, run by a thread of its own so it repaints while the test's
@@ -112,6 +113,9 @@ struct GuiObjects {
     int user = 0;                           // windows + menus + icons, or GetGuiResources's figure
 };
 GuiObjects CountGuiObjects();
+
+// Every allocation through operator new above this many bytes (0: none) fails, as when memory has run out.
+extern std::atomic<size_t> g_allocationLimit;
 
 // Watches for a message box (#32770) from another thread, records its caption and text, runs
 // whileShown (on that thread) and presses the given button.

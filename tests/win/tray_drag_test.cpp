@@ -17,7 +17,7 @@ namespace {
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 
 // Stands in for the hook library's two exports while it lives. An install records the window handle
-// the shared block holds at that moment.
+// the shared block holds at that moment. The primary button is held, unless `buttonUp` says otherwise.
 class FakeHookLibrary {
 public:
     explicit FakeHookLibrary(LONG installResult) {
@@ -26,11 +26,15 @@ public:
         state().result = installResult;
         Platform().installHook = &Install;
         Platform().uninstallHook = &Uninstall;
+        Platform().getAsyncKeyState = &KeyState;
     }
     ~FakeHookLibrary() {
         Platform().installHook = saved_.installHook;
         Platform().uninstallHook = saved_.uninstallHook;
+        Platform().getAsyncKeyState = saved_.getAsyncKeyState;
+        buttonUp = false;
     }
+    static inline bool buttonUp = false;
     int Installs() const { return state().installs; }
     int Uninstalls() const { return state().uninstalls; }
     LONG InstallArgument() const { return state().argument; }
@@ -58,6 +62,7 @@ private:
         if (view) s.published = *static_cast<const DWORD*>(view.get());
         return s.result;
     }
+    static SHORT WINAPI KeyState(int key) { return key == VK_LBUTTON && !buttonUp ? SHORT(-32768) : SHORT(0); }
     static LONG WINAPI Uninstall() {
         ++state().uninstalls;
         return 1;
@@ -125,7 +130,7 @@ TEST_F(TrayDragTest, PressThenMovePublishesTheHandleAndTheReportsCaptureTheWindo
 
     // While the drag runs the icon's reports change nothing: no menu, no restore, no second drag.
     EXPECT_FALSE(RightPressMenu());
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_MOUSEMOVE})
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_MOUSEMOVE})
         Notify(m);
     EXPECT_FALSE(tray().LeftPressed());
     EXPECT_FALSE(tray().DoubleClicked());
@@ -185,6 +190,31 @@ TEST_F(TrayDragTest, FailedInstallSaysSoAndEndsTheDragWithoutACapture) {
     for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         Notify(m);
     EXPECT_FALSE(main().InTray);
+    EXPECT_TRUE(main().Visible());
+}
+
+TEST_F(TrayDragTest, WithoutAReportOfTheReleaseTheDragEndsWithoutACapture) {
+    FakeHookLibrary hook(1);
+    main().StoreInTray();
+    main().OptionSettings.TimeCapture = true; // a capture would leave the countdown running
+    // The button up before the drag could start; the release reported over the icon; the button
+    // found up by the periodic check; with swapped buttons the left one is not the primary one.
+    for (int way = 0; way < 4; ++way) {
+        SwapMouseButton(way == 3);
+        FakeHookLibrary::buttonUp = way == 0;
+        Notify(WM_LBUTTONDOWN);
+        Notify(WM_MOUSEMOVE);
+        EXPECT_EQ(Dragging(), way == 1 || way == 2) << way;
+        if (way == 1) Notify(WM_LBUTTONUP);
+        FakeHookLibrary::buttonUp = true;
+        EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 1000)) << way;
+        EXPECT_EQ(hook.Installs(), hook.Uninstalls());
+        EXPECT_FALSE(main().CaptureBusy || main().TimeCaptureTimer.Enabled() || main().Visible()) << way;
+    }
+    SwapMouseButton(FALSE);
+    EXPECT_EQ(hook.Installs(), 2);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) // the icon answers again
+        Notify(m);
     EXPECT_TRUE(main().Visible());
 }
 

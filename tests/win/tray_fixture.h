@@ -33,8 +33,13 @@ inline ::testing::AssertionResult IsTheTrayRecord(const Call& call) {
 }
 
 // The icon handed over is the countdown image for `number`, fully opaque.
+// The notification area's icons are drawn at this size.
+inline int TrayIconSize() {
+    return core::TrayIconSize(GetSystemMetrics(SM_CXSMICON));
+}
+
 inline ::testing::AssertionResult ShowsCountdownImage(const Call& call, int number) {
-    core::RgbImage expected = core::CountdownImage(number);
+    core::RgbImage expected = core::CountdownImage(number, TrayIconSize());
     if (call.colour.width != expected.width || call.colour.height != expected.height)
         return ::testing::AssertionFailure() << "icon is " << call.colour.width << "x" << call.colour.height;
     for (int y = 0; y < expected.height; ++y)
@@ -48,13 +53,15 @@ inline ::testing::AssertionResult ShowsCountdownImage(const Call& call, int numb
     return ::testing::AssertionSuccess();
 }
 
-// The icon handed over is the default icon: the application icon's 32 x 32 picture and mask.
+// The icon handed over is the default icon: the application icon's picture and mask at the size of
+// the notification area's icons.
 inline ::testing::AssertionResult ShowsDefaultIcon(const Call& call) {
     if (call.data.hIcon != TaskForm->Image1->IconHandle()) return ::testing::AssertionFailure() << "not Image1's icon";
-    core::IconImage expected = core::MainIcon(32);
-    if (call.colour.width != 32 || call.mask.width != 32) return ::testing::AssertionFailure() << "not 32 x 32";
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
+    const int size = TrayIconSize();
+    core::IconImage expected = core::MainIcon(size);
+    if (call.colour.width != size || call.mask.width != size) return ::testing::AssertionFailure() << "not " << size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             bool opaque = expected.is_opaque(x, y);
             if (call.mask.At(x, y) != (opaque ? 0 : kTransparent) ||
                 (opaque && call.colour.At(x, y) != Pixel(expected.at(x, y))))

@@ -48,3 +48,17 @@ TEST_F(TrayTest, NumbersOneTo99ShowTheirImageAndAnyOtherTheDefaultIcon) {
     }
     EXPECT_EQ(shell.Messages().size(), 8u);
 }
+
+TEST_F(TrayTest, ARefusedAddIsTriedAgainAndTheIconComesBackWhenTheNotificationAreaIsMadeAgain) {
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    NotifyIconRecorder::failing = true;
+    tray().UpdateTrayIcon(true, 5);
+    EXPECT_EQ(tray().TrayIconData.hWnd, nullptr) << "a refused add counts as shown";
+    NotifyIconRecorder::failing = false;
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // Explorer restarted with the icon there
+    tray().UpdateTrayIcon(false, 0);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // not to be shown: not brought back
+    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_ADD, NIM_ADD, NIM_DELETE}));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[2], 5));
+}
