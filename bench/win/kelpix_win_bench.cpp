@@ -39,7 +39,8 @@ std::string Beside(const char* name) {
 
 // Milliseconds from CreateProcess to a visible window of the class, then closes the program.
 double StartupMs(const std::string& exe, const char* windowClass) {
-    STARTUPINFOA si{sizeof si};
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string command = "\"" + exe + "\"";
     double start = Now();
