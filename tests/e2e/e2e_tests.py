@@ -297,9 +297,10 @@ class OptionsDialog(KelpixTestCase):
         return dialog
 
     def read_ini(self):
+        """The section line and the keys; ("", {}) while the file is still empty."""
         with open(self.ini, "rb") as f:
             lines = f.read().decode("cp932").splitlines()
-        return lines[0], dict(line.split("=", 1) for line in lines[1:])
+        return (lines[0], dict(line.split("=", 1) for line in lines[1:] if "=" in line)) if lines else ("", {})
 
     def test_ticked_boxes_and_a_typed_delay_reach_the_file_beside_the_program(self):
         self.start_kelpix()
@@ -313,7 +314,9 @@ class OptionsDialog(KelpixTestCase):
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
         # The click left the focus on that box: three tabs to OK, and Enter presses it.
         xdotool("key", "Tab", "Tab", "Tab", "Return")
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini)), "no settings file was written")
+        # The keys are written one by one: wait for the last of them.
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "SaveDir" in self.read_ini()[1]),
+                        "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
