@@ -122,13 +122,17 @@ bool DigitInk(int digit, int32_t column, int32_t row) {
     return line[static_cast<size_t>(column)] == '#';
 }
 
-void DrawDigit(RgbImage& image, int digit, int32_t left, int32_t top, Rgb ink) {
+void DrawDigit(RgbImage& image, int digit, int32_t left, int32_t top, Rgb ink, int32_t scale) {
     GlyphOf(digit);
-    if (!image.contains(left, top) || !image.contains(left + kGlyphWidth - 1, top + kGlyphHeight - 1))
+    if (scale < 1 || !image.contains(left, top) ||
+        !image.contains(left + kGlyphWidth * scale - 1, top + kGlyphHeight * scale - 1))
         throw std::out_of_range("digit cell outside the image");
     for (int32_t row = 0; row < kGlyphHeight; ++row)
         for (int32_t column = 0; column < kGlyphWidth; ++column)
-            if (DigitInk(digit, column, row)) image.at(left + column, top + row) = ink;
+            if (DigitInk(digit, column, row))
+                for (int32_t dy = 0; dy < scale; ++dy)
+                    for (int32_t dx = 0; dx < scale; ++dx)
+                        image.at(left + column * scale + dx, top + row * scale + dy) = ink;
 }
 
 } // namespace kelpix::core

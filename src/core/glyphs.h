@@ -20,8 +20,9 @@ bool DigitInk(int digit, int32_t column, int32_t row);
 // The glyph's rows from the top, '#' for ink and '.' for ground; for diagnostics and previews.
 std::string_view DigitRow(int digit, int32_t row);
 
-// Paints the digit's ink pixels in `ink` with the cell's top-left corner at (left, top); ground pixels
-// are left as they are. Throws std::out_of_range when the cell does not fit into the image.
-void DrawDigit(RgbImage& image, int digit, int32_t left, int32_t top, Rgb ink);
+// Paints the digit's ink pixels in `ink` with the cell's top-left corner at (left, top), each glyph pixel
+// as a `scale` x `scale` block; ground pixels are left as they are. Throws std::out_of_range when the
+// cell does not fit into the image.
+void DrawDigit(RgbImage& image, int digit, int32_t left, int32_t top, Rgb ink, int32_t scale = 1);
 
 } // namespace kelpix::core

@@ -54,16 +54,6 @@ bool IsTraySize(int32_t size) {
     return false;
 }
 
-// A digit's glyph with each pixel drawn as a `scale` x `scale` block.
-void DrawScaledDigit(RgbImage& image, int digit, int32_t left, int32_t top, int32_t scale, Rgb ink) {
-    for (int32_t row = 0; row < kGlyphHeight; ++row)
-        for (int32_t column = 0; column < kGlyphWidth; ++column)
-            if (DigitInk(digit, column, row))
-                for (int32_t dy = 0; dy < scale; ++dy)
-                    for (int32_t dx = 0; dx < scale; ++dx)
-                        image.at(left + column * scale + dx, top + row * scale + dy) = ink;
-}
-
 IconImage DrawReticle(const Reticle& shape) {
     IconImage icon(shape.size, shape.size);
     for (int32_t y = 0; y < shape.size; ++y) {
@@ -102,10 +92,10 @@ RgbImage CountdownImage(int number, int32_t size) {
     RgbImage image(size, size, kCountdownGround);
     const auto at = [&](int32_t designed) { return margin + designed * scale; };
     if (number < 10) {
-        DrawScaledDigit(image, number, at(kCountdownSingleLeft), at(kCountdownDigitTop), scale, kCountdownInk);
+        DrawDigit(image, number, at(kCountdownSingleLeft), at(kCountdownDigitTop), kCountdownInk, scale);
     } else {
-        DrawScaledDigit(image, number / 10, at(kCountdownTensLeft), at(kCountdownDigitTop), scale, kCountdownInk);
-        DrawScaledDigit(image, number % 10, at(kCountdownUnitsLeft), at(kCountdownDigitTop), scale, kCountdownInk);
+        DrawDigit(image, number / 10, at(kCountdownTensLeft), at(kCountdownDigitTop), kCountdownInk, scale);
+        DrawDigit(image, number % 10, at(kCountdownUnitsLeft), at(kCountdownDigitTop), kCountdownInk, scale);
     }
     return image;
 }
