@@ -1,0 +1,199 @@
+// One run of the program apart from the platform: picking a target, the delayed and immediate
+// captures, the cooldown after each, the notification area, closing and the session's end.
+//
+// The windows turn what happens to them into calls below (events); each call updates the state and
+// returns what the program is to do now (actions), in order. Windows are opaque numbers here
+// (kNoWindow for none); the caller carries the actions out and reports back what only it can know:
+// whether a grab gave an image, whether the primary button is down, whether a modal window is up.
+//
+// The flow of one capture:
+//   target pressed → (window under the pointer)* → released:
+//       cursor and target icon back, busy, frame off, main window hidden,
+//       then either the countdown (one tray number a second, from the delay down to 1) or the short
+//       wait for other programs to repaint what the main window covered;
+//   then the grab, the main window shown again (unless stored in the notification area), the image
+//   on the clipboard, and the cooldown during which no other capture starts.
+#pragma once
+
+#include "core/icons.h"
+#include "core/tray_click.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kelpix::core {
+
+// What the user chose. Written to the settings file under the names the file has always used.
+struct Settings {
+    bool close_to_tray = false;   // closing the main window stores it in the notification area
+    bool start_in_tray = false;   // start stored in the notification area
+    bool restore_toggles = false; // the toggles are written back when changed, and read at start-up
+    bool draw_cursor = false;     // draw the mouse cursor into captures
+    bool delayed_capture = false; // count down before a grab
+    int32_t delay_seconds = 1;
+    std::string save_folder;      // the folder last saved to
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+using WindowId = uint64_t;
+inline constexpr WindowId kNoWindow = 0;
+
+// Every command of the program, one id each, whichever menu or shortcut gives it. The numbers are
+// the menu item ids.
+enum class Command : uint16_t {
+    Save = 100,
+    Exit,
+    DefaultSize,
+    FitToWindowBelow,
+    Translucent,
+    CaptureOwnArea,
+    Recopy,
+    StoreInTray,
+    Options,
+    Help,
+    ShowMainWindow, // the tray menu's "show"
+};
+
+// The program's timers. Each is started with its period and stopped by the action that names it.
+enum class SessionTimer : uint8_t {
+    Cooldown,    // after a grab: no new capture until it fires
+    Countdown,   // one tick a second during a delayed capture
+    RepaintWait, // between hiding the main window and the grab
+    DragWatch,   // during a drag from the notification-area icon: is the button still down?
+    TrayPress,   // a movement over the icon within this time after a left press starts a drag
+    RecopyFlash, // how long the re-copy button shows pressed when the command came from a menu
+};
+inline constexpr int kSessionTimerCount = 6;
+
+inline constexpr uint32_t kCooldownMs = 200;
+inline constexpr uint32_t kCountdownTickMs = 1000;
+inline constexpr uint32_t kRepaintWaitMs = 200;
+inline constexpr uint32_t kDragWatchMs = 100;
+inline constexpr uint32_t kRecopyFlashMs = 100;
+
+// What the notification area shows: no icon, the program's icon, or a countdown number.
+inline constexpr int kTrayNone = -1;
+inline constexpr int kTrayDefault = 0;
+
+enum class Act : uint8_t {
+    DrawFrame,          // window: draw the black frame round it
+    EraseFrame,         // window: put back what the frame covered
+    ShowDragCursor,     // the target icon leaves its place and becomes the pointer
+    ShowNormalCursor,   // the target icon is back in its place, the pointer as before
+    HideMainWindow,     // the main window and its taskbar button
+    ShowMainWindow,
+    RestoreMainWindow,  // shown, restored if minimised, and brought to the front
+    BringModalToFront,  // a modal window is up: it comes to the front instead
+    CloseMainWindow,    // ask the main window to close (the close rule then applies)
+    EndProgram,         // the close is allowed: the program ends
+    Grab,               // window, value 1 with the cursor: the grab; report back with GrabFinished
+    CopyToClipboard,    // the last image; value 1: a failure is reported, 0: it is quiet
+    SetTrayIcon,        // value: kTrayNone, kTrayDefault or a countdown number 1..99
+    ShowTrayMenu,
+    ShowSettings,       // the toggles show the settings
+    WriteSettings,      // the settings file gets every setting
+    StartTimer,         // timer, value: period in ms
+    StopTimer,          // timer
+    InstallHook,        // the mouse hook for a drag from the icon; report a failure with HookFailed
+    RemoveHook,
+    ShowHookFailure,    // says the hook could not be installed
+    PressRecopyButton,  // value 1 down, 0 up
+    Run,                // command: a command the session leaves to the windows
+};
+
+struct Action {
+    Act act;
+    WindowId window = kNoWindow;
+    int value = 0;
+    SessionTimer timer = SessionTimer::Cooldown;
+    Command command = Command::Save;
+
+    friend bool operator==(const Action&, const Action&) = default;
+};
+using Actions = std::vector<Action>;
+
+class CaptureSession {
+public:
+    explicit CaptureSession(Settings settings = {}) : settings_(std::move(settings)) {}
+
+    // --- Picking a target with the mouse on the target icon
+    Actions TargetPressed(WindowId under_pointer);
+    Actions PointerOver(WindowId window);
+    Actions Released();
+    Actions DragCancelled(); // the mouse was taken away with the button held
+
+    // --- A drag from the notification-area icon, reported by the mouse hook
+    Actions HookMove(WindowId under_pointer);
+    Actions HookRelease();
+    Actions HookFailed(); // the hook could not be installed: the drag ends, and the user is told
+
+    // --- The notification-area icon
+    // primary_down: whether the primary button is down now; modal_up: a modal window is up.
+    Actions TrayNotify(uint32_t mouse_message, bool primary_down, bool modal_up);
+    Actions RestoreFromTray(bool modal_up);
+
+    // --- Timers; primary_down matters for DragWatch only
+    Actions TimerFired(SessionTimer timer, bool primary_down = false);
+
+    // own_window: the main window, the target of the own-area capture; modal_up: a modal window is
+    // up (showing the main window brings that to the front instead).
+    Actions Run(Command command, WindowId own_window = kNoWindow, bool modal_up = false);
+    // A click on the re-copy button itself: the copy at once.
+    Actions RecopyClicked();
+    // The grab asked for has been done; image: it gave a picture (the last image is now that).
+    Actions GrabFinished(bool image);
+    // The main window was shown for the first time.
+    Actions FirstShown();
+    // The main window is asked to close (close box, Alt+F4, a close message, or the exit command).
+    Actions CloseRequested();
+    // The system asks whether the session may end, then says whether it ends.
+    Actions SessionEndQueried();
+    Actions SessionEnded(bool ending);
+
+    // --- Settings
+    Actions OptionsApplied(const Settings& chosen); // everything but the save folder
+    Actions CursorToggled(bool on);
+    Actions DelayToggled(bool on);
+    Actions DelayChanged(int32_t seconds);
+    void Saved(std::string folder) { settings_.save_folder = std::move(folder); }
+
+    const Settings& settings() const { return settings_; }
+    bool dragging() const { return drag_ != Drag::None; }
+    bool drag_from_tray() const { return drag_ == Drag::FromTray; }
+    bool busy() const { return busy_; }
+    bool in_tray() const { return in_tray_; }
+    WindowId target() const { return target_; }
+    int countdown() const { return countdown_; }
+    const TrayClickState& tray_clicks() const { return tray_clicks_; }
+
+private:
+    enum class Drag : uint8_t { None, FromIcon, FromTray };
+    // What the grab to come waits for; a timer's tick for anything else is stale and does nothing.
+    enum class Pending : uint8_t { None, RepaintWait, Countdown };
+
+    void BeginDrag(Actions& out, Drag kind);
+    void EndDragLook(Actions& out);
+    void StartCapture(Actions& out);
+    void StoreInTray(Actions& out);
+    void CancelTrayDrag(Actions& out);
+    void CancelCountdown(Actions& out);
+    void SettingsChanged(Actions& out, bool always_write);
+
+    Settings settings_;
+    Drag drag_ = Drag::None;
+    Pending pending_ = Pending::None;
+    WindowId target_ = kNoWindow;
+    bool busy_ = false;
+    bool in_tray_ = false;
+    bool exiting_ = false;
+    bool session_ending_ = false;
+    bool button_seen_up_ = false; // the drag watch found the button up on its last tick
+    bool recopy_flashing_ = false;
+    int countdown_ = 0; // seconds still to show
+    TrayClickState tray_clicks_;
+};
+
+} // namespace kelpix::core
