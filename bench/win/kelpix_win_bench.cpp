@@ -1,15 +1,16 @@
 // Figures for the Windows side, measured in one Wine session:
 //   start-up: launch to main window shown, Kelpix.exe beside a bare Win32 window program;
-//   grab: GrabTarget of a full-screen window (the part after the fixed 200 ms wait) beside a bare
-//   BitBlt + SetClipboardData of the same size;
-//   tracking: TrackTarget per mouse move within one window, and per move onto another window
-//   (which erases one frame and draws the next);
+//   grab: the grab of a full-screen window (what follows the 200 ms wait: grab, show, clipboard)
+//   beside a bare BitBlt + SetClipboardData of the same size;
+//   tracking: the pointer's window found and given to the session per mouse move within one
+//   window, and per move onto another window (which erases one frame and draws the next);
 //   idle: the CPU time a running Kelpix.exe takes over 10 s, and the timer messages an idle main
 //   window gets.
-#include "main/kelpix_main.h"
+#include "main/program.h"
 #include "toolkit/application.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -159,8 +160,12 @@ int main() {
                 b, k / b, runs);
 
     Application::Get().Initialize(GetModuleHandleA(nullptr));
-    Kelpix = new TKelpix;
-    Application::Get().SetMainForm(Kelpix);
+    auto program = std::make_unique<Program>();
+    Application::Get().SetMainForm(&program->Main());
+    // Gives the session the window under a screen point, as the main window does on each move.
+    auto pointerAt = [&](int x, int y) {
+        program->Send([under = IdOf(WindowFromPoint(POINT{x, y}))](auto& s) { return s.PointerOver(under); });
+    };
     WNDCLASSA wc{};
     wc.lpfnWndProc = FullScreenProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -173,9 +178,10 @@ int main() {
     PumpFor(200);
     std::vector<double> grab, bareGrab;
     for (int i = 0; i < runs; ++i) {
-        Kelpix->TargetWindow = target;
+        program->Send([&](auto& s) { return s.TargetPressed(IdOf(target)); });
+        program->Send([](auto& s) { return s.Released(); });
         double start = Now();
-        Kelpix->GrabTarget();
+        program->Send([](auto& s) { return s.TimerFired(core::SessionTimer::RepaintWait); });
         grab.push_back(Now() - start);
         PumpFor(250); // the cooldown
         bareGrab.push_back(BareGrabMs(target));
@@ -194,34 +200,32 @@ int main() {
                                  nullptr, nullptr, wc.hInstance, nullptr);
     PumpFor(200);
     const int moves = 2000, changes = 200;
-    Kelpix->BeginTargetDrag();
-    Kelpix->TrackTarget(sw / 4, sh / 2);
+    program->Send([&](auto& s) { return s.TargetPressed(IdOf(left)); });
     double start = Now();
     for (int i = 0; i < moves; ++i)
-        Kelpix->TrackTarget(10 + i % (sw / 2 - 20), 10 + i % (sh - 20));
+        pointerAt(10 + i % (sw / 2 - 20), 10 + i % (sh - 20));
     double perMove = (Now() - start) / moves;
     start = Now();
     for (int i = 0; i < changes; ++i)
-        Kelpix->TrackTarget(i % 2 ? sw / 4 : sw * 3 / 4, sh / 2);
+        pointerAt(i % 2 ? sw / 4 : sw * 3 / 4, sh / 2);
     double perChange = (Now() - start) / changes;
-    Kelpix->CancelTargetDrag();
+    program->Send([](auto& s) { return s.DragCancelled(); });
     std::printf("tracking: %.4f ms per move within one window (%d moves), %.3f ms per move onto another "
                 "%dx%d window (%d changes: erase one frame, draw the next)\n",
                 perMove, moves, perChange, sw / 2, sh, changes);
     DestroyWindow(left);
     DestroyWindow(right);
 
-    Kelpix->ShowMainWindow(true);
+    program->Main().ShowMainWindow(true);
     PumpFor(500); // any cooldown from above runs out
     int timers = TimerMessagesIn(3000);
     std::printf("idle main window: %d timer messages in 3 s, cooldown timer %s, countdown timer %s\n", timers,
-                Kelpix->Timer1.Running() ? "running" : "stopped",
-                Kelpix->TimeCaptureTimer.Running() ? "running" : "stopped");
+                program->TimerFor(core::SessionTimer::Cooldown).Running() ? "running" : "stopped",
+                program->TimerFor(core::SessionTimer::Countdown).Running() ? "running" : "stopped");
     double idle = IdleCpuMs(Beside("..\\..\\..\\dist\\Kelpix.exe"), 10);
     std::printf("idle Kelpix.exe: %.1f ms of CPU time over 10 s\n", idle);
 
-    delete Kelpix;
-    Kelpix = nullptr;
+    program.reset();
     Application::Get().Shutdown();
     return 0;
 }

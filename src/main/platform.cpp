@@ -40,4 +40,10 @@ RECT VisibleBounds(HWND window) {
     return r;
 }
 
+bool PrimaryButtonDown() {
+    // The key state is that of the physical buttons; with the buttons swapped the right one is primary.
+    const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return Platform().getAsyncKeyState(primary) < 0;
+}
+
 } // namespace kelpix

@@ -26,4 +26,7 @@ PlatformCalls& Platform();
 // systems without composition, have their window rectangle.
 RECT VisibleBounds(HWND window);
 
+// The primary (logical left) button is down now, whichever physical button that is.
+bool PrimaryButtonDown();
+
 } // namespace kelpix

@@ -1,32 +1,216 @@
 #include "main/program.h"
 
-#include "main/kelpix_main.h"
-#include "options/option_dlg.h"
+#include "main/platform.h"
+#include "main/screen_grab.h"
+#include "main/settings_file.h"
+#include "main/texts.h"
+#include "options/options_dialog.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
-#include "tray/task_form.h"
 
 namespace kelpix {
 
+namespace {
+
+constexpr char kHelpWindowClass[] = "HH Parent";
+constexpr char kHelpWindowTitle[] = "Kelpix"; // set by the help file's window definition
+constexpr char kHelpFileName[] = "help.chm";
+
+} // namespace
+
+Program::Program(std::string settingsPath)
+    : settingsPath_(std::move(settingsPath)), session_(ReadSettingsFile(settingsPath_).value_or(core::Settings{})) {
+    for (int i = 0; i < core::kSessionTimerCount; ++i) {
+        const auto timer = static_cast<core::SessionTimer>(i);
+        // The session decides what a tick means; the button state goes with the drag watch's.
+        timers_[static_cast<size_t>(i)].SetOnTimer([this, timer] {
+            const bool primaryDown = timer == core::SessionTimer::DragWatch && PrimaryButtonDown();
+            Send([=](auto& s) { return s.TimerFired(timer, primaryDown); });
+        });
+    }
+    main_ = std::make_unique<MainWindow>(*this, session_.settings());
+    tray_ = std::make_unique<TrayWindow>(*this);
+}
+
+Program::~Program() {
+    // The tray goes first: its icon leaves the notification area before the main window closes.
+    tray_.reset();
+    main_.reset();
+}
+
+core::Actions Program::Send(const Event& event) {
+    core::Actions actions = event(session_);
+    for (const core::Action& action : actions)
+        Perform(action);
+    return actions;
+}
+
+void Program::Perform(const core::Action& action) {
+    using core::Act;
+    HWND window = WindowOf(action.window);
+    switch (action.act) {
+    case Act::DrawFrame:
+        frame_.Draw(window);
+        break;
+    case Act::EraseFrame:
+        frame_.Erase(window);
+        break;
+    case Act::ShowDragCursor:
+        main_->ShowDragCursor(true);
+        break;
+    case Act::ShowNormalCursor:
+        main_->ShowDragCursor(false);
+        break;
+    case Act::HideMainWindow:
+        main_->ShowMainWindow(false);
+        break;
+    case Act::ShowMainWindow:
+        main_->ShowMainWindow(true);
+        break;
+    case Act::RestoreMainWindow:
+        main_->Restore();
+        break;
+    case Act::BringModalToFront:
+        Application::Get().BringModalToFront();
+        break;
+    case Act::CloseMainWindow:
+        main_->Close();
+        break;
+    case Act::EndProgram: // the main window's close goes on
+        break;
+    case Act::Grab:
+        Grab(window, action.value != 0);
+        break;
+    case Act::CopyToClipboard:
+        CopyLastImage(action.value != 0);
+        break;
+    case Act::SetTrayIcon:
+        tray_->ShowIcon(action.value);
+        break;
+    case Act::ShowTrayMenu:
+        tray_->ShowMenu();
+        break;
+    case Act::ShowSettings:
+        main_->ShowSettings(session_.settings());
+        break;
+    case Act::WriteSettings:
+        WriteSettingsFile(settingsPath_, session_.settings());
+        break;
+    case Act::StartTimer:
+        TimerFor(action.timer).SetInterval(static_cast<UINT>(action.value));
+        TimerFor(action.timer).SetEnabled(true);
+        break;
+    case Act::StopTimer:
+        TimerFor(action.timer).SetEnabled(false);
+        break;
+    case Act::InstallHook:
+        if (!hook_.Install(main_->Handle())) Send([](auto& s) { return s.HookFailed(); });
+        break;
+    case Act::RemoveHook:
+        hook_.Remove();
+        break;
+    case Act::ShowHookFailure:
+        Application::Get().ShowMessage(texts::kHookInstallFailed, Application::Get().Title().c_str(), MB_OK);
+        break;
+    case Act::PressRecopyButton:
+        main_->PressRecopyButton(action.value != 0);
+        break;
+    case Act::Run:
+        RunCommand(action.command);
+        break;
+    }
+}
+
+void Program::Grab(HWND target, bool withCursor) {
+    bool image = false;
+    try {
+        ScreenImage grabbed = GrabWindow(target, withCursor);
+        if (grabbed.bitmap) {
+            main_->ShowImage(std::move(grabbed.bitmap), grabbed.size, grabbed.cursor);
+            image = true;
+        }
+    } catch (...) {
+        // A failed grab is silent; the last image stays.
+    }
+    Send([image](auto& s) { return s.GrabFinished(image); });
+}
+
+void Program::CopyLastImage(bool reportFailure) {
+    try {
+        CopyBitmapToClipboard(Application::Get().Handle(), main_->LastImage(), main_->LastImageSize());
+    } catch (...) {
+        if (reportFailure) throw;
+    }
+}
+
+void Program::RunCommand(core::Command command) {
+    using core::Command;
+    switch (command) {
+    case Command::Save:
+        SaveLastImage();
+        break;
+    case Command::DefaultSize:
+        main_->RestoreDefaultSize();
+        break;
+    case Command::FitToWindowBelow:
+        main_->FitToWindowBelow();
+        break;
+    case Command::Translucent:
+        main_->ToggleTranslucent();
+        break;
+    case Command::Options:
+        EditOptions();
+        break;
+    case Command::Help:
+        OpenHelp();
+        break;
+    default:
+        break;
+    }
+}
+
+void Program::EditOptions() {
+    // One modal window at a time: a second options dialog would overwrite what the first one wrote.
+    if (Application::Get().BringModalToFront()) return;
+    OptionsDialog dialog;
+    if (auto chosen = dialog.Edit(session_.settings())) Send([&](auto& s) { return s.OptionsApplied(*chosen); });
+}
+
+void Program::SaveLastImage() {
+    if (Application::Get().BringModalToFront()) return;
+    if (auto folder = SaveImageAs(main_->Handle(), main_->LastImage(), session_.settings().save_folder, saveDialog_))
+        session_.Saved(std::move(*folder));
+}
+
+void Program::OpenHelp() {
+    Application& app = Application::Get();
+    if (app.BringModalToFront()) return;
+    // A viewer already showing the help (the help file names its window) is brought up.
+    if (HWND viewer = FindWindowA(kHelpWindowClass, kHelpWindowTitle)) {
+        BringWindowToTop(viewer);
+        ShowWindow(viewer, SW_SHOWNORMAL);
+        return;
+    }
+    const std::string path = Application::ExeFolder() + kHelpFileName;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        app.ShowMessage(texts::kHelpMissing, texts::kHelpMissingCaption, 0);
+        return;
+    }
+    ShellExecuteA(app.Handle(), "open", path.c_str(), "", nullptr, SW_SHOW);
+}
+
 int RunProgram(HINSTANCE instance) {
     Application& app = Application::Get();
+    std::unique_ptr<Program> program;
     GuardedCall([&] {
         app.Initialize(instance);
-        Kelpix = new TKelpix;
-        app.SetMainForm(Kelpix);
-        TaskForm = new TTaskForm;
-        OptionDlg = new TOptionDlg;
-        Kelpix->ShowMainWindow(true);
+        program = std::make_unique<Program>();
+        app.SetMainForm(&program->Main());
+        program->Main().ShowMainWindow(true);
         app.Run();
     });
-    GuardedCall([] {
-        delete OptionDlg;
-        delete TaskForm;
-        delete Kelpix;
-    });
-    OptionDlg = nullptr;
-    TaskForm = nullptr;
-    Kelpix = nullptr;
+    GuardedCall([&] { program.reset(); });
     app.Shutdown();
     return 0;
 }

@@ -1,8 +1,54 @@
-// Start-up: creates the three forms in order, runs the message loop, and cleans up.
+// The running program: the capture session, the windows it shows itself through, and what carries
+// out the session's answers (the frame on the screen, the grab, the clipboard, the settings file,
+// the hook, the timers).
 #pragma once
-#include <windows.h>
+#include "main/drag_hook.h"
+#include "main/highlight_frame.h"
+#include "main/image_files.h"
+#include "main/main_window.h"
+#include "main/settings_file.h"
+#include "main/session_driver.h"
+#include "toolkit/timer.h"
+#include "tray/tray_window.h"
+
+#include <array>
+#include <memory>
+#include <string>
 
 namespace kelpix {
+
+class Program final : public SessionDriver {
+public:
+    // settingsPath: the settings file, read here; the program's own is beside the executable.
+    explicit Program(std::string settingsPath = DefaultSettingsPath());
+    ~Program();
+
+    core::Actions Send(const Event& event) override;
+
+    MainWindow& Main() { return *main_; }
+    TrayWindow& Tray() { return *tray_; }
+    const core::CaptureSession& Session() const { return session_; }
+    const HighlightFrame& Frame() const { return frame_; }
+    Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
+
+private:
+    void Perform(const core::Action& action);
+    void Grab(HWND target, bool withCursor);
+    void CopyLastImage(bool reportFailure);
+    void RunCommand(core::Command command);
+    void EditOptions();
+    void SaveLastImage();
+    void OpenHelp();
+
+    std::string settingsPath_;
+    core::CaptureSession session_;
+    HighlightFrame frame_;
+    DragHook hook_;
+    SaveDialogMemory saveDialog_;
+    std::array<Timer, core::kSessionTimerCount> timers_{Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}};
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<TrayWindow> tray_;
+};
 
 // Runs the whole program. Always returns 0, the program's exit code.
 int RunProgram(HINSTANCE instance);

@@ -269,6 +269,11 @@ class TrayIcon(TrayTestCase):
 
 
 class OptionsDialog(KelpixTestCase):
+    @staticmethod
+    def dialog_gone():
+        dialog = find_window("TOptionDlg")
+        return dialog is None or not dialog.visible
+
     # Two folder names whose last byte, 0x5C, is the second byte of a Shift-JIS character.
     FOLDER = "表ソ"
 
@@ -321,7 +326,7 @@ class OptionsDialog(KelpixTestCase):
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
                                   "TimeCapture": "1", "Time": "42", "SaveDir": ""})
-        self.assertTrue(wait_for(lambda: not find_window("TOptionDlg").visible), "the dialog stayed")
+        self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):
         self.start_kelpix()
@@ -329,7 +334,7 @@ class OptionsDialog(KelpixTestCase):
         xdotool("key", "space", "Escape", "Return")
         # Had Escape or Enter closed the dialog, Alt+F4 would reach the main window and end the program.
         xdotool("key", "alt+F4")
-        self.assertTrue(wait_for(lambda: not find_window("TOptionDlg").visible), "the dialog did not close")
+        self.assertTrue(wait_for(self.dialog_gone), "the dialog did not close")
         self.assertIsNone(self.proc.poll(), "the program ended")
         self.assertIsNotNone(wait_for_window("TKelpix"))
         self.assertFalse(os.path.exists(self.ini), "cancel wrote the settings file")

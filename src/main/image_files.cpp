@@ -1,0 +1,240 @@
+#include "main/image_files.h"
+
+#include "core/bmp_writer.h"
+#include "core/file_names.h"
+#include "core/jpeg_writer.h"
+#include "core/pixel_image.h"
+#include "core/png_writer.h"
+#include "main/platform.h"
+#include "main/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+#include "toolkit/handles.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <span>
+#include <vector>
+
+namespace kelpix {
+
+namespace {
+
+constexpr DWORD kFileNameBufferSize = 260;
+constexpr DWORD kBitmapFilterIndex = 1;
+constexpr DWORD kPngFilterIndex = 3;              // any other entry is JPEG
+constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
+
+// The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
+// colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
+core::PixelImage ReadImagePixels(HBITMAP bitmap) {
+    core::PixelImage image;
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
+
+    int depth = info.bmBitsPixel * info.bmPlanes;
+    if (!core::IsSupportedDepth(depth)) depth = 32;
+    image.width = info.bmWidth;
+    image.height = info.bmHeight;
+    image.bitsPerPixel = depth;
+    image.bits.resize(static_cast<size_t>(core::DibImageSize(image)));
+
+    // Room for the largest colour table; BI_RGB asks for plain pixels without colour masks (at 16
+    // bits: 5 bits each for red, green and blue). A positive height gives the bottom row first.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } dib{};
+    dib.header.biSize = sizeof dib.header;
+    dib.header.biWidth = image.width;
+    dib.header.biHeight = image.height;
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = static_cast<WORD>(depth);
+    dib.header.biCompression = BI_RGB;
+    // GetDIBits wants the bitmap selected nowhere, which the image view's bitmap is between paints.
+    WindowDc screen;
+    if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.bits.data(),
+                  reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS) != image.height)
+        throw Error(texts::kImageReadFailed);
+
+    if (depth <= 8) {
+        const DWORD most = DWORD{1} << depth;
+        const DWORD used = dib.header.biClrUsed != 0 && dib.header.biClrUsed < most ? dib.header.biClrUsed : most;
+        for (DWORD i = 0; i < used; ++i) {
+            const RGBQUAD& c = dib.colours[i];
+            image.palette.push_back((uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue);
+        }
+    }
+    return image;
+}
+
+// A file that is removed again when the object ends, unless it was kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileA(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+using FilePieces = std::initializer_list<std::span<const uint8_t>>;
+
+// True unless `path` names something that exists and may not be written: a read-only file, a
+// folder, a file another program has open or that the user may not change. Opening it for writing
+// and closing it again changes nothing.
+bool MayReplace(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    HANDLE existing = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(existing);
+    return true;
+}
+
+// Creates a new file beside `target` under a name of its own (never longer than the target's) and
+// returns its path; `opened` receives the handle.
+std::string CreateTemporaryFile(const std::string& target, HANDLE& opened) {
+    const uint32_t first = GetTickCount();
+    for (uint32_t i = 0; i < core::kTemporaryNames; ++i) {
+        std::string path = core::TemporaryFileName(target, first + i, Application::AnsiLeadBytes());
+        opened = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (opened != INVALID_HANDLE_VALUE) return path;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+}
+
+// Puts the written file `temp` in the place of `target`. An existing file is replaced in place,
+// which keeps what it had besides its content: attributes, security, its identity. Where that
+// cannot work (no file there yet, a file system that cannot do it) the new file is moved there,
+// with the old file's attributes.
+bool PutInPlace(const std::string& temp, const std::string& target) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesA(temp.c_str(), attributes);
+        if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+            return true;
+        const DWORD error = GetLastError();
+        // The old file is still there and unchanged (in use, access denied): that is a failure.
+        // Otherwise (1176: the old file is gone but the new one kept its name; no support) move it.
+        const bool unsupported =
+            error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+        if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && !unsupported) return false;
+    }
+    return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Writes the pieces one after the other as the file `target`. They go to a new file in the same
+// folder first, which replaces the target only once every byte is written, so a failure leaves an
+// existing file as it was and nothing new behind.
+void WriteWholeFile(const std::string& target, FilePieces pieces) {
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    TemporaryFile temp(CreateTemporaryFile(target, opened));
+    {
+        KernelHandle file(opened);
+        for (std::span<const uint8_t> piece : pieces) {
+            while (!piece.empty()) {
+                const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
+                DWORD written = 0;
+                if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
+                    throw Error(texts::kStreamWriteError);
+                piece = piece.subspan(wanted);
+            }
+        }
+        // On the disk before it takes the old file's place.
+        if (!FlushFileBuffers(file.get())) throw Error(texts::kStreamWriteError);
+    }
+    // Renaming over a file can succeed where writing to it would not (a read-only file on some
+    // systems); only a file the program could write is replaced.
+    if (!MayReplace(target) || !PutInPlace(temp.Path(), target))
+        throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+    temp.Keep();
+}
+
+// An uncompressed BMP at the image's own depth; an empty image makes an empty file.
+void SaveBmp(const std::string& target, const core::PixelImage& image) {
+    const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
+    if (!headers) return WriteWholeFile(target, {});
+    WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits});
+}
+
+// A baseline JPEG at quality 92, encoded completely before the file is touched; an empty image
+// makes an empty file.
+void SaveJpeg(const std::string& target, const core::PixelImage& image) {
+    std::vector<uint8_t> data;
+    try {
+        data = core::EncodeJpeg(image);
+    } catch (const core::JpegError& e) {
+        throw FormatError(texts::kJpegErrorFormat, e.code());
+    }
+    WriteWholeFile(target, {data});
+}
+
+// An 8-bit RGB PNG, encoded completely before the file is touched; an empty image makes an empty
+// file.
+void SavePng(const std::string& target, const core::PixelImage& image) {
+    std::vector<uint8_t> data;
+    try {
+        data = core::EncodePng(image);
+    } catch (const core::PngError& e) {
+        throw FormatError(texts::kPngErrorFormat, e.what());
+    }
+    WriteWholeFile(target, {data});
+}
+
+} // namespace
+
+std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder,
+                                       SaveDialogMemory& memory) {
+    const std::string filter = core::DialogFilter(texts::kSaveFilter);
+    char fileName[kFileNameBufferSize] = {};
+    memory.fileName.copy(fileName, sizeof fileName - 1);
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = memory.filterIndex;
+    dialog.lpstrFile = fileName;
+    dialog.nMaxFile = sizeof fileName;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = texts::kSaveTitle;
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
+    bool chose;
+    {
+        Application::ModalScope modal;
+        chose = Platform().getSaveFileName(&dialog) != FALSE;
+    }
+    if (!chose) return std::nullopt;
+
+    const std::string chosen = fileName;
+    memory.fileName = chosen;
+    memory.filterIndex = dialog.nFilterIndex;
+    const DWORD entry = dialog.nFilterIndex;
+    const char* extension = entry == kBitmapFilterIndex ? ".bmp" : entry == kPngFilterIndex ? ".png" : ".jpg";
+    const core::LeadBytes& lead = Application::AnsiLeadBytes();
+    const std::string target = core::ChangeFileExt(chosen, extension, lead);
+    const core::PixelImage pixels = ReadImagePixels(image);
+    if (entry == kBitmapFilterIndex)
+        SaveBmp(target, pixels);
+    else if (entry == kPngFilterIndex)
+        SavePng(target, pixels);
+    else
+        SaveJpeg(target, pixels);
+    return core::ExtractFilePath(chosen, lead);
+}
+
+} // namespace kelpix

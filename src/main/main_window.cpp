@@ -1,0 +1,339 @@
+#include "main/main_window.h"
+
+#include "kelpix_hook.h"
+#include "main/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+
+#include <commctrl.h>
+#include <cstdio>
+#include <vector>
+
+namespace kelpix {
+
+namespace {
+
+constexpr int kDesignedClientWidth = 294;
+constexpr int kDesignedClientHeight = 150;
+constexpr int kClientHeight = 126;
+constexpr int kLeftColumnWidth = 89; // holds the target and the toggles
+constexpr int kTopLineHeight = 2;
+constexpr int kTargetIconDesignedSize = 32;
+constexpr int kDragCursor = 6;          // entries of the application's cursor table
+constexpr int kLastCapturedCursor = 5;
+constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
+constexpr int kShortestDelay = 1, kLongestDelay = 99;
+
+} // namespace
+
+std::string MainWindow::VersionText(HMODULE module) {
+    HRSRC info = FindResourceA(module, "#1", MAKEINTRESOURCEA(16));
+    if (!info) return texts::kVersionUnknown;
+    HGLOBAL loaded = LoadResource(module, info);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = SizeofResource(module, info);
+    if (!data || size == 0) return texts::kVersionUnknown;
+    // VerQueryValue may write into the block, so it works on a copy.
+    std::vector<char> buffer(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(buffer.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return texts::kVersionUnknown;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%u", static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+                  static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
+    return text;
+}
+
+MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)
+    : session_(session), menus_(CreateMainMenus()) {
+    FormLayout layout{"TKelpix", "Kelpix"};
+    layout.left = 248;
+    layout.top = 127;
+    layout.clientWidth = kDesignedClientWidth;
+    layout.clientHeight = kDesignedClientHeight;
+    layout.menu = menus_.bar;
+    CreateForm(layout);
+    CreateControls();
+
+    SetClientHeight(Scale(kClientHeight));
+    defaultClientSize_ = ClientSize();
+
+    char caption[64];
+    std::snprintf(caption, sizeof caption, texts::kCaptionFormat, VersionText().c_str());
+    SetText(caption);
+    SetOutOfMemoryMessage(texts::kOutOfMemory);
+    ShowSettings(shown);
+}
+
+MainWindow::~MainWindow() {
+    if (Application::Get().Cursor(kDragCursor) == targetIconImage_.get()) Application::Get().Cursor(kDragCursor) = nullptr;
+    if (menus_.shortcuts) DestroyAcceleratorTable(menus_.shortcuts);
+    // The menu bar belongs to the window and goes with it; the context menu is ours.
+    if (menus_.context) DestroyMenu(menus_.context);
+}
+
+void MainWindow::CreateControls() {
+    // Creation order is the tab order: the image box, the target panel, the delay arrows.
+    imageBox_ = std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
+    lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
+    lastCursor_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{112, 0, 32, 32}, false);
+
+    topLine_ = CreateChild(WC_STATICA, "", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
+
+    targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
+    targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
+    LoadTargetIcon();
+    targetPanel_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetPanel_, msg, pos); };
+    targetIcon_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetIcon_, msg, pos); };
+
+    delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, "", 1, true);
+    delayArrows_ = CreateChild(UPDOWN_CLASSA, "", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
+    SendMessageA(delayArrows_, UDM_SETRANGE32, kShortestDelay, kLongestDelay);
+    cursorButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2, true);
+    recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
+    delayButton_->OnClick = [this] { Send([on = delayButton_->Down()](auto& s) { return s.DelayToggled(on); }); };
+    cursorButton_->OnClick = [this] { Send([on = cursorButton_->Down()](auto& s) { return s.CursorToggled(on); }); };
+    recopyButton_->OnClick = [this] { Send([](auto& s) { return s.RecopyClicked(); }); };
+    LayoutControls();
+}
+
+void MainWindow::LoadTargetIcon() {
+    Application& app = Application::Get();
+    // Drawn for the DPI in use (the resource holds 32, 48 and 64 pixels), not stretched.
+    int size = Scale(kTargetIconDesignedSize);
+    Icon icon(static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, size, size, 0)));
+    if (!icon) return;
+    targetIcon_->SetIcon(icon.get());
+    // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
+    app.Cursor(kDragCursor) = icon.get();
+    targetIconImage_ = std::move(icon);
+}
+
+void MainWindow::DpiChanged() {
+    LoadTargetIcon();
+    // The last image keeps its own size in pixels.
+    if (LastImage()) lastImage_->SetSize(LastImageSize().cx, LastImageSize().cy);
+    defaultClientSize_ = {Scale(kDesignedClientWidth), Scale(kClientHeight)};
+    LayoutControls();
+    imageBox_->UpdateScrollRange();
+}
+
+void MainWindow::LayoutControls() {
+    if (!imageBox_) return;
+    SIZE client = ClientSize();
+    int left = Scale(kLeftColumnWidth), top = Scale(kTopLineHeight);
+    MoveWindow(topLine_, 0, 0, client.cx, top, TRUE);
+    imageBox_->SetBounds(left, top, std::max<int>(0, client.cx - left), std::max<int>(0, client.cy - top));
+}
+
+void MainWindow::ShowMainWindow(bool visible) {
+    SetVisible(visible);
+    ShowWindow(Application::Get().Handle(), visible ? SW_RESTORE : SW_HIDE);
+}
+
+void MainWindow::Restore() {
+    ShowMainWindow(true);
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    // Activation hands the keyboard focus to the control that had it last.
+    SetForegroundWindow(Handle());
+    SetActiveWindow(Handle());
+    BringWindowToTop(Handle());
+}
+
+void MainWindow::ShowDragCursor(bool dragging) {
+    Application::Get().SetScreenCursor(dragging ? kDragCursor : 0);
+    targetIcon_->SetVisible(!dragging);
+}
+
+void MainWindow::ShowSettings(const core::Settings& settings) {
+    cursorButton_->SetDown(settings.draw_cursor);
+    // The arrows hold a 16-bit position within 1..99; a delay outside that range leaves them at the
+    // nearer end, while the delay itself stays as it is.
+    SendMessageA(delayArrows_, UDM_SETPOS32, 0, static_cast<int16_t>(settings.delay_seconds));
+    delayArrowsPosition_ = static_cast<int>(SendMessageA(delayArrows_, UDM_GETPOS32, 0, 0));
+    char caption[32];
+    std::snprintf(caption, sizeof caption, texts::kDelayButtonFormat, static_cast<int>(settings.delay_seconds));
+    delayButton_->SetCaption(caption);
+    delayButton_->SetDown(settings.delayed_capture);
+}
+
+void MainWindow::DelayArrowsUsed() {
+    // At either end of the range an arrow leaves the position as it was: that changes nothing.
+    const int position = static_cast<int>(SendMessageA(delayArrows_, UDM_GETPOS32, 0, 0));
+    if (position == delayArrowsPosition_) return;
+    Send([position](auto& s) { return s.DelayChanged(position); });
+}
+
+void MainWindow::PressRecopyButton(bool down) {
+    recopyButton_->SetDown(down);
+    UpdateWindow(Handle());
+}
+
+void MainWindow::ShowImage(Bitmap image, SIZE size, HCURSOR cursor) {
+    lastImage_->SetBitmap(std::move(image), size);
+    lastImage_->SetSize(size.cx, size.cy);
+    imageBox_->UpdateScrollRange();
+    Application::Get().Cursor(kLastCapturedCursor) = cursor;
+    lastCursor_->SetIcon(cursor);
+}
+
+void MainWindow::RestoreDefaultSize() {
+    SetClientHeight(defaultClientSize_.cy);
+    SetClientSize(defaultClientSize_.cx, ClientSize().cy);
+    // A menu bar that wrapped in a narrower window takes its lines back with the width: measure again.
+    if (ClientSize().cy != defaultClientSize_.cy) SetClientHeight(defaultClientSize_.cy);
+}
+
+void MainWindow::FitToWindowBelow() {
+    // Hidden first, so that the window below is the one found at the corner.
+    ShowMainWindow(false);
+    RECT own{};
+    GetWindowRect(Handle(), &own);
+    // Whatever lies there, a control inside another program's window included, as it comes.
+    HWND below = WindowFromPoint(POINT{own.left, own.top});
+    RECT r{};
+    GetWindowRect(below, &r);
+    MoveWindow(Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    ShowMainWindow(true);
+}
+
+bool MainWindow::Translucent() const {
+    return (GetMenuState(menus_.bar, MenuId(core::Command::Translucent), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void MainWindow::ToggleTranslucent() {
+    const bool translucent = !Translucent();
+    const UINT check = MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menus_.bar, MenuId(core::Command::Translucent), check);
+    CheckMenuItem(menus_.context, MenuId(core::Command::Translucent), check);
+    LONG style = GetWindowLongA(Handle(), GWL_EXSTYLE);
+    if (translucent) {
+        SetWindowLongA(Handle(), GWL_EXSTYLE, style | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(Handle(), 0, kTranslucentAlpha, LWA_ALPHA);
+    } else {
+        SetWindowLongA(Handle(), GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+// The window under a screen point; any part of the main window counts as the main window itself.
+// (The application window owns it, but an owner that is not a popup's is not in the chain
+// GA_ROOTOWNER follows.)
+static core::WindowId WindowAt(POINT at, HWND main) {
+    HWND candidate = WindowFromPoint(at);
+    if (candidate && GetAncestor(candidate, GA_ROOTOWNER) == main) candidate = main;
+    return IdOf(candidate);
+}
+
+// The target panel and its icon share these messages. A left press on either makes the panel take
+// the mouse capture, so that the moves and the release reach it wherever the pointer goes, also
+// while the icon is hidden; the capture is released before the release is handled.
+void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
+    Window& sender = pressedControl_ ? *pressedControl_ : control;
+    if (&sender != &control) MapWindowPoints(control.Handle(), sender.Handle(), &pos, 1);
+    switch (msg) {
+    case WM_LBUTTONDOWN: {
+        pressedControl_ = &control;
+        SetCapture(targetPanel_->Handle());
+        POINT at{};
+        GetCursorPos(&at);
+        Send([under = WindowAt(at, Handle())](auto& s) { return s.TargetPressed(under); });
+        break;
+    }
+    case WM_MOUSEMOVE:
+        ClientToScreen(sender.Handle(), &pos);
+        Send([under = WindowAt(pos, Handle())](auto& s) { return s.PointerOver(under); });
+        break;
+    case WM_LBUTTONUP:
+        if (pressedControl_) {
+            pressedControl_ = nullptr; // first, so that the capture's loss below is not taken for a cancel
+            ReleaseCapture();
+        }
+        Send([](auto& s) { return s.Released(); });
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (or the system cancelled the mode) with the button still held.
+        if (pressedControl_) {
+            pressedControl_ = nullptr;
+            Send([](auto& s) { return s.DragCancelled(); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::Run(core::Command command) {
+    const bool modalUp = Application::Get().ModalUp();
+    Send([command, modalUp, own = IdOf(Handle())](auto& s) { return s.Run(command, own, modalUp); });
+}
+
+bool MainWindow::CanClose() {
+    return Contains(Send([](auto& s) { return s.CloseRequested(); }), core::Act::EndProgram);
+}
+
+bool MainWindow::PreTranslateMessage(MSG& msg) {
+    if (menus_.shortcuts && TranslateAcceleratorA(Handle(), menus_.shortcuts, &msg)) return true;
+    return Form::PreTranslateMessage(msg);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) <= 1 && lParam == 0) {
+            Run(static_cast<core::Command>(LOWORD(wParam)));
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        LayoutControls();
+        break;
+    case WM_SHOWWINDOW:
+        // Posted, so the window is fully shown before it may go into the notification area.
+        if (wParam && !firstShowDone_) {
+            firstShowDone_ = true;
+            PostMessageA(Handle(), WM_AFTERSHOW, 0, 0);
+        }
+        break;
+    case WM_AFTERSHOW:
+        Send([](auto& s) { return s.FirstShown(); });
+        return 0;
+    case WM_HOOKMOUSE:
+        if (wParam == WM_MOUSEMOVE) {
+            POINT at{};
+            GetCursorPos(&at);
+            Send([under = WindowAt(at, Handle())](auto& s) { return s.HookMove(under); });
+        } else if (wParam == WM_LBUTTONUP) {
+            Send([](auto& s) { return s.HookRelease(); });
+        }
+        return 0;
+    case WM_QUERYENDSESSION:
+        Send([](auto& s) { return s.SessionEndQueried(); });
+        return TRUE;
+    case WM_ENDSESSION:
+        Send([ending = wParam != 0](auto& s) { return s.SessionEnded(ending); });
+        return 0;
+    case WM_VSCROLL:
+        // The arrows report every use, also one that changed nothing.
+        if (reinterpret_cast<HWND>(lParam) == delayArrows_) {
+            if (LOWORD(wParam) == SB_THUMBPOSITION) DelayArrowsUsed();
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU: {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (at.x == -1 && at.y == -1) {
+            RECT r{};
+            GetWindowRect(Handle(), &r);
+            at = {r.left, r.top};
+        }
+        TrackPopupMenu(menus_.context, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+        return 0;
+    }
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
+}
+
+} // namespace kelpix

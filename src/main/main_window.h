@@ -1,0 +1,97 @@
+// The main window: the target icon to drag, the capture toggles, the last image and the menus. It
+// turns what the user does into the session's events and shows what the program asks it to.
+#pragma once
+#include "main/menus.h"
+#include "main/session_driver.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+#include "toolkit/handles.h"
+
+#include <memory>
+#include <string>
+
+namespace kelpix {
+
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
+inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
+
+class MainWindow : public Form {
+public:
+    // shown: the settings the toggles start with.
+    MainWindow(SessionDriver& session, const core::Settings& shown);
+    ~MainWindow() override;
+
+    // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
+    static std::string VersionText(HMODULE module = nullptr);
+
+    // Shows or hides the main window together with the taskbar button.
+    void ShowMainWindow(bool visible);
+    // Shown, restored if minimised, activated and brought to the front.
+    void Restore();
+    // During a drag the target icon leaves the panel and is the pointer everywhere.
+    void ShowDragCursor(bool dragging);
+    void ShowSettings(const core::Settings& settings);
+    void PressRecopyButton(bool down);
+    // The last image (its size in pixels) and, when drawn in, the cursor it shows.
+    void ShowImage(Bitmap image, SIZE size, HCURSOR cursor);
+    HBITMAP LastImage() const { return lastImage_->BitmapHandle(); }
+    SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
+
+    // View commands.
+    void RestoreDefaultSize();
+    // Takes the place and size of whatever lies under its top-left corner.
+    void FitToWindowBelow();
+    void ToggleTranslucent();
+    bool Translucent() const;
+
+    // The controls, as the user sees them.
+    Panel& TargetPanel() { return *targetPanel_; }
+    ImageView& TargetIcon() { return *targetIcon_; }
+    SpeedButton& DelayButton() { return *delayButton_; }
+    HWND DelayArrows() const { return delayArrows_; }
+    SpeedButton& CursorButton() { return *cursorButton_; }
+    SpeedButton& RecopyButton() { return *recopyButton_; }
+    ScrollBox& ImageBox() { return *imageBox_; }
+    ImageView& LastImageView() { return *lastImage_; }
+    ImageView& LastCursorView() { return *lastCursor_; }
+    HMENU MenuBar() const { return menus_.bar; }
+    HMENU ContextMenu() const { return menus_.context; }
+    SIZE DefaultClientSize() const { return defaultClientSize_; }
+
+    bool PreTranslateMessage(MSG& msg) override;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool CanClose() override;
+
+private:
+    void CreateControls();
+    void LayoutControls();
+    void LoadTargetIcon();
+    void DpiChanged() override;
+    void TargetMouse(Window& control, UINT msg, POINT pos);
+    void DelayArrowsUsed();
+    void Run(core::Command command);
+    core::Actions Send(const SessionDriver::Event& event) { return session_.Send(event); }
+
+    SessionDriver& session_;
+    MainMenus menus_;
+    HWND topLine_ = nullptr;
+    std::unique_ptr<ScrollBox> imageBox_;
+    std::unique_ptr<ImageView> lastImage_;
+    std::unique_ptr<ImageView> lastCursor_; // hidden: keeps the cursor drawn into the last image
+    std::unique_ptr<Panel> targetPanel_;
+    std::unique_ptr<ImageView> targetIcon_;
+    std::unique_ptr<SpeedButton> delayButton_;
+    HWND delayArrows_ = nullptr;
+    std::unique_ptr<SpeedButton> cursorButton_;
+    std::unique_ptr<SpeedButton> recopyButton_;
+
+    Icon targetIconImage_;
+    SIZE defaultClientSize_{0, 0};
+    int delayArrowsPosition_ = 1; // as last seen
+    bool firstShowDone_ = false;
+    Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
+};
+
+} // namespace kelpix

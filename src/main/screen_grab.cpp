@@ -1,0 +1,89 @@
+#include "main/screen_grab.h"
+
+#include "core/capture_rect.h"
+#include "main/platform.h"
+#include "main/texts.h"
+#include "toolkit/error.h"
+
+namespace kelpix {
+
+namespace {
+
+core::Rect VirtualScreen() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// The cursor the pointer shows now. With the left button held (a delayed capture during a drag) it
+// belongs to the foreground window; otherwise to the window under the pointer.
+HCURSOR CursorShownNow() {
+    POINT now{};
+    GetCursorPos(&now);
+    HWND owner = GetKeyState(VK_LBUTTON) < 0 ? GetForegroundWindow() : WindowFromPoint(now);
+    DWORD ownThread = GetCurrentThreadId();
+    DWORD ownerThread = GetWindowThreadProcessId(owner, nullptr);
+    bool attached = ownerThread != 0 && ownerThread != ownThread && AttachThreadInput(ownerThread, ownThread, TRUE);
+    HCURSOR cursor = GetCursor();
+    if (attached) AttachThreadInput(ownerThread, ownThread, FALSE);
+    return cursor;
+}
+
+void DrawCursor(HDC image, HCURSOR cursor, POINT pointer, POINT origin) {
+    ICONINFO info{};
+    if (!cursor || !GetIconInfo(cursor, &info)) return;
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DrawIconEx(image, pointer.x - origin.x - static_cast<int>(info.xHotspot),
+               pointer.y - origin.y - static_cast<int>(info.yHotspot), cursor, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+} // namespace
+
+ScreenImage GrabWindow(HWND window, bool withCursor) {
+    ScreenImage grabbed;
+    RECT bounds = IsIconic(window) ? RECT{} : VisibleBounds(window);
+    core::Rect area = core::CaptureRect({bounds.left, bounds.top, bounds.right, bounds.bottom},
+                                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
+    if (area.Empty()) return grabbed;
+    WindowDc screen;
+    if (!screen) return grabbed;
+    Bitmap image(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
+    if (!image) return grabbed;
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    {
+        MemoryDc imageDc(CreateCompatibleDC(screen.get()));
+        SelectGuard keep(imageDc.get(), image.get());
+        BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), screen.get(), area.left, area.top,
+               SRCCOPY | CAPTUREBLT);
+        if (withCursor) {
+            grabbed.cursor = CursorShownNow();
+            DrawCursor(imageDc.get(), grabbed.cursor, pointer, {area.left, area.top});
+        }
+    }
+    grabbed.bitmap = std::move(image);
+    grabbed.size = {area.Width(), area.Height()};
+    return grabbed;
+}
+
+void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap, SIZE size) {
+    Bitmap copy;
+    if (bitmap) {
+        WindowDc screen;
+        copy.reset(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+        if (!copy) throw Error(texts::kOutOfMemory);
+        MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+        SelectGuard keepFrom(from.get(), bitmap), keepTo(to.get(), copy.get());
+        BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    }
+    ClipboardSession clipboard(owner);
+    if (!clipboard.IsOpen()) throw Error(texts::kClipboardOpenFailed);
+    // A clipboard that cannot be emptied or will not take the image fails the copy as one that
+    // cannot be opened does.
+    if (!EmptyClipboard()) throw Error(texts::kClipboardOpenFailed);
+    if (!copy) return;
+    if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(texts::kClipboardOpenFailed);
+    copy.release();
+}
+
+} // namespace kelpix

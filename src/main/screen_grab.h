@@ -1,0 +1,24 @@
+// Copying a window's screen area into a bitmap, with the mouse cursor drawn in, and handing a
+// bitmap to the clipboard.
+#pragma once
+#include "toolkit/handles.h"
+
+namespace kelpix {
+
+struct ScreenImage {
+    Bitmap bitmap;
+    SIZE size{0, 0};
+    HCURSOR cursor = nullptr; // the cursor drawn in, when asked for
+};
+
+// The window's visible area as the screen shows it, cut at the screen's edges. A window that has
+// gone, is minimised or lies off every screen gives no bitmap. withCursor: the cursor the pointer
+// shows is drawn in at its place.
+ScreenImage GrabWindow(HWND window, bool withCursor);
+
+// Puts a copy of the bitmap on the clipboard as CF_BITMAP, emptying it first (no bitmap: it stays
+// empty). A clipboard that cannot be opened, emptied or given the image raises
+// "クリップボードを開くことができません".
+void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap, SIZE size);
+
+} // namespace kelpix

@@ -1,0 +1,42 @@
+// The options dialog: edits every setting but the save folder. It has no default or cancel button:
+// Enter presses a button only while that button has the focus, Escape does nothing, and the close
+// box cancels.
+#pragma once
+#include "core/capture_session.h"
+#include "toolkit/form.h"
+
+#include <optional>
+
+namespace kelpix {
+
+class OptionsDialog : public Form {
+public:
+    OptionsDialog();
+
+    // Shows the settings, runs the dialog modally and returns what it holds on OK (the save folder
+    // as given); nothing when it was cancelled or the program is ending.
+    std::optional<core::Settings> Edit(const core::Settings& settings);
+
+    // The controls, in tab order.
+    struct Controls {
+        HWND closeToTray, startInTray, restoreToggles; // "環境設定"
+        HWND drawCursor, delayedCapture, delay;        // "動作設定"
+        HWND ok, cancel;
+    };
+    const Controls& Children() const { return controls_; }
+
+    bool PreTranslateMessage(MSG& msg) override;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Show(const core::Settings& settings);
+    core::Settings Read(core::Settings settings) const;
+    // The delay field is enabled exactly while delayed capture is ticked.
+    void EnableDelay();
+
+    Controls controls_{};
+};
+
+} // namespace kelpix
