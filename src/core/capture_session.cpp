@@ -84,6 +84,7 @@ Actions CaptureSession::Released() {
 Actions CaptureSession::DragCancelled() {
     Actions out;
     if (!dragging()) return out;
+    out.reserve(4);
     if (drag_ == Drag::FromTray) out.push_back(Do(Act::RemoveHook));
     EndDragLook(out);
     if (target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
@@ -321,7 +322,9 @@ Actions CaptureSession::FirstShown() {
 }
 
 Actions CaptureSession::CloseRequested() {
-    Actions out;
+    // A close during a drag (Alt+F4 with the button held, a close message, the session's end) ends
+    // the drag without a capture first: the frame must not stay on the screen.
+    Actions out = DragCancelled();
     if (settings_.close_to_tray && !exiting_ && !session_ending_)
         StoreInTray(out);
     else

@@ -1,0 +1,384 @@
+#include "core/capture_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kelpix::core {
+
+std::ostream& operator<<(std::ostream& out, const Action& a) {
+    // The names of Act and of SessionTimer, in order.
+    std::istringstream acts("DrawFrame EraseFrame ShowDragCursor ShowNormalCursor HideMainWindow ShowMainWindow "
+                            "RestoreMainWindow BringModalToFront CloseMainWindow EndProgram Grab CopyToClipboard "
+                            "SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer StopTimer InstallHook "
+                            "RemoveHook ShowHookFailure PressRecopyButton Run");
+    std::istringstream timers("Cooldown Countdown RepaintWait DragWatch TrayPress RecopyFlash");
+    std::string act, timer;
+    for (int i = 0; i <= static_cast<int>(a.act); ++i)
+        acts >> act;
+    for (int i = 0; i <= static_cast<int>(a.timer); ++i)
+        timers >> timer;
+    out << act;
+    if (a.act == Act::StartTimer || a.act == Act::StopTimer) out << " " << timer;
+    if (a.act == Act::Run) out << " command " << static_cast<int>(a.command);
+    if (a.window != kNoWindow) out << " window " << a.window;
+    if (a.value != 0) out << " = " << a.value;
+    return out;
+}
+
+namespace {
+
+using C = Command;
+using T = SessionTimer;
+using Event = std::function<Actions(CaptureSession&)>;
+
+constexpr WindowId kA = 11, kB = 22, kOwn = 99;
+constexpr uint32_t kMove = 0x200, kDown = 0x201, kUp = 0x202, kDouble = 0x203, kRightDown = 0x204;
+
+const Action kDragCursor{Act::ShowDragCursor}, kNormalCursor{Act::ShowNormalCursor}, kHide{Act::HideMainWindow},
+    kShow{Act::ShowMainWindow}, kRestore{Act::RestoreMainWindow}, kInstall{Act::InstallHook}, kRemove{Act::RemoveHook},
+    kShowSettings{Act::ShowSettings}, kWrite{Act::WriteSettings};
+const auto Draw = [](WindowId w) { return Action{Act::DrawFrame, w}; };
+const auto Erase = [](WindowId w) { return Action{Act::EraseFrame, w}; };
+const auto Grab = [](WindowId w, int cursor) { return Action{Act::Grab, w, cursor}; };
+const auto Copy = [](int report) { return Action{Act::CopyToClipboard, kNoWindow, report}; };
+const auto Tray = [](int icon) { return Action{Act::SetTrayIcon, kNoWindow, icon}; };
+const auto Start = [](T t, uint32_t ms) { return Action{Act::StartTimer, kNoWindow, static_cast<int>(ms), t}; };
+const auto Stop = [](T t) { return Action{Act::StopTimer, kNoWindow, 0, t}; };
+
+// Events, each one call on the session.
+const auto Press = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.TargetPressed(w); }; };
+const auto Over = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.PointerOver(w); }; };
+const Event Release = [](CaptureSession& s) { return s.Released(); };
+const auto HookOver = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.HookMove(w); }; };
+const Event HookUp = [](CaptureSession& s) { return s.HookRelease(); };
+const auto Icon = [](uint32_t message, bool primary_down = true) -> Event {
+    return [=](CaptureSession& s) { return s.TrayNotify(message, primary_down, false); };
+};
+const auto Fire = [](T t, bool primary_down = false) -> Event {
+    return [=](CaptureSession& s) { return s.TimerFired(t, primary_down); };
+};
+const auto Grabbed = [](bool image) -> Event { return [=](CaptureSession& s) { return s.GrabFinished(image); }; };
+const auto Cmd = [](C c, WindowId own = kNoWindow, bool modal = false) -> Event {
+    return [=](CaptureSession& s) { return s.Run(c, own, modal); };
+};
+
+struct Step {
+    Event event;
+    Actions expected;
+};
+using Steps = std::vector<Step>;
+
+template <class List> List Then(List first, const List& more) {
+    first.insert(first.end(), more.begin(), more.end());
+    return first;
+}
+
+void Play(CaptureSession& s, const Steps& steps) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "step " << i);
+        EXPECT_EQ(steps[i].event(s), steps[i].expected);
+    }
+}
+
+const Actions kStore = {kHide, Tray(kTrayDefault)};
+const Step kStoreStep{Cmd(C::StoreInTray), kStore};
+const Step kArm{Icon(kDown), {Start(T::TrayPress, kDragTimerIntervalMs)}};
+const Step kTrayDragBegins{Icon(kMove), {kDragCursor, Start(T::DragWatch, kDragWatchMs), kInstall, Stop(T::TrayPress)}};
+const Steps kIconDragOverB = {{Press(kB), {kDragCursor, Draw(kB)}}};
+const Steps kTrayDragOverB = {kStoreStep, kArm, kTrayDragBegins, {HookOver(kB), {Draw(kB)}}};
+// The release over B: the drag's look goes, busy, the frame goes, the main window hides.
+const Actions kReleasedOverB = {kNormalCursor, Stop(T::Cooldown), Erase(kB), kHide};
+const Actions kHookReleasedOverB = Then<Actions>({kRemove, Stop(T::DragWatch)}, kReleasedOverB);
+const Actions kTrayDragCancelled = {kRemove, Stop(T::DragWatch), kNormalCursor, Erase(kB)};
+
+TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesAndCoolsDown) {
+    for (bool cursor : {false, true}) {
+        for (bool image : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
+            const Actions shown = image ? Actions{kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}
+                                        : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
+            const Steps steps = {
+                {Press(kA), {kDragCursor, Draw(kA)}},
+                {Over(kB), {Erase(kA), Draw(kB)}},
+                {Over(kB), {}},
+                {Over(kNoWindow), {Erase(kB)}},
+                {Over(kB), {Draw(kB)}},
+                {Release, Then(kReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
+                {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, cursor)}},
+                {Grabbed(image), shown},
+                {Fire(T::Cooldown), {Stop(T::Cooldown)}},
+            };
+            CaptureSession s(Settings{.draw_cursor = cursor});
+            for (size_t i = 0; i < steps.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << "step " << i);
+                EXPECT_EQ(steps[i].event(s), steps[i].expected);
+                EXPECT_EQ(s.dragging(), i < 5);
+                EXPECT_EQ(s.busy(), i >= 5 && i < 8);
+            }
+        }
+    }
+}
+
+TEST(CaptureSession, DelayedCaptureShowsOneNumberASecondThenGrabs) {
+    // from: the number the count starts from (a delay below 1 counts from 1).
+    const struct {
+        int32_t delay;
+        bool in_tray;
+        int from;
+    } rows[] = {{3, false, 3}, {3, true, 3},    {1, false, 1},    {0, false, 1},
+                {-7, true, 1}, {99, false, 99}, {100, true, 100}, {150, false, 150}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "delay " << row.delay << (row.in_tray ? " in the tray" : ""));
+        // The program's icon stands in for the numbers above 99.
+        std::vector<int> expected;
+        for (int n = row.from; n >= 1; --n)
+            expected.push_back(n > 99 ? kTrayDefault : n);
+        CaptureSession s(Settings{.draw_cursor = true, .delayed_capture = true, .delay_seconds = row.delay});
+        Play(s, row.in_tray ? kTrayDragOverB : kIconDragOverB);
+        const Actions released = row.in_tray ? s.HookRelease() : s.Released();
+        ASSERT_GE(released.size(), 3u);
+        EXPECT_EQ(released[released.size() - 3], kHide);
+        EXPECT_EQ(released.back(), Start(T::Countdown, kCountdownTickMs));
+        std::vector<int> shown{released[released.size() - 2].value};
+        Actions tick;
+        while ((tick = s.TimerFired(T::Countdown)).size() == 1 && tick[0].act == Act::SetTrayIcon && shown.size() < 200)
+            shown.push_back(tick[0].value);
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(tick, (Actions{Tray(row.in_tray ? kTrayDefault : kTrayNone), Stop(T::Countdown), Grab(kB, 1)}));
+        EXPECT_EQ(s.GrabFinished(true).front() == kShow, !row.in_tray);
+        EXPECT_TRUE(s.busy());
+    }
+}
+
+TEST(CaptureSession, DragFromTheTrayIcon) {
+    const struct {
+        const char* name;
+        Steps steps;
+        bool dragging_after;
+    } rows[] = {
+        {"released over B",
+         Then(kTrayDragOverB, {{HookOver(kA), {Erase(kB), Draw(kA)}},
+                               {HookOver(kB), {Erase(kA), Draw(kB)}},
+                               {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
+                               {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, 0)}},
+                               {Grabbed(true), {Copy(0), Start(T::Cooldown, kCooldownMs)}}}),
+         false},
+        {"button already up at the movement",
+         {kStoreStep, kArm, {Icon(kMove, false), {Stop(T::TrayPress)}}, {HookOver(kB), {}}},
+         false},
+        {"movement after the press timer",
+         {kStoreStep, kArm, {Fire(T::TrayPress), {Stop(T::TrayPress)}}, {Icon(kMove), {Stop(T::TrayPress)}}},
+         false},
+        {"hook failed",
+         Then(kTrayDragOverB, {{[](CaptureSession& s) { return s.HookFailed(); },
+                                {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowHookFailure}}},
+                               {Fire(T::DragWatch), {Stop(T::DragWatch)}}}),
+         false},
+        {"button seen up twice",
+         Then(kTrayDragOverB, {{Fire(T::DragWatch), {}}, {Fire(T::DragWatch), kTrayDragCancelled}, {HookOver(kA), {}}}),
+         false},
+        {"button down between two ups",
+         Then(kTrayDragOverB, {{Fire(T::DragWatch), {}},
+                               {Fire(T::DragWatch, true), {}},
+                               {Fire(T::DragWatch), {}},
+                               {HookOver(kA), {Erase(kB), Draw(kA)}}}),
+         true},
+        // The hook's report of the same release comes late and captures nothing.
+        {"release on the icon", Then(kTrayDragOverB, {{Icon(kUp), kTrayDragCancelled}, {HookUp, {kRemove}}}), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CaptureSession s;
+        Play(s, row.steps);
+        EXPECT_EQ(s.dragging(), row.dragging_after);
+        EXPECT_TRUE(s.in_tray());
+    }
+}
+
+TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheTray) {
+    for (bool from_tray : {false, true}) {
+        for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::ShowMainWindow); ++id) {
+            SCOPED_TRACE(testing::Message() << "command " << id << (from_tray ? " in a drag from the tray" : ""));
+            CaptureSession s;
+            Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
+            EXPECT_TRUE(s.Run(static_cast<C>(id), kOwn, false).empty());
+            EXPECT_TRUE(s.dragging());
+            EXPECT_EQ(s.target(), kB);
+        }
+    }
+    const Actions own_area = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
+    const Actions flash = {Action{Act::PressRecopyButton, kNoWindow, 1}, Start(T::RecopyFlash, kRecopyFlashMs)};
+    const struct {
+        const char* name;
+        Steps steps;
+    } rows[] = {
+        {"own area, refused until the cooldown fires",
+         {{Cmd(C::CaptureOwnArea, kOwn), own_area},
+          {Cmd(C::CaptureOwnArea, kOwn), {}},
+          {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}},
+          {Grabbed(true), {kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}},
+          {Cmd(C::CaptureOwnArea, kOwn), {}},
+          {Fire(T::Cooldown), {Stop(T::Cooldown)}},
+          {Cmd(C::CaptureOwnArea, kOwn), own_area}}},
+        {"own area, refused in the tray", {kStoreStep, {Cmd(C::CaptureOwnArea, kOwn), {}}}},
+        {"re-copy from a menu: the button flashes, then the copy reports failures",
+         {{Cmd(C::Recopy), flash},
+          {Cmd(C::Recopy), {}},
+          {Fire(T::RecopyFlash), {Stop(T::RecopyFlash), Action{Act::PressRecopyButton, kNoWindow, 0}, Copy(1)}},
+          {Cmd(C::Recopy), flash}}},
+        {"re-copy button", {{[](CaptureSession& s) { return s.RecopyClicked(); }, {Copy(1)}}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CaptureSession s;
+        Play(s, row.steps);
+    }
+    for (C c : {C::Save, C::DefaultSize, C::FitToWindowBelow, C::Translucent, C::Options, C::Help})
+        EXPECT_EQ(CaptureSession{}.Run(c), (Actions{{Act::Run, kNoWindow, 0, T::Cooldown, c}}));
+}
+
+TEST(CaptureSession, CloseStoresInTheTrayOnlyWhenAskedAndNeitherExitingNorEnding) {
+    enum class Before { Nothing, Exit, EndQueried, EndCalledOff, Ended };
+    const struct {
+        bool close_to_tray;
+        Before before;
+        bool stores;
+    } rows[] = {
+        {false, Before::Nothing, false},      {true, Before::Nothing, true},      {false, Before::Exit, false},
+        {true, Before::Exit, false},          {false, Before::EndQueried, false}, {true, Before::EndQueried, false},
+        {false, Before::EndCalledOff, false}, {true, Before::EndCalledOff, true}, {true, Before::Ended, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "close_to_tray " << row.close_to_tray << ", before " << int(row.before));
+        CaptureSession s(Settings{.close_to_tray = row.close_to_tray});
+        if (row.before == Before::Exit) EXPECT_EQ(s.Run(C::Exit), (Actions{Tray(kTrayNone), {Act::CloseMainWindow}}));
+        if (row.before > Before::Exit) EXPECT_TRUE(s.SessionEndQueried().empty());
+        if (row.before == Before::EndCalledOff) EXPECT_TRUE(s.SessionEnded(false).empty());
+        if (row.before == Before::Ended) EXPECT_EQ(s.SessionEnded(true), (Actions{{Act::CloseMainWindow}}));
+        EXPECT_EQ(s.CloseRequested(), row.stores ? kStore : Actions{{Act::EndProgram}});
+        EXPECT_EQ(s.in_tray(), row.stores);
+    }
+}
+
+// A close that ends the program (close box or Alt+F4 without close_to_tray, the session's end) may
+// come while a target is picked: the frame must not be left on the target window.
+TEST(CaptureSession, AProgramEndingDuringADragTakesTheFrameAwayFirst) {
+    for (bool from_tray : {false, true}) {
+        for (bool session_ending : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << (from_tray ? "tray drag" : "icon drag") << ", ending " << session_ending);
+            CaptureSession s(Settings{.close_to_tray = session_ending});
+            Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
+            if (session_ending) s.SessionEndQueried();
+            const Actions out = s.CloseRequested();
+            const auto end = std::find(out.begin(), out.end(), Action{Act::EndProgram});
+            ASSERT_NE(end, out.end()) << testing::PrintToString(out);
+            EXPECT_TRUE(std::find(out.begin(), end, Erase(kB)) != end) << testing::PrintToString(out);
+            EXPECT_FALSE(s.dragging());
+        }
+    }
+}
+
+TEST(CaptureSession, NotificationArea) {
+    const Event first_shown = [](CaptureSession& s) { return s.FirstShown(); };
+    const auto restore = [](bool modal) -> Event {
+        return [=](CaptureSession& s) { return s.RestoreFromTray(modal); };
+    };
+    const Actions back = {Tray(kTrayNone), kRestore}, modal = {{Act::BringModalToFront}};
+    const Settings delayed{.delayed_capture = true, .delay_seconds = 3};
+    const struct {
+        const char* name;
+        Steps steps;
+        bool in_tray_after;
+        Settings settings = {};
+    } rows[] = {
+        {"behind a modal window", {kStoreStep, {restore(true), modal}, {Cmd(C::ShowMainWindow, 0, true), modal}}, true},
+        {"restored", {kStoreStep, {restore(false), back}}, false},
+        {"shown from the menu", {kStoreStep, {Cmd(C::ShowMainWindow), back}}, false},
+        {"double click on the icon",
+         {kStoreStep,
+          kArm,
+          {Icon(kUp), {Stop(T::TrayPress)}},
+          {Icon(kDouble), {}},
+          {Icon(kUp), {Tray(kTrayNone), kRestore, Stop(T::TrayPress)}}},
+         false},
+        {"menu", {kStoreStep, {Icon(kRightDown), {{Act::ShowTrayMenu}}}}, true},
+        {"start_in_tray", {{first_shown, kStore}}, true, {.start_in_tray = true}},
+        {"started shown", {{first_shown, {}}}, false},
+        {"press on the icon during a countdown",
+         Then(kIconDragOverB, {{Release, Then(kReleasedOverB, {Tray(3), Start(T::Countdown, kCountdownTickMs)})},
+                               {Fire(T::Countdown), {Tray(2)}},
+                               {Icon(kDown),
+                                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayNone), kShow,
+                                 Start(T::Cooldown, kCooldownMs), Stop(T::TrayPress)}},
+                               {Fire(T::Cooldown), {Stop(T::Cooldown)}}}),
+         false, delayed},
+        {"right press on the icon during a countdown in the tray",
+         Then(kTrayDragOverB, {{HookUp, Then(kHookReleasedOverB, {Tray(3), Start(T::Countdown, kCountdownTickMs)})},
+                               {Icon(kRightDown),
+                                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayDefault),
+                                 Start(T::Cooldown, kCooldownMs), Stop(T::TrayPress)}},
+                               {Fire(T::Cooldown), {Stop(T::Cooldown)}}}),
+         true, delayed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CaptureSession s(row.settings);
+        Play(s, row.steps);
+        EXPECT_EQ(s.in_tray(), row.in_tray_after);
+        EXPECT_FALSE(s.busy());
+    }
+}
+
+TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored) {
+    const Settings chosen{true, true, true, true, true, 12, "elsewhere"};
+    const struct {
+        const char* name;
+        Event event;
+        bool shows;  // the toggles show the settings again
+        bool always; // written whether restore_toggles is on or not
+        bool (*took)(const Settings&);
+    } rows[] = {
+        {"cursor", [](CaptureSession& s) { return s.CursorToggled(true); }, false, false,
+         [](const Settings& x) { return x.draw_cursor; }},
+        {"delay toggle", [](CaptureSession& s) { return s.DelayToggled(true); }, false, false,
+         [](const Settings& x) { return x.delayed_capture; }},
+        {"delay", [](CaptureSession& s) { return s.DelayChanged(7); }, true, false,
+         [](const Settings& x) { return x.delay_seconds == 7; }},
+        {"options", [=](CaptureSession& s) { return s.OptionsApplied(chosen); }, true, true,
+         [](const Settings& x) { return x == Settings{true, true, true, true, true, 12, "D:/shots"}; }},
+    };
+    for (const auto& row : rows) {
+        for (bool restore : {false, true}) {
+            SCOPED_TRACE(testing::Message() << row.name << ", restore_toggles " << restore);
+            CaptureSession s(Settings{.restore_toggles = restore});
+            s.Saved("D:/shots");
+            Actions expected;
+            if (row.shows) expected.push_back(kShowSettings);
+            if (row.always || restore) expected.push_back(kWrite);
+            EXPECT_EQ(row.event(s), expected);
+            EXPECT_TRUE(row.took(s.settings()));
+            EXPECT_EQ(s.settings().save_folder, "D:/shots");
+        }
+    }
+}
+
+TEST(CaptureSession, ATickForNoPendingGrabGrabsNothing) {
+    // A tick queued before its timer stopped, or a second tick of the wait, only stops the timer.
+    for (T timer : {T::RepaintWait, T::Countdown}) {
+        CaptureSession session;
+        EXPECT_EQ(session.TimerFired(timer), (Actions{Stop(timer)}));
+        session.Run(C::CaptureOwnArea, kOwn);
+        EXPECT_EQ(session.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait), Grab(kOwn, 0)}));
+        EXPECT_EQ(session.TimerFired(timer), (Actions{Stop(timer)}));
+    }
+}
+
+} // namespace
+} // namespace kelpix::core
