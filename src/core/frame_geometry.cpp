@@ -36,4 +36,22 @@ std::array<EdgeStrip, 4> FrameStrips(const Rect& r) {
     };
 }
 
+std::array<EdgeStrip, 4> FrameStripsOnScreen(const Rect& window, const Rect& screen) {
+    std::array<EdgeStrip, 4> strips = FrameStrips(window);
+    for (EdgeStrip& strip : strips) {
+        const int64_t left = std::max<int64_t>(strip.source.x, screen.left);
+        const int64_t top = std::max<int64_t>(strip.source.y, screen.top);
+        const int64_t right = std::min<int64_t>(int64_t{strip.source.x} + strip.width, screen.right);
+        const int64_t bottom = std::min<int64_t>(int64_t{strip.source.y} + strip.height, screen.bottom);
+        if (right <= left || bottom <= top) {
+            strip = EdgeStrip{strip.edge};
+            continue;
+        }
+        strip.source = strip.destination = Point{Saturate(left), Saturate(top)};
+        strip.width = Saturate(right - left);
+        strip.height = Saturate(bottom - top);
+    }
+    return strips;
+}
+
 } // namespace kelpix::core

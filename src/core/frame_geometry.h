@@ -47,4 +47,9 @@ inline constexpr int32_t kFramePenWidth = 3;
 // The four strips for a window rectangle, in the order top, bottom, left, right.
 std::array<EdgeStrip, 4> FrameStrips(const Rect& window);
 
+// The same strips cut to the screen (the rectangle of all monitors): a screen copy that reaches
+// past its edges may fail as a whole, so only what lies on the screen is saved, drawn over and put
+// back. A strip with no part on the screen is empty (0 by 0).
+std::array<EdgeStrip, 4> FrameStripsOnScreen(const Rect& window, const Rect& screen);
+
 } // namespace kelpix::core

@@ -15,6 +15,11 @@ constexpr int kStripSlack = 64;
 
 core::Rect ToCore(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+core::Rect VirtualScreen() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 } // namespace
 
 bool StripBitmap::Resize(HDC screen, int width, int height) {
@@ -41,7 +46,8 @@ bool StripBitmap::Resize(HDC screen, int width, int height) {
 void HighlightFrame::Draw(HWND window) {
     if (!window) return;
     framed_ = VisibleBounds(window);
-    const auto strips = core::FrameStrips(ToCore(framed_));
+    const auto strips = core::FrameStripsOnScreen(ToCore(framed_), VirtualScreen());
+    saved_ = strips;
     WindowDc screen;
     if (!screen) return;
     for (std::size_t i = 0; i < strips.size(); ++i) {
@@ -65,7 +71,7 @@ void HighlightFrame::Erase(HWND window) {
     const core::Rect framed = ToCore(framed_);
     const core::Rect now = ToCore(VisibleBounds(window));
     const bool stayed = IsWindow(window) && now == framed;
-    const auto strips = core::FrameStrips(framed);
+    const auto& strips = saved_;
     WindowDc screen;
     if (!screen) return;
     bool putBack = false;

@@ -2,6 +2,7 @@
 // on the screen. It is the four strips of screen pixels saved before it is drawn, painted black: it
 // covers exactly the pixels the strips hold, so putting them back leaves the screen as it was.
 #pragma once
+#include "core/frame_geometry.h"
 #include "toolkit/handles.h"
 
 #include <array>
@@ -44,6 +45,7 @@ private:
     std::array<StripBitmap, 4> strips_{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},
                                        StripBitmap{false}}; // top, bottom, left, right
     RECT framed_{};
+    std::array<core::EdgeStrip, 4> saved_{}; // where each strip was taken from, cut to the screen
 };
 
 } // namespace kelpix

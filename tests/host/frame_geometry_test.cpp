@@ -60,6 +60,30 @@ TEST(FrameStrips, FollowTheTable) {
                  S(E::Right, 3, 1, -1, 0));
 }
 
+TEST(FrameStrips, OnTheScreenAreCutAtItsEdges) {
+    const Rect screen{0, 0, 1920, 1080};
+    struct Row {
+        Rect window;
+        std::array<EdgeStrip, 4> expected;
+    };
+    const Row rows[] = {
+        // Wholly on the screen: as they are.
+        {{100, 50, 400, 300}, FrameStrips({100, 50, 400, 300})},
+        // At the top-left corner the outer pixel row and column are off the screen.
+        {{0, 0, 640, 480},
+         {S(E::Top, 641, 2, 0, 0), S(E::Bottom, 641, 3, 0, 479), S(E::Left, 2, 481, 0, 0), S(E::Right, 3, 481, 639, 0)}},
+        // Maximised: the top, left and right strips lie off the screen, the bottom one is cut to its width.
+        {{-8, -8, 1928, 1088},
+         {S(E::Top, 0, 0, 0, 0), S(E::Bottom, 0, 0, 0, 0), S(E::Left, 0, 0, 0, 0), S(E::Right, 0, 0, 0, 0)}},
+        {{-8, -8, 1928, 1048},
+         {S(E::Top, 0, 0, 0, 0), S(E::Bottom, 1920, 3, 0, 1047), S(E::Left, 0, 0, 0, 0), S(E::Right, 0, 0, 0, 0)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "window " << row.window.left << "," << row.window.top);
+        EXPECT_EQ(FrameStripsOnScreen(row.window, screen), row.expected);
+    }
+}
+
 TEST(FrameStrips, NeverGoNegativeOrOverflow) {
     const auto inverted = FrameStrips(Rect{50, 50, 40, 45});
     EXPECT_EQ(inverted[0].width, 0);
