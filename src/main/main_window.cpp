@@ -235,8 +235,11 @@ void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
     if (&sender != &control) MapWindowPoints(control.Handle(), sender.Handle(), &pos, 1);
     switch (msg) {
     case WM_LBUTTONDOWN: {
+        // A second press during a drag (its release was lost) keeps the capture the panel holds:
+        // taking it again would report its loss, which must not be taken for a cancel.
+        pressedControl_ = nullptr;
+        if (GetCapture() != targetPanel_->Handle()) SetCapture(targetPanel_->Handle());
         pressedControl_ = &control;
-        SetCapture(targetPanel_->Handle());
         POINT at{};
         GetCursorPos(&at);
         Send([under = WindowAt(at, Handle())](auto& s) { return s.TargetPressed(under); });
