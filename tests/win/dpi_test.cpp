@@ -1,6 +1,6 @@
 // The forms at another DPI: opened on a 144 DPI monitor, or moved onto one (WM_DPICHANGED).
 #include "main_window_fixture.h"
-#include "options/option_dlg.h"
+#include "options/options_dialog.h"
 #include "test_support.h"
 
 #include <vector>
@@ -100,43 +100,40 @@ void SendDpiChanged(Form& form, int dpi, const Form& like) {
 TEST_F(MainWindowTest, MovedOntoAMonitorOfHigherDpiItIsLaidOutAsIfItHadStartedThere) {
     const int base = main().Dpi(), higher = base * 3 / 2;
     const Layout atBase = LayoutOf(main());
-    std::unique_ptr<TKelpix> fresh;
-    {
-        MonitorDpi dpi(higher);
-        fresh = std::make_unique<TKelpix>(main().IniPath);
-    }
+    // A main window opened on a monitor of the given DPI.
+    auto openedAt = [&](int dpi) {
+        MonitorDpi opened(dpi);
+        return std::make_unique<MainWindow>(program(), core::Settings{});
+    };
+    std::unique_ptr<MainWindow> fresh = openedAt(higher);
     EXPECT_EQ(fresh->Dpi(), higher);
     const Layout atHigher = LayoutOf(*fresh);
     ExpectOneAndAHalfTimes(atHigher, atBase);
     const int iconWidth = MulDiv(32, higher, 96);
-    EXPECT_EQ(IconWidth(fresh->Image4->IconHandle()), iconWidth) << "the target icon is drawn for the DPI";
+    EXPECT_EQ(IconWidth(fresh->TargetIcon().IconHandle()), iconWidth) << "the target icon is drawn for the DPI";
 
     SendDpiChanged(main(), higher, *fresh);
     EXPECT_EQ(main().Dpi(), higher);
     ExpectSameLayout(LayoutOf(main()), atHigher);
-    EXPECT_EQ(IconWidth(main().Image4->IconHandle()), iconWidth);
-    EXPECT_EQ(Application::Get().Cursor(6), main().Image4->IconHandle()) << "the drag cursor follows";
-    EXPECT_EQ(main().DefaultClientWidth, fresh->DefaultClientWidth);
-    EXPECT_EQ(main().DefaultClientHeight, fresh->DefaultClientHeight);
+    EXPECT_EQ(IconWidth(main().TargetIcon().IconHandle()), iconWidth);
+    EXPECT_EQ(Application::Get().Cursor(6), main().TargetIcon().IconHandle()) << "the drag cursor follows";
+    EXPECT_EQ(main().DefaultClientSize().cx, fresh->DefaultClientSize().cx);
+    EXPECT_EQ(main().DefaultClientSize().cy, fresh->DefaultClientSize().cy);
 
     // And back: exactly the layout it started with.
-    fresh.reset();
-    {
-        MonitorDpi dpi(base);
-        fresh = std::make_unique<TKelpix>(main().IniPath);
-    }
+    fresh = openedAt(base);
     SendDpiChanged(main(), base, *fresh);
     ExpectSameLayout(LayoutOf(main()), atBase);
-    EXPECT_EQ(IconWidth(main().Image4->IconHandle()), MulDiv(32, base, 96));
+    EXPECT_EQ(IconWidth(main().TargetIcon().IconHandle()), MulDiv(32, base, 96));
 }
 
 TEST_F(MainWindowTest, TheOptionsDialogFollowsTheDpiToo) {
-    TOptionDlg dialog;
+    OptionsDialog dialog;
     const int higher = dialog.Dpi() * 3 / 2;
-    std::unique_ptr<TOptionDlg> fresh;
+    std::unique_ptr<OptionsDialog> fresh;
     {
         MonitorDpi dpi(higher);
-        fresh = std::make_unique<TOptionDlg>();
+        fresh = std::make_unique<OptionsDialog>();
     }
     ExpectOneAndAHalfTimes(LayoutOf(*fresh), LayoutOf(dialog));
     SendDpiChanged(dialog, higher, *fresh);

@@ -1,91 +1,42 @@
-#include "test_support.h"
+// The hook library itself: the program publishes its main window in the shared block, the library
+// reads it there and reports the real pointer's moves and release to it.
+#include "tray_fixture.h"
 
 #include "kelpix_hook.h"
-#include "toolkit/handles.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
+#include <functional>
 #include <thread>
-#include <vector>
 
 using namespace kelpix;
 using namespace kelpix::test;
 
 namespace {
 
-// Records the WM_HOOKMOUSE reports it receives.
-struct ReportWindow {
-    HWND wnd = nullptr;
-    static std::vector<WPARAM>& Reports() {
-        static std::vector<WPARAM> reports;
-        return reports;
-    }
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        if (m == WM_HOOKMOUSE) Reports().push_back(wp);
-        return DefWindowProcA(w, m, wp, lp);
-    }
-    ReportWindow() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "KelpixTestReports";
-        RegisterClassA(&wc);
-        wnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                              wc.hInstance, nullptr);
-        Reports().clear();
-    }
-    ~ReportWindow() { DestroyWindow(wnd); }
+constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
+constexpr RECT kTarget{600, 500, 700, 560};
+
+// The user's mouse, from a thread of its own: the hook runs in this one and must be pumped for the
+// input to go on.
+class Hand {
+public:
+    explicit Hand(std::function<void()> moves) : thread_(std::move(moves)) {}
+    ~Hand() { thread_.join(); }
+
+private:
+    std::thread thread_;
 };
 
-void MoveMouse(int x, int y) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-}
-
-void Button(DWORD flag) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    SendInput(1, &in, sizeof in);
-}
+class HookLibraryTest : public TrayTest {
+protected:
+    void TearDown() override {
+        // Whatever a failed test left, the button goes up.
+        if (GetAsyncKeyState(VK_LBUTTON) < 0) MouseEvent(MOUSEEVENTF_LEFTUP);
+        Pump(50);
+        TrayTest::TearDown();
+    }
+};
 
 } // namespace
-
-TEST(HookLibrary, ReportsMovesAndTheReleaseToTheWindowInTheSharedBlock) {
-    ReportWindow target;
-    KernelHandle block(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHookBlockSize,
-                                          kHookBlockName));
-    ASSERT_TRUE(block);
-    MappedView view(MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, kHookBlockSize));
-    ASSERT_TRUE(view);
-    *static_cast<DWORD*>(view.get()) = HandleToBlockValue(target.wnd);
-
-    ASSERT_NE(InstallHook_CallWndProc(0), 0);
-    // The input comes from another thread, as the user's mouse does; the hook runs in this one.
-    std::thread([] {
-        MoveMouse(400, 300);
-        MoveMouse(420, 310);
-        Button(MOUSEEVENTF_LEFTDOWN);
-        Button(MOUSEEVENTF_LEFTUP);
-    }).detach();
-    auto& reports = ReportWindow::Reports();
-    auto released = [&] { return std::find(reports.begin(), reports.end(), WM_LBUTTONUP) != reports.end(); };
-    ASSERT_TRUE(PumpUntil(released, 3000));
-    EXPECT_EQ(reports.front(), static_cast<WPARAM>(WM_MOUSEMOVE));
-    // The press is not reported: only moves and the left release.
-    for (WPARAM w : reports) EXPECT_TRUE(w == WM_MOUSEMOVE || w == WM_LBUTTONUP) << w;
-
-    UnInstallHook_CallWndProc();
-    reports.clear();
-    std::thread([] { MoveMouse(500, 400); }).join();
-    Pump(200);
-    EXPECT_TRUE(reports.empty()) << "no reports after the hook is removed";
-}
 
 TEST(HookLibrary, HandlesRoundTripThroughTheBlockSignExtended) {
     // Handles are 32-bit values: the ones with the top bit set come back with every upper bit set.
@@ -96,10 +47,37 @@ TEST(HookLibrary, HandlesRoundTripThroughTheBlockSignExtended) {
     }
 }
 
-TEST(HookLibrary, UninstallIsHarmlessWithoutAHookAndInstallNeedsTheBlock) {
-    UnInstallHook_CallWndProc();
-    UnInstallHook_CallWndProc();
-    // Without the shared block there is no one to report to: the install fails.
-    EXPECT_EQ(InstallHook_CallWndProc(0), 0);
-    UnInstallHook_CallWndProc();
+TEST_F(HookLibraryTest, TheRealPointersMovesAndReleaseReachTheMainWindowThroughTheBlock) {
+    ColourWindow target(kTarget, kOrange);
+    Run(core::Command::StoreInTray);
+    const POINT over = Centre(kTarget);
+    Hand([&] {
+        MouseTo(over.x - 30, over.y - 20);
+        MouseEvent(MOUSEEVENTF_LEFTDOWN);
+    });
+    Pump(50);
+    // The shell's reports of the press and a movement over the icon start the drag and the hook.
+    Notify(WM_LBUTTONDOWN);
+    Notify(WM_MOUSEMOVE);
+    ASSERT_TRUE(session().drag_from_tray());
+
+    KernelHandle block(OpenFileMappingA(FILE_MAP_READ, FALSE, kHookBlockName));
+    ASSERT_TRUE(block) << "no shared block";
+    MappedView view(MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, sizeof(DWORD)));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(BlockValueToHandle(*static_cast<const DWORD*>(view.get())), main().Handle());
+
+    {
+        Hand hand([&] { MouseTo(over.x, over.y); });
+        EXPECT_TRUE(PumpUntil([&] { return session().target() == IdOf(target.Handle()); })) << "no move reported";
+    }
+    {
+        Hand hand([] { MouseEvent(MOUSEEVENTF_LEFTUP); });
+        EXPECT_TRUE(PumpUntil([&] { return !session().dragging(); })) << "no release reported";
+    }
+    ASSERT_TRUE(PumpUntil([&] { return main().LastImage() != nullptr; })) << "no capture";
+    const Pixels clip = ReadClipboardBitmap();
+    EXPECT_EQ(clip.width, kTarget.right - kTarget.left);
+    EXPECT_EQ(clip.height, kTarget.bottom - kTarget.top);
+    EXPECT_TRUE(AllPixels(clip, Rgb(kOrange)));
 }

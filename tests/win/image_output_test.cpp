@@ -1,17 +1,19 @@
 // Saving the last image through the save dialog (faked at its seam) and copying it again.
 #include "main_window_fixture.h"
+#include "settings_fixture.h"
 #include "test_support.h"
 
 #include "core/jpeg_writer.h"
 #include "core/png_writer.h"
 #include "main/platform.h"
-#include "main/texts.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <tuple>
+#include <map>
+#include <optional>
+#include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -21,92 +23,33 @@ using namespace kelpix::test;
 
 namespace {
 
-// --- the save dialog's seam -------------------------------------------------------------------
-
-// What the program handed to the dialog.
-struct DialogCall {
-    HWND owner = nullptr;
-    std::string filter; // up to and including the double NUL
-    std::string title, initialDir, fileName;
-    bool initialDirGiven = false, defaultExtGiven = false;
-    DWORD filterIndex = 0, flags = 0, bufferSize = 0;
-};
-
-// Answers GetSaveFileNameA as the user would: cancels, or chooses a name and a filter entry.
+// Answers the save dialog as the user would: cancels, or chooses a name and a filter entry.
 struct FakeSaveDialog {
-    static inline std::vector<DialogCall> calls;
     static inline bool cancel = false;
     static inline std::string name;
-    static inline DWORD filterIndex = 1;
+    static inline DWORD entry = 1;
 
     static BOOL WINAPI Run(LPOPENFILENAMEA ofn) {
-        DialogCall call;
-        call.owner = ofn->hwndOwner;
-        const char* end = ofn->lpstrFilter;
-        while (end[0] || end[1])
-            ++end;
-        call.filter.assign(ofn->lpstrFilter, end + 2);
-        call.title = ofn->lpstrTitle ? ofn->lpstrTitle : "";
-        call.initialDirGiven = ofn->lpstrInitialDir && *ofn->lpstrInitialDir;
-        call.initialDir = call.initialDirGiven ? ofn->lpstrInitialDir : "";
-        call.defaultExtGiven = ofn->lpstrDefExt != nullptr;
-        call.fileName = ofn->lpstrFile;
-        call.filterIndex = ofn->nFilterIndex;
-        call.flags = ofn->Flags;
-        call.bufferSize = ofn->nMaxFile;
-        calls.push_back(call);
-        if (cancel) return FALSE;
-        if (name.size() >= ofn->nMaxFile) return FALSE;
+        if (cancel || name.size() >= ofn->nMaxFile) return FALSE;
         std::strcpy(ofn->lpstrFile, name.c_str());
-        ofn->nFilterIndex = filterIndex;
+        ofn->nFilterIndex = entry;
         return TRUE;
     }
 };
 
-// --- files ----------------------------------------------------------------------------------
-
-std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(missing)";
-    std::string content(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    if (!content.empty()) ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &got, nullptr);
-    CloseHandle(file);
-    content.resize(got);
-    return content;
-}
-
-void WriteWholeFile(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-// The names in a folder, sorted, "." and ".." left out.
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
+// The names in a folder with their contents ("<folder>" for a folder), "." and ".." left out.
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+    std::map<std::string, std::string> contents;
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    if (search == INVALID_HANDLE_VALUE) return contents;
     do {
-        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) names.push_back(found.cFileName);
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        contents[name] = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "<folder>" : ReadBytes(folder + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void RemoveTree(const std::string& folder) {
-    for (const std::string& name : FilesIn(folder)) {
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(path + "\\");
-        else
-            DeleteFileA(path.c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
+    return contents;
 }
 
 uint32_t Read32(const std::string& file, size_t at) {
@@ -125,25 +68,6 @@ Pixels DecodeBmpFile(const std::string& path) {
     return pixels;
 }
 
-// --- images ---------------------------------------------------------------------------------
-
-using Colour = std::function<uint32_t(int x, int y)>; // 0x00RRGGBB
-
-// A bitmap of the given depth (0: compatible with the screen) holding colour(x, y).
-Bitmap MakeBitmap(int width, int height, int depth, const Colour& colour) {
-    WindowDc screen;
-    Bitmap bitmap(depth ? CreateBitmap(width, height, 1, static_cast<UINT>(depth), nullptr)
-                        : CreateCompatibleBitmap(screen.get(), width, height));
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] = colour(x, y);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
-    return bitmap;
-}
-
 // Colours that each channel holds in 5 bits (widened by repeating the top bits), so that a 16-bit
 // image can describe exactly the same picture.
 uint32_t FiveBitColour(int x, int y) {
@@ -151,7 +75,23 @@ uint32_t FiveBitColour(int x, int y) {
     return (level(x * 3 + y) << 16) | (level(31 - x) << 8) | level(y * 5 + x / 4);
 }
 
-// The same picture as a 16-bit image, bottom row first, built from the colours alone.
+// A bitmap of the given depth (0: compatible with the screen) holding FiveBitColour.
+Bitmap MakeBitmap(int width, int height, int depth = 0) {
+    WindowDc screen;
+    Bitmap bitmap(depth ? CreateBitmap(width, height, 1, static_cast<UINT>(depth), nullptr)
+                        : CreateCompatibleBitmap(screen.get(), width, height));
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = FiveBitColour(x, y);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
+    return bitmap;
+}
+
+// The same picture as a 16-bit image, bottom row first, built from the colours alone: what the
+// encoders must be handed for the screen's image.
 core::PixelImage FiveBitImage(int width, int height) {
     core::PixelImage image;
     image.width = width;
@@ -171,262 +111,148 @@ core::PixelImage FiveBitImage(int width, int height) {
     return image;
 }
 
-uint32_t Varied(int x, int y) {
-    return ((x * 37 + y * 11) & 0xFF) << 16 | ((255 - x * 13) & 0xFF) << 8 | ((y * 71 + 5) & 0xFF);
+std::string AsString(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
 }
 
 class ImageOutputTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        savedDialog_ = Platform().getSaveFileName;
+        saved_ = Platform();
         Platform().getSaveFileName = &FakeSaveDialog::Run;
-        FakeSaveDialog::calls.clear();
         FakeSaveDialog::cancel = false;
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        static int serial = 0;
-        folder_ = std::string(temp) + "kelpix-save-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++serial) + "\\";
-        CreateDirectoryA(folder_.c_str(), nullptr);
     }
     void TearDown() override {
-        RemoveTree(folder_);
-        Platform().getSaveFileName = savedDialog_;
+        Platform() = saved_;
         MainWindowTest::TearDown();
     }
 
+    // The last image as a capture leaves it.
     void SetImage(Bitmap bitmap) {
         BITMAP info{};
         GetObjectA(bitmap.get(), sizeof info, &info);
-        main().Image1->SetBitmap(std::move(bitmap), {info.bmWidth, info.bmHeight});
+        main().ShowImage(std::move(bitmap), {info.bmWidth, info.bmHeight}, nullptr);
     }
-
     // Runs the save command as its menu item and shortcut do; an error shows the standard box.
-    void Save(const std::string& name, DWORD filterIndex) {
+    void Save(const std::string& name, DWORD entry) {
         FakeSaveDialog::name = name;
-        FakeSaveDialog::filterIndex = filterIndex;
-        SendMessageA(main().Handle(), WM_COMMAND, ID_SAVE1, 0);
+        FakeSaveDialog::entry = entry;
+        Run(core::Command::Save);
+    }
+    // F6, as the keyboard gives it.
+    void PressF6() {
+        MSG key{main().Handle(), WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
+        EXPECT_TRUE(main().PreTranslateMessage(key));
     }
 
-    std::string folder_;
-
-private:
-    BOOL(WINAPI* savedDialog_)(LPOPENFILENAMEA) = nullptr;
+    TempFolder temp_;
+    const std::string& folder_ = temp_.Path();
+    PlatformCalls saved_;
 };
 
 } // namespace
 
-TEST_F(ImageOutputTest, DialogIsSetUpOnceAndThenRemembersTheEntryTheNameAndTheFolder) {
-    SetImage(MakeBitmap(9, 4, 0, Varied));
-    Save(folder_ + "shot.bmp", 2); // JPEG entry
+TEST_F(ImageOutputTest, EachEntryWritesItsFormatFromTheImagesPixelsWhateverExtensionWasTyped) {
+    // JPEG and PNG files must be what the encoders make of the same picture handed over as a 16-bit
+    // image, which they read as red, green, blue: any swap of channels or rows changes the file.
+    // BMP keeps the image's own depth, read back by Windows. No image makes an empty file.
+    const struct {
+        DWORD entry;
+        const char* typed;
+        int width, height, depth;
+        const char* file;
+    } cases[] = {
+        {1, "shot.png", 1, 1, 0, "shot.bmp"},  {1, "shot", 3, 1, 0, "shot.bmp"},
+        {1, "shot", 37, 9, 0, "shot.bmp"},     {1, "shot", 33, 3, 24, "shot.bmp"},
+        {1, "shot", 33, 3, 16, "shot.bmp"},    {1, "shot", 33, 3, 8, "shot.bmp"},
+        {1, "shot", 33, 3, 4, "shot.bmp"},     {1, "shot", 33, 3, 1, "shot.bmp"},
+        {2, "shot.bmp", 37, 1, 0, "shot.jpg"}, {2, "shot", 45, 15, 0, "shot.jpg"},
+        {2, "shot", 1, 17, 0, "shot.jpg"},     {3, "shot.bmp", 1, 1, 0, "shot.png"},
+        {3, "shot", 37, 9, 0, "shot.png"},     {3, "shot.jpg", 1, 5, 0, "shot.png"},
+        {1, "empty", 0, 0, 0, "empty.bmp"},    {2, "empty", 0, 0, 0, "empty.jpg"},
+        {3, "empty", 0, 0, 0, "empty.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " as entry " + std::to_string(c.entry) + ", " + std::to_string(c.width) +
+                     " x " + std::to_string(c.height) + " at " + std::to_string(c.depth) + " bits");
+        Pixels shown;
+        if (c.width) {
+            SetImage(MakeBitmap(c.width, c.height, c.depth));
+            shown = ReadBitmap(main().LastImage());
+        } else {
+            main().ShowImage(Bitmap(), {0, 0}, nullptr);
+        }
+        Save(folder_ + c.typed, c.entry);
+        const auto contents = FolderContents(folder_);
+        ASSERT_EQ(contents.size(), 1u);
+        ASSERT_EQ(contents.begin()->first, c.file);
+        const std::string& file = contents.begin()->second;
+        if (!c.width)
+            EXPECT_EQ(file, "");
+        else if (c.entry == 2)
+            EXPECT_EQ(file, AsString(core::EncodeJpeg(FiveBitImage(c.width, c.height))));
+        else if (c.entry == 3)
+            EXPECT_EQ(file, AsString(core::EncodePng(FiveBitImage(c.width, c.height))));
+        else {
+            ASSERT_GE(file.size(), 54u);
+            EXPECT_EQ(Read32(file, 28) & 0xFFFF, static_cast<uint32_t>(c.depth ? c.depth : 32));
+            EXPECT_EQ(DecodeBmpFile(folder_ + c.file).data, shown.data);
+        }
+        EXPECT_EQ(session().settings().save_folder, folder_);
+        DeleteFileA((folder_ + c.file).c_str());
+    }
+}
 
-    ASSERT_EQ(FakeSaveDialog::calls.size(), 1u);
-    const DialogCall& first = FakeSaveDialog::calls[0];
-    EXPECT_EQ(first.owner, main().Handle());
-    const char filter[] = "ビットマップ (*.bmp)\0*.bmp\0JPEG 形式 (*.jpg)\0*.jpg\0PNG 形式 (*.png)\0*.png\0";
-    EXPECT_EQ(first.filter, std::string(filter, sizeof filter));
-    EXPECT_EQ(first.title, "キャプチャー画像保存");
-    EXPECT_FALSE(first.initialDirGiven);
-    EXPECT_EQ(first.fileName, "");
-    EXPECT_EQ(first.filterIndex, 1u);
-    EXPECT_EQ(first.bufferSize, 260u);
-    EXPECT_FALSE(first.defaultExtGiven);
-    EXPECT_EQ(first.flags & (OFN_EXPLORER | OFN_OVERWRITEPROMPT), DWORD{OFN_EXPLORER | OFN_OVERWRITEPROMPT});
-    EXPECT_EQ(first.flags & (OFN_HIDEREADONLY | OFN_ENABLESIZING), 0u);
-    // The entry decides the format, whatever extension was typed.
-    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.jpg"});
-    EXPECT_EQ(ReadWholeFile(folder_ + "shot.jpg").substr(0, 2), "\xFF\xD8");
-    EXPECT_EQ(main().OptionSettings.SaveDir, folder_);
-
-    // The second time: the folder, entry and name of the first. A file named "表" (its second byte
-    // is "\") gets the extension, and the folder is the one that holds it.
-    const std::string hyo = "\x95\x5C";
-    Save(folder_ + hyo, 1);
-    ASSERT_EQ(FakeSaveDialog::calls.size(), 2u);
-    const DialogCall& second = FakeSaveDialog::calls[1];
-    EXPECT_EQ(second.initialDir, folder_);
-    EXPECT_EQ(second.fileName, folder_ + "shot.bmp");
-    EXPECT_EQ(second.filterIndex, 2u);
-    EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.jpg", hyo + ".bmp"}));
-    EXPECT_EQ(ReadWholeFile(folder_ + hyo + ".bmp").substr(0, 2), "BM");
-    EXPECT_EQ(main().OptionSettings.SaveDir, folder_);
-
+TEST_F(ImageOutputTest, CancellingTheDialogWritesNothing) {
+    SetImage(MakeBitmap(9, 4));
+    const std::string before = session().settings().save_folder;
     FakeSaveDialog::cancel = true;
-    Save(folder_ + "third", 2);
-    EXPECT_EQ(FakeSaveDialog::calls.back().fileName, folder_ + hyo);
-    EXPECT_EQ(FakeSaveDialog::calls.back().filterIndex, 1u);
-}
-
-TEST_F(ImageOutputTest, CancellingChangesNothing) {
-    SetImage(MakeBitmap(9, 4, 0, Varied));
-    main().OptionSettings.SaveDir = folder_;
-    Save(folder_ + "first.bmp", 1);
-    FakeSaveDialog::cancel = true;
-    main().OptionSettings.SaveDir = "C:\\elsewhere\\";
-    Save(folder_ + "second.jpg", 2);
-    EXPECT_EQ(main().OptionSettings.SaveDir, "C:\\elsewhere\\");
-    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"first.bmp"});
-    FakeSaveDialog::cancel = false;
-    Save(folder_ + "third", 2);
-    EXPECT_EQ(FakeSaveDialog::calls.back().fileName, folder_ + "first.bmp");
-    EXPECT_EQ(FakeSaveDialog::calls.back().filterIndex, 1u);
-}
-
-TEST_F(ImageOutputTest, EmptyImageMakesEmptyFilesInEveryFormat) {
-    ASSERT_EQ(main().Image1->BitmapHandle(), nullptr); // nothing captured yet
-    Save(folder_ + "empty", 1);
-    Save(folder_ + "empty", 2);
-    Save(folder_ + "empty", 3);
-    EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"empty.bmp", "empty.jpg", "empty.png"}));
-    EXPECT_EQ(ReadWholeFile(folder_ + "empty.bmp"), "");
-    EXPECT_EQ(ReadWholeFile(folder_ + "empty.jpg"), "");
-    EXPECT_EQ(ReadWholeFile(folder_ + "empty.png"), "");
-    EXPECT_EQ(main().OptionSettings.SaveDir, folder_);
-}
-
-TEST_F(ImageOutputTest, BmpHoldsTheScreenImagesPixelsExactly) {
-    // Odd widths need row padding; single rows and columns are images too.
-    for (auto [width, height] : {std::pair{1, 1}, std::pair{3, 1}, std::pair{1, 5}, std::pair{37, 9}}) {
-        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-        SetImage(MakeBitmap(width, height, 0, Varied));
-        const std::string name = folder_ + "screen" + std::to_string(width) + "x" + std::to_string(height);
-        Save(name, 1);
-        const std::string file = ReadWholeFile(name + ".bmp");
-        ASSERT_GE(file.size(), 54u);
-        EXPECT_EQ(Read32(file, 10), 54u) << "no colour table above 8 bits";
-        EXPECT_EQ(Read32(file, 28) & 0xFFFF, 32u) << "the screen's depth";
-        EXPECT_EQ(Read32(file, 46), 0u);
-        EXPECT_EQ(file.size(), 54u + 4u * width * height);
-        const Pixels decoded = DecodeBmpFile(name + ".bmp");
-        ASSERT_EQ(decoded.width, width);
-        ASSERT_EQ(decoded.height, height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                ASSERT_EQ(decoded.At(x, y), Varied(x, y)) << x << ", " << y;
-    }
-}
-
-TEST_F(ImageOutputTest, BmpKeepsTheImagesOwnDepthWithAColourTableOnlyUpTo8Bits) {
-    for (int depth : {24, 16, 8, 4, 1}) {
-        SCOPED_TRACE(std::to_string(depth) + " bits");
-        Bitmap source = MakeBitmap(33, 3, depth, Varied);
-        const Pixels expected = ReadBitmap(source.get());
-        SetImage(std::move(source));
-        const std::string name = folder_ + "depth" + std::to_string(depth);
-        Save(name, 1);
-        const std::string file = ReadWholeFile(name + ".bmp");
-        ASSERT_GE(file.size(), 54u);
-        EXPECT_EQ(Read32(file, 28) & 0xFFFF, static_cast<uint32_t>(depth));
-        const uint32_t tableEntries = depth <= 8 ? 1u << depth : 0u;
-        EXPECT_EQ(Read32(file, 46), tableEntries);
-        EXPECT_EQ(Read32(file, 10), 54u + 4u * tableEntries);
-        const Pixels decoded = DecodeBmpFile(name + ".bmp");
-        EXPECT_EQ(decoded.width, 33);
-        EXPECT_EQ(decoded.data, expected.data);
-    }
-}
-
-TEST_F(ImageOutputTest, JpegIsEncodedFromTheImagesPixelsTopRowFirst) {
-    // The saved file must be what the encoder makes of the same picture handed over as a 16-bit
-    // image, which it reads as red, green, blue: any swap of channels or rows changes the file.
-    for (auto [width, height] : {std::pair{37, 1}, std::pair{45, 15}, std::pair{1, 17}}) {
-        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-        SetImage(MakeBitmap(width, height, 0, FiveBitColour));
-        Save(folder_ + "shot", 2);
-        const std::vector<uint8_t> expected = core::EncodeJpeg(FiveBitImage(width, height));
-        EXPECT_EQ(ReadWholeFile(folder_ + "shot.jpg"), std::string(expected.begin(), expected.end()));
-    }
-}
-
-TEST_F(ImageOutputTest, PngEntryWritesThePngOfTheImagesPixelsWhateverExtensionWasTyped) {
-    // As for JPEG: the file must be what the encoder makes of the same picture as a 16-bit image.
-    for (auto [typed, width, height] :
-         {std::tuple{"shot.bmp", 1, 1}, std::tuple{"shot", 37, 9}, std::tuple{"shot.jpg", 1, 5}}) {
-        SCOPED_TRACE(std::string(typed) + ", " + std::to_string(width) + " x " + std::to_string(height));
-        SetImage(MakeBitmap(width, height, 0, FiveBitColour));
-        Save(folder_ + typed, 3);
-        EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.png"});
-        const std::vector<uint8_t> expected = core::EncodePng(FiveBitImage(width, height));
-        EXPECT_EQ(ReadWholeFile(folder_ + "shot.png"), std::string(expected.begin(), expected.end()));
-    }
-}
-
-TEST_F(ImageOutputTest, AFailedSaveLeavesTheOldFileAndNothingElse) {
-    SetImage(MakeBitmap(9, 4, 0, Varied));
-    main().OptionSettings.SaveDir = "C:\\before\\";
-
-    { // a folder that does not exist
-        MessageBoxAnswerer answer;
-        Save(folder_ + "missing\\shot", 1);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "ファイル " + folder_ + "missing\\shot.bmp を作成できません.");
-        EXPECT_EQ(answer.Caption(), "kelpix_win_tests");
-        EXPECT_TRUE(FilesIn(folder_).empty());
-    }
-    { // a read-only file in the way
-        const std::string old = folder_ + "shot.jpg";
-        WriteWholeFile(old, "the old picture");
-        SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_READONLY);
-        MessageBoxAnswerer answer;
-        Save(folder_ + "shot", 2);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "ファイル " + old + " を作成できません.");
-        EXPECT_EQ(ReadWholeFile(old), "the old picture");
-        EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.jpg"});
-    }
-    { // a file held open by someone else
-        const std::string busy = folder_ + "busy.bmp";
-        WriteWholeFile(busy, "in use");
-        HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        MessageBoxAnswerer answer;
-        Save(folder_ + "busy", 1);
-        CloseHandle(held);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "ファイル " + busy + " を作成できません.");
-        EXPECT_EQ(ReadWholeFile(busy), "in use");
-        DeleteFileA(busy.c_str());
-    }
-    { // a folder of that name
-        CreateDirectoryA((folder_ + "shot.bmp").c_str(), nullptr);
-        MessageBoxAnswerer answer;
-        Save(folder_ + "shot.png", 1);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "ファイル " + folder_ + "shot.bmp を作成できません.");
-        EXPECT_TRUE(GetFileAttributesA((folder_ + "shot.bmp").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-        EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
-    }
-    { // an image the JPEG library refuses: wider than 65500 pixels
-        SetFileAttributesA((folder_ + "shot.jpg").c_str(), FILE_ATTRIBUTE_NORMAL); // out of the way now
-        SetImage(MakeBitmap(65501, 1, 0, Varied));
-        MessageBoxAnswerer answer;
-        Save(folder_ + "shot", 2);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG) + ".");
-        EXPECT_EQ(ReadWholeFile(folder_ + "shot.jpg"), "the old picture");
-        EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
-    }
-    { // an image libpng refuses: wider than 1000000 pixels
-        SetImage(MakeBitmap(1000001, 1, 1, Varied));
-        MessageBoxAnswerer answer;
-        Save(folder_ + "shot", 3);
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text().rfind("PNG エラー: ", 0), 0u) << answer.Text();
-        EXPECT_NE(answer.Text().find("width exceeds user limit"), std::string::npos) << answer.Text();
-        EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"shot.bmp", "shot.jpg"}));
-    }
-    EXPECT_EQ(main().OptionSettings.SaveDir, "C:\\before\\");
-    EXPECT_TRUE(IsWindow(main().Handle()));
-}
-
-TEST_F(ImageOutputTest, ExistingFileIsReplacedWhole) {
-    const std::string old = folder_ + "shot.bmp";
-    WriteWholeFile(old, std::string(100000, 'x')); // longer than the new file
-    SetImage(MakeBitmap(5, 2, 0, Varied));
     Save(folder_ + "shot", 1);
-    EXPECT_EQ(ReadWholeFile(old).size(), 54u + 4u * 5 * 2);
-    EXPECT_EQ(DecodeBmpFile(old).At(4, 1), Varied(4, 1));
-    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"shot.bmp"});
+    EXPECT_TRUE(FolderContents(folder_).empty());
+    EXPECT_EQ(session().settings().save_folder, before);
+}
+
+TEST_F(ImageOutputTest, AFailedSaveSaysWhyAndLeavesTheFolderAsItWas) {
+    WriteBytes(folder_ + "shot.jpg", "the old picture");
+    SetFileAttributesA((folder_ + "shot.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(folder_ + "busy.bmp", "in use");
+    CreateDirectoryA((folder_ + "shot.bmp").c_str(), nullptr);
+    KernelHandle held(
+        CreateFileA((folder_ + "busy.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+    const std::string cannot = "ファイル " + folder_;
+    const struct {
+        const char* what;
+        int width, depth; // of the image, one row high
+        const char* typed;
+        DWORD entry;
+        std::string message;     // its start
+        const char* detail = ""; // the library's words, somewhere in it
+    } cases[] = {
+        {"a folder that does not exist", 9, 0, "missing\\shot", 1, cannot + "missing\\shot.bmp を作成できません."},
+        {"a read-only file in the way", 9, 0, "shot", 2, cannot + "shot.jpg を作成できません."},
+        {"a file held open elsewhere", 9, 0, "busy", 1, cannot + "busy.bmp を作成できません."},
+        {"a folder of that name", 9, 0, "shot.png", 1, cannot + "shot.bmp を作成できません."},
+        {"wider than JPEG allows", 65501, 0, "wide", 2, "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG) + "."},
+        {"wider than libpng allows", 1000001, 1, "wide", 3, "PNG エラー: ", "width exceeds user limit"},
+    };
+    const std::string folderBefore = session().settings().save_folder;
+    const auto before = FolderContents(folder_);
+    ASSERT_EQ(before.at("busy.bmp"), "in use");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetImage(MakeBitmap(c.width, 1, c.depth));
+        MessageBoxAnswerer answer;
+        Save(folder_ + c.typed, c.entry);
+        ASSERT_TRUE(answer.Seen());
+        EXPECT_EQ(answer.Text().substr(0, c.message.size()), c.message) << answer.Text();
+        EXPECT_NE(answer.Text().find(c.detail), std::string::npos) << answer.Text();
+        EXPECT_EQ(answer.Caption(), "kelpix_win_tests");
+        EXPECT_EQ(FolderContents(folder_), before);
+    }
+    EXPECT_EQ(session().settings().save_folder, folderBefore);
+    EXPECT_TRUE(IsWindow(main().Handle()));
 }
 
 TEST_F(ImageOutputTest, AReplacedFileKeepsItsAttributesAndANameNearThePathLimitSaves) {
@@ -434,130 +260,85 @@ TEST_F(ImageOutputTest, AReplacedFileKeepsItsAttributesAndANameNearThePathLimitS
     std::string deep = folder_;
     while (deep.size() < 250)
         CreateDirectoryA((deep += std::string(std::min<size_t>(100, 249 - deep.size()), 'd') + "\\").c_str(), nullptr);
-    WriteWholeFile(deep + "a.bmp", "the old picture");
+    WriteBytes(deep + "a.bmp", std::string(100000, 'x')); // longer than the new file
     SetFileAttributesA((deep + "a.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    SetImage(MakeBitmap(5, 2, 0, Varied));
+    SetImage(MakeBitmap(5, 2));
     Save(deep + "a", 1);
-    EXPECT_EQ(DecodeBmpFile(deep + "a.bmp").At(4, 1), Varied(4, 1));
+    EXPECT_EQ(ReadBytes(deep + "a.bmp").size(), 54u + 4u * 5 * 2);
+    EXPECT_EQ(DecodeBmpFile(deep + "a.bmp").At(4, 1), FiveBitColour(4, 1));
     EXPECT_TRUE(GetFileAttributesA((deep + "a.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(FilesIn(deep), std::vector<std::string>{"a.bmp"});
+    EXPECT_EQ(FolderContents(deep).size(), 1u);
 }
 
 TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
-    SetImage(MakeBitmap(400, 300, 0, Varied)); // 480 KB of pixels
+    SetImage(MakeBitmap(400, 300)); // 480 KB of pixels
     MessageBoxAnswerer answer;
     g_allocationLimit = 100000;
     Save(folder_ + "big", 2);
     g_allocationLimit = 0;
     EXPECT_EQ(answer.Text(), "メモリが不足しています.");
-    EXPECT_TRUE(FilesIn(folder_).empty());
+    EXPECT_TRUE(FolderContents(folder_).empty());
+    SetImage(MakeBitmap(4, 3));
+    Save(folder_ + "small", 2);
+    EXPECT_EQ(FolderContents(folder_).count("small.jpg"), 1u);
 }
 
-// --- copying again ------------------------------------------------------------------------------
-
-namespace {
-
-// Records the paints of a button: whether it was down, and when.
-struct PaintLog {
-    struct Paint {
-        bool down;
-        DWORD tick;
+TEST_F(ImageOutputTest, EveryWayOfCopyingAgainPutsTheImageOnTheClipboard) {
+    SetImage(MakeBitmap(21, 13));
+    const Pixels image = ReadBitmap(main().LastImage());
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"F6", [&] { PressF6(); }},
+        {"the menu command", [&] { Run(core::Command::Recopy); }},
+        {"the button", [&] { main().RecopyButton().Click(); }},
     };
-    static inline std::vector<Paint> paints;
-    static inline WNDPROC original = nullptr;
-    static inline const SpeedButton* button = nullptr;
-
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_PAINT) paints.push_back({button->Down(), GetTickCount()});
-        return CallWindowProcA(original, wnd, msg, wParam, lParam);
-    }
-    static void Watch(const SpeedButton& b) {
-        button = &b;
-        paints.clear();
-        original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(b.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintLog::Proc)));
-    }
-    static void Stop() { SetWindowLongPtrA(button->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original)); }
-    // Milliseconds the button was shown down, or -1 if it never was.
-    static long ShownDown() {
-        auto down = std::find_if(paints.begin(), paints.end(), [](const Paint& p) { return p.down; });
-        if (down == paints.end()) return -1;
-        auto up = std::find_if(down, paints.end(), [](const Paint& p) { return !p.down; });
-        return up == paints.end() ? 1000000 : static_cast<long>(up->tick - down->tick);
-    }
-};
-
-} // namespace
-
-TEST_F(ImageOutputTest, MenuCommandFlashesTheButtonAndTheButtonItselfDoesNot) {
-    SetImage(MakeBitmap(21, 13, 0, Varied));
-    const Pixels image = ReadBitmap(main().Image1->BitmapHandle());
-    PaintLog::Watch(*main().SpeedButton3);
-    for (WORD command : {ID_N9, ID_N2}) {
-        SCOPED_TRACE(command);
-        OpenClipboard(nullptr);
+    for (const auto& [what, copy] : ways) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
         CloseClipboard();
-        PaintLog::paints.clear();
-        SendMessageA(main().Handle(), WM_COMMAND, command, 0);
-        EXPECT_GE(PaintLog::ShownDown(), 95) << "pressed for 100 ms, then up again";
-        EXPECT_FALSE(main().SpeedButton3->Down());
-        EXPECT_EQ(ReadClipboardBitmap().data, image.data);
+        copy();
+        EXPECT_TRUE(PumpUntil([&] { return ReadClipboardBitmap().data == image.data; }));
+        EXPECT_TRUE(PumpUntil([&] { return !main().RecopyButton().Down(); }));
     }
-
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
-    PaintLog::paints.clear();
-    HWND button = main().SpeedButton3->Handle();
-    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    Pump(50);
-    EXPECT_EQ(PaintLog::ShownDown(), -1) << "no flash on top of the click";
-    EXPECT_FALSE(PaintLog::paints.empty()) << "the click itself is drawn";
-    EXPECT_EQ(ReadClipboardBitmap().data, image.data);
-    PaintLog::Stop();
+    // With no image the clipboard is emptied.
+    main().ShowImage(Bitmap(), {0, 0}, nullptr);
+    Run(core::Command::Recopy);
+    EXPECT_TRUE(PumpUntil([] {
+        int formats = -1;
+        ReadClipboardBitmap(&formats);
+        return formats == 0;
+    }));
 }
 
-TEST_F(ImageOutputTest, F6WithTheClipboardHeldElsewhereShowsTheErrorAndGoesOn) {
-    SetImage(MakeBitmap(21, 13, 0, Varied));
-    {
-        ClipboardHolder holder(5000);
-        ASSERT_TRUE(holder.Holding());
-        MessageBoxAnswerer answer;
-        MSG key{main().Handle(), WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
-        EXPECT_TRUE(main().PreTranslateMessage(key));
-        ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), "クリップボードを開くことができません.");
-        EXPECT_FALSE(main().SpeedButton3->Down());
+namespace {
+HANDLE WINAPI RefuseClipboardData(UINT, HANDLE) {
+    return nullptr;
+}
+} // namespace
+
+TEST_F(ImageOutputTest, CopyingAgainWhenTheClipboardRefusesSaysSoAndTheNextCopyWorks) {
+    SetImage(MakeBitmap(21, 13));
+    for (bool heldElsewhere : {true, false}) {
+        SCOPED_TRACE(heldElsewhere ? "held open by another program" : "refusing the image");
+        std::optional<ClipboardHolder> holder;
+        if (heldElsewhere) {
+            holder.emplace(5000);
+            ASSERT_TRUE(holder->Holding());
+        } else {
+            Platform().setClipboardData = &RefuseClipboardData;
+        }
+        {
+            MessageBoxAnswerer answer;
+            PressF6();
+            ASSERT_TRUE(PumpUntil([&] { return answer.Seen(); }));
+            EXPECT_EQ(answer.Text(), "クリップボードを開くことができません.");
+        }
+        EXPECT_FALSE(main().RecopyButton().Down());
+        holder.reset();
+        Platform().setClipboardData = saved_.setClipboardData;
+        PressF6();
+        EXPECT_TRUE(PumpUntil([&] { return ReadClipboardBitmap().data == ReadBitmap(main().LastImage()).data; }));
     }
-    // With the clipboard free again the same key copies the image.
-    MSG key{main().Handle(), WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
-    EXPECT_TRUE(main().PreTranslateMessage(key));
-    EXPECT_EQ(ReadClipboardBitmap().data, ReadBitmap(main().Image1->BitmapHandle()).data);
-}
-
-TEST_F(ImageOutputTest, AClipboardThatRefusesTheImageFailsTheCopyWithTheMessage) {
-    SetImage(MakeBitmap(21, 13, 0, Varied));
-    struct Refusing {
-        static HANDLE WINAPI Set(UINT, HANDLE) { return nullptr; }
-    };
-    const PlatformCalls saved = Platform();
-    Platform().setClipboardData = &Refusing::Set;
-    MessageBoxAnswerer answer;
-    SendMessageA(main().Handle(), WM_COMMAND, ID_N9, 0);
-    Platform() = saved;
-    EXPECT_EQ(answer.Text(), "クリップボードを開くことができません.");
-}
-
-TEST_F(ImageOutputTest, CopyingBeforeAnyCaptureLeavesTheClipboardEmpty) {
-    SetImage(MakeBitmap(3, 3, 0, Varied));
-    main().CopyImageToClipboard();
-    main().Image1->SetBitmap(Bitmap(), {0, 0});
-    SendMessageA(main().Handle(), WM_COMMAND, ID_N9, 0);
-    int formats = -1;
-    ReadClipboardBitmap(&formats);
-    EXPECT_EQ(formats, 0);
 }
 
 // Run by tests/win/with-tiny-disk, which mounts a 64 KB disk as a drive and names a folder on it in
@@ -567,13 +348,12 @@ TEST_F(ImageOutputTest, DISABLED_FullDiskLeavesTheOldFileAndNoTemporaryFile) {
     if (!disk || !*disk) GTEST_SKIP() << "no tiny disk given (KELPIX_TINY_DISK)";
     const std::string folder = disk;
     const std::string old = folder + "shot.bmp";
-    WriteWholeFile(old, "the old picture");
-    SetImage(MakeBitmap(200, 200, 0, Varied)); // 160 KB as a bitmap file: more than the disk holds
+    WriteBytes(old, "the old picture");
+    SetImage(MakeBitmap(200, 200)); // 160 KB as a bitmap file: more than the disk holds
     MessageBoxAnswerer answer;
     Save(folder + "shot", 1);
     ASSERT_TRUE(answer.Seen());
     EXPECT_EQ(answer.Text(), "ストリームへの書き込みエラー.");
-    EXPECT_EQ(ReadWholeFile(old), "the old picture");
-    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"shot.bmp"});
+    EXPECT_EQ(FolderContents(folder), (std::map<std::string, std::string>{{"shot.bmp", "the old picture"}}));
     DeleteFileA(old.c_str());
 }

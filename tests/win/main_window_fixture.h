@@ -1,37 +1,45 @@
-// A fresh main window and notification-area form for each test, shown as at start-up.
+// A fresh program (main window and notification-area window) for each test, shown as at start-up.
 #pragma once
-#include "main/kelpix_main.h"
+#include "main/program.h"
 #include "toolkit/application.h"
-#include "tray/task_form.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 namespace kelpix::test {
 
-// Creates the main window (with its settings file at iniPath) and the notification-area form as
-// start-up does, and shows the main window.
-inline TKelpix& CreateForms(const std::string& iniPath = TKelpix::DefaultIniPath()) {
-    Kelpix = new TKelpix(iniPath);
-    Application::Get().SetMainForm(Kelpix);
-    TaskForm = new TTaskForm;
-    Kelpix->ShowMainWindow(true);
-    return *Kelpix;
+// The program as start-up makes it, on the settings file at iniPath, with the main window shown.
+inline std::unique_ptr<Program> StartProgram(const std::string& iniPath = DefaultSettingsPath()) {
+    auto program = std::make_unique<Program>(iniPath);
+    Application::Get().SetMainForm(&program->Main());
+    program->Main().ShowMainWindow(true);
+    return program;
 }
 
-inline void DestroyForms() {
-    delete TaskForm;
-    TaskForm = nullptr;
-    delete Kelpix;
-    Kelpix = nullptr;
+inline void StopProgram(std::unique_ptr<Program>& program) {
+    program.reset();
     Application::Get().SetMainForm(nullptr);
     Application::Get().Reset();
 }
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { CreateForms(); }
-    void TearDown() override { DestroyForms(); }
-    TKelpix& main() { return *Kelpix; }
+    void SetUp() override { program_ = StartProgram(); }
+    void TearDown() override { StopProgram(program_); }
+    Program& program() { return *program_; }
+    MainWindow& main() { return program_->Main(); }
+    TrayWindow& tray() { return program_->Tray(); }
+    const core::CaptureSession& session() { return program_->Session(); }
+    // Gives the session an event as a window would.
+    core::Actions Send(const SessionDriver::Event& event) { return program_->Send(event); }
+    // Runs a command as its menu item or shortcut does.
+    void Run(core::Command command) {
+        SendMessageA(main().Handle(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command), 0), 0);
+    }
+
+    std::unique_ptr<Program> program_;
 };
 
 } // namespace kelpix::test

@@ -1,208 +1,170 @@
+// The main window: its caption, keyboard focus, minimising, the view commands and the context menu.
 #include "main_window_fixture.h"
+#include "settings_fixture.h"
 #include "test_support.h"
 
-#include "kelpix_hook.h"
+#include "main/texts.h"
 
-#include <commctrl.h>
+#include <functional>
+#include <initializer_list>
 
 using namespace kelpix;
-using kelpix::test::MainWindowTest;
+using namespace kelpix::test;
 
 namespace {
 
-std::string MenuText(HMENU menu, UINT position) {
-    char text[256] = {};
-    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-    return text;
+RECT WindowRectOf(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return r;
 }
 
-RECT ChildRect(HWND parent, HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
+bool Checked(HMENU menu, core::Command command) {
+    return (GetMenuState(menu, MenuId(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+bool Layered(HWND wnd) { return (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
+
+// Types keys (the first ones held while the last is typed) through the system's input queue.
+void Type(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (WORD key : keys)
+        add(key, 0);
+    for (auto key = keys.end(); key != keys.begin();)
+        add(*--key, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// Lets the program's own loop, which translates the shortcuts, handle what arrives until pred holds.
+bool LoopUntil(const std::function<bool()>& pred) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+        Application::Get().ProcessMessages();
+        if (pred()) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return false;
 }
 
 } // namespace
 
-TEST(VersionText, ShowsMajorAndMinorOfTheFileVersion) {
-    HMODULE module = LoadLibraryA("version_113.dll");
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(TKelpix::GetVersionText(module), "1.13");
-    FreeLibrary(module);
-    // The program's own record is the project version 1.0.0.0.
-    EXPECT_EQ(TKelpix::GetVersionText(nullptr), "1.0");
+TEST_F(MainWindowTest, TheCaptionShowsMajorAndMinorOfTheFileVersion) {
+    EXPECT_EQ(main().Text(), "Kelpix [ver 1.0]"); // the project's version, 1.0.0.0
+    HMODULE version113 = LoadLibraryA("version_113.dll");
+    ASSERT_NE(version113, nullptr);
+    EXPECT_EQ(MainWindow::VersionText(version113), "1.13");
+    FreeLibrary(version113);
+    // The hook library has no version record.
+    EXPECT_EQ(MainWindow::VersionText(GetModuleHandleA("KELPIXDLL.DLL")), texts::kVersionUnknown);
 }
 
-TEST(VersionText, ModuleWithoutVersionRecordIsUndefined) {
-    HMODULE hook = GetModuleHandleA("KELPIXDLL.DLL");
-    ASSERT_NE(hook, nullptr);
-    // "(未定義)" in Shift-JIS.
-    EXPECT_EQ(TKelpix::GetVersionText(hook), "(\x96\xA2\x92\xE8\x8B\x60)");
-}
-
-TEST_F(MainWindowTest, CaptionPositionAndDefaultClientSize) {
-    EXPECT_EQ(main().Text(), "Kelpix [ver 1.0]");
-    RECT r{};
-    GetWindowRect(main().Handle(), &r);
-    EXPECT_EQ(r.left, 248);
-    EXPECT_EQ(r.top, 127);
-    SIZE client = main().ClientSize();
-    EXPECT_EQ(client.cy, 126);
-    EXPECT_EQ(client.cx, 294);
-    EXPECT_EQ(main().DefaultClientHeight, 126);
-    EXPECT_EQ(main().DefaultClientWidth, 294);
-}
-
-TEST_F(MainWindowTest, StartsIdleWithTheDocumentedState) {
-    EXPECT_EQ(main().TargetWindow, nullptr);
-    EXPECT_EQ(main().TrackState, -1);
-    EXPECT_FALSE(main().CaptureBusy);
-    EXPECT_FALSE(main().InTray);
-    EXPECT_FALSE(main().Exiting);
-    EXPECT_EQ(main().OptionSettings.Time, 1);
-    EXPECT_FALSE(main().Timer1.Enabled());
-    EXPECT_FALSE(main().TimeCaptureTimer.Enabled());
-    EXPECT_EQ(main().TimeCaptureTimer.Interval(), 1000u);
-}
-
-TEST_F(MainWindowTest, MainMenuTextsAreExactShiftJisBytes) {
-    HMENU bar = GetMenu(main().Handle());
-    ASSERT_EQ(GetMenuItemCount(bar), 4);
-    EXPECT_EQ(MenuText(bar, 0), "\x83\x74\x83\x40\x83\x43\x83\x8B(&F)");  // ファイル(&F)
-    EXPECT_EQ(MenuText(bar, 1), "\x95\x5C\x8E\xA6(&V)");                  // 表示(&V): trail byte 0x5C
-    EXPECT_EQ(MenuText(bar, 2), "\x83\x63\x81\x5B\x83\x8B(&T)");          // ツール(&T)
-    EXPECT_EQ(MenuText(bar, 3), "\x83\x77\x83\x8B\x83\x76(&H)");          // ヘルプ(&H)
-
-    HMENU file = GetSubMenu(bar, 0);
-    ASSERT_EQ(GetMenuItemCount(file), 3);
-    EXPECT_EQ(MenuText(file, 0), "名前を付けて保存(&A)\tCtrl+S");
-    EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
-    EXPECT_EQ(MenuText(file, 2), "終了(&X)");
-
-    HMENU view = GetSubMenu(bar, 1);
-    ASSERT_EQ(GetMenuItemCount(view), 3);
-    EXPECT_EQ(MenuText(view, 0), "デフォルトサイズに戻す\tCtrl+D");
-    EXPECT_EQ(MenuText(view, 1), "直下のサイズに変更\tCtrl+F");
-    EXPECT_EQ(MenuText(view, 2), "半透明にする\tCtrl+H");
-
-    HMENU tool = GetSubMenu(bar, 2);
-    ASSERT_EQ(GetMenuItemCount(tool), 5);
-    // 本体サイズでキャプチャ
-    EXPECT_EQ(MenuText(tool, 0), "\x96\x7B\x91\xCC\x83\x54\x83\x43\x83\x59\x82\xC5\x83\x4C\x83\x83\x83\x76\x83\x60"
-                                 "\x83\x83\tF5");
-    EXPECT_EQ(MenuText(tool, 1), "前回キャプチャを再取得\tF6");
-    EXPECT_EQ(MenuText(tool, 2), "タスクトレイに格納");
-    EXPECT_EQ(MenuText(tool, 4), "環境オプション...");
-
-    HMENU help = GetSubMenu(bar, 3);
-    EXPECT_EQ(MenuText(help, 0), "ヘルプを開く(&R)\tF1");
-}
-
-TEST_F(MainWindowTest, ContextMenuHasTheItemsInOrderWithoutShortcuts) {
-    HMENU popup = main().PopupMenu1;
-    ASSERT_EQ(GetMenuItemCount(popup), 8);
-    const char* expected[] = {"デフォルトサイズに戻す", "直下のサイズに変更", "半透明にする", nullptr,
-                              "前回キャプチャを再取得", "タスクトレイに格納", nullptr, "環境オプション..."};
-    for (UINT i = 0; i < 8; ++i) {
-        if (expected[i])
-            EXPECT_EQ(MenuText(popup, i), expected[i]) << "item " << i;
-        else
-            EXPECT_TRUE(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) << "item " << i;
+TEST_F(MainWindowTest, TabGoesThroughImageBoxTargetAndArrowsAndAClickedToggleTakesNoFocus) {
+    HWND at = main().DelayArrows();
+    for (HWND next : {main().ImageBox().Handle(), main().TargetPanel().Handle(), main().DelayArrows()}) {
+        at = GetNextDlgTabItem(main().Handle(), at, FALSE);
+        EXPECT_EQ(at, next);
     }
+    SetFocus(main().ImageBox().Handle());
+    ClickControl(main().CursorButton().Handle());
+    EXPECT_TRUE(main().CursorButton().Down());
+    EXPECT_EQ(GetFocus(), main().ImageBox().Handle());
 }
 
-TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
-    HWND form = main().Handle();
-    RECT panel = ChildRect(form, main().Panel1->Handle());
-    EXPECT_EQ(panel.left, 8);
-    EXPECT_EQ(panel.top, 11);
-    EXPECT_EQ(panel.right - panel.left, 72);
-    EXPECT_EQ(panel.bottom - panel.top, 38);
-    RECT icon = ChildRect(main().Panel1->Handle(), main().Image4->Handle());
-    EXPECT_EQ(icon.left, 20);
-    EXPECT_EQ(icon.top, 2);
-    RECT delay = ChildRect(form, main().SpeedButton1->Handle());
-    EXPECT_EQ(delay.top, 56);
-    EXPECT_EQ(delay.right - delay.left, 65);
-    RECT updown = ChildRect(form, main().UpDown1);
-    EXPECT_EQ(updown.left, 65);
-    EXPECT_EQ(updown.top, 54);
-    EXPECT_EQ(updown.bottom - updown.top, 24);
-    RECT cursor = ChildRect(form, main().SpeedButton2->Handle());
-    EXPECT_EQ(cursor.top, 80);
-    RECT recopy = ChildRect(form, main().SpeedButton3->Handle());
-    EXPECT_EQ(recopy.top, 104);
-    // The scroll box fills the client area right of the 89-pixel column and below the top line.
-    RECT box = ChildRect(form, main().ScrollBox1->Handle());
-    EXPECT_EQ(box.left, 89);
-    EXPECT_EQ(box.top, 2);
-    EXPECT_EQ(box.right, 294);
-    EXPECT_EQ(box.bottom, 126);
-
-    EXPECT_EQ(main().SpeedButton1->Caption(), "時間差 1秒");
-    EXPECT_EQ(main().SpeedButton2->Caption(), "\xCF\xB3\xBD\xB6\xB0\xBF\xD9");  // ﾏｳｽｶｰｿﾙ, half-width
-    EXPECT_EQ(main().SpeedButton3->Caption(), "前回再取得");
-    EXPECT_FALSE(main().Image3->Visible());
-    EXPECT_NE(main().Image4->IconHandle(), nullptr);
-    EXPECT_EQ(Application::Get().Cursor(6), main().Image4->IconHandle());
-
-    int low = 0, high = 0;
-    SendMessageA(main().UpDown1, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
-    EXPECT_EQ(low, 1);
-    EXPECT_EQ(high, 99);
-    EXPECT_EQ(SendMessageA(main().UpDown1, UDM_GETPOS32, 0, 0), 1);
-}
-
-TEST_F(MainWindowTest, TabMovesThroughScrollBoxPanelAndUpDown) {
-    HWND form = main().Handle();
-    HWND first = GetNextDlgTabItem(form, main().UpDown1, FALSE);
-    EXPECT_EQ(first, main().ScrollBox1->Handle());
-    HWND second = GetNextDlgTabItem(form, first, FALSE);
-    EXPECT_EQ(second, main().Panel1->Handle());
-    HWND third = GetNextDlgTabItem(form, second, FALSE);
-    EXPECT_EQ(third, main().UpDown1);
-    EXPECT_EQ(GetNextDlgTabItem(form, third, FALSE), first);
-}
-
-TEST_F(MainWindowTest, HidingTheMainWindowHidesTheTaskbarButtonToo) {
-    HWND app = Application::Get().Handle();
-    EXPECT_TRUE(IsWindowVisible(app));
-    main().ShowMainWindow(false);
-    EXPECT_FALSE(main().Visible());
-    EXPECT_FALSE(IsWindowVisible(app));
-    main().ShowMainWindow(true);
-    EXPECT_TRUE(main().Visible());
-    EXPECT_TRUE(IsWindowVisible(app));
-    // The application window owns the main window.
-    EXPECT_EQ(GetWindow(main().Handle(), GW_OWNER), app);
-}
-
-TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
-    EXPECT_FALSE(Application::Get().Terminated());
-    main().ExecuteCommand(ID_EXIT1);
-    EXPECT_TRUE(main().Exiting);
-    EXPECT_TRUE(Application::Get().Terminated());
-    MSG msg;
-    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
-
-TEST_F(MainWindowTest, ShortcutKeysReachTheirCommands) {
-    // F5 goes through the accelerator table to the own-area capture.
-    MSG msg{main().Handle(), WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
-    EXPECT_TRUE(main().PreTranslateMessage(msg));
-    kelpix::test::PumpUntil([&] { return main().CaptureBusy; }, 2000);
-    EXPECT_TRUE(main().CaptureBusy);
-}
-
-TEST_F(MainWindowTest, MinimisingGoesToTheTaskbarButtonAndRestoringBringsTheWindowBack) {
+TEST_F(MainWindowTest, MinimisingGoesToTheTaskbarButtonAndRestoringItBringsTheWindowBack) {
     HWND app = Application::Get().Handle();
     SendMessageA(main().Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    kelpix::test::Pump(100);
+    Pump(100);
     EXPECT_TRUE(IsIconic(app));
     EXPECT_FALSE(main().Visible());
     SendMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
-    kelpix::test::Pump(100);
+    Pump(100);
     EXPECT_FALSE(IsIconic(app));
     EXPECT_TRUE(main().Visible());
+}
+
+TEST_F(MainWindowTest, DefaultSizeComesBackFromAnySizeAndThePositionStays) {
+    const SIZE start = main().ClientSize();
+    const RECT placed = WindowRectOf(main().Handle());
+    // Larger, then so narrow that the menu bar wraps onto more lines.
+    for (SIZE size : {SIZE{520, 400}, SIZE{140, 300}}) {
+        SCOPED_TRACE(size.cx);
+        SetWindowPos(main().Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        Run(core::Command::DefaultSize);
+        EXPECT_EQ(main().ClientSize().cx, start.cx);
+        EXPECT_EQ(main().ClientSize().cy, start.cy);
+        RECT r = WindowRectOf(main().Handle());
+        EXPECT_EQ(r.left, placed.left);
+        EXPECT_EQ(r.top, placed.top);
+    }
+}
+
+TEST_F(MainWindowTest, FitToWindowBelowTakesTheBoundsOfWhatLiesUnderItsCornerControlsIncluded) {
+    const RECT belowRect{200, 100, 700, 520};
+    ColourWindow below(belowRect, RGB(0x20, 0x80, 0xC0));
+    SetWindowPos(main().Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Pump(100);
+    Run(core::Command::FitToWindowBelow);
+    RECT r = WindowRectOf(main().Handle());
+    EXPECT_TRUE(EqualRect(&r, &belowRect))
+        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_TRUE(main().Visible());
+    EXPECT_TRUE(IsWindowVisible(Application::Get().Handle()));
+
+    // Now a control of the window below lies under the corner: its bounds, not its window's.
+    HWND control = CreateWindowExA(0, "BUTTON", "ok", WS_CHILD | WS_VISIBLE, 0, 0, 260, 180, below.Handle(), nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(control, nullptr);
+    Pump(50);
+    Run(core::Command::FitToWindowBelow);
+    r = WindowRectOf(main().Handle());
+    RECT expected = WindowRectOf(control);
+    EXPECT_TRUE(EqualRect(&r, &expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    DestroyWindow(control);
+}
+
+TEST_F(MainWindowTest, TranslucentGoesOnWithBothCheckMarksAndOffWithItsShortcut) {
+    Run(core::Command::Translucent);
+    EXPECT_TRUE(Checked(main().MenuBar(), core::Command::Translucent));
+    EXPECT_TRUE(Checked(main().ContextMenu(), core::Command::Translucent));
+    ASSERT_TRUE(Layered(main().Handle()));
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(main().Handle(), nullptr, &alpha, &flags));
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    EXPECT_LT(alpha, 255);
+
+    SetForegroundWindow(main().Handle());
+    SetFocus(main().Handle());
+    Pump(50);
+    Type({VK_CONTROL, 'H'});
+    EXPECT_TRUE(LoopUntil([&] { return !Layered(main().Handle()); })) << "Ctrl+H";
+    EXPECT_FALSE(Checked(main().MenuBar(), core::Command::Translucent));
+    EXPECT_FALSE(Checked(main().ContextMenu(), core::Command::Translucent));
+    EXPECT_TRUE(main().Visible());
+}
+
+TEST_F(MainWindowTest, TheContextMenuFromTheKeyboardOpensAtTheWindowsCornerAndRunsTheChosenCommand) {
+    RECT popup{};
+    RunFromLoop([&] { // from the menu's own loop
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (!menu || !IsWindowVisible(menu)) {
+            EndMenu();
+            return;
+        }
+        GetWindowRect(menu, &popup);
+        // The third item, "半透明にする".
+        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})
+            PostMessageA(menu, WM_KEYDOWN, key, 0);
+    });
+    SendMessageA(main().Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main().Handle()), MAKELPARAM(-1, -1));
+    EXPECT_TRUE(PumpUntil([&] { return main().Translucent(); }));
+    RECT window = WindowRectOf(main().Handle());
+    EXPECT_EQ(popup.left, window.left);
+    EXPECT_EQ(popup.top, window.top);
 }

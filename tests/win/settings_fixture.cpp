@@ -103,13 +103,10 @@ void ClickArrow(HWND upDown, bool up) {
     SendMessageA(upDown, WM_LBUTTONUP, 0, at);
 }
 
-TKelpix& SettingsTest::Start(const std::string& ini) {
+Program& SettingsTest::Start(const std::string& ini) {
     Stop();
-    return CreateForms(ini.empty() ? IniFile() : ini);
-}
-
-void SettingsTest::Stop() {
-    if (Kelpix) DestroyForms();
+    program_ = StartProgram(ini.empty() ? IniFile() : ini);
+    return *program_;
 }
 
 void SettingsTest::WriteIni(const std::vector<std::string>& lines) const {

@@ -1,7 +1,6 @@
 // A main window on a settings file in a fresh temporary folder, with helpers to write and read
 // that file as bytes and to click the window's controls as the mouse does.
 #pragma once
-#include "main/kelpix_main.h"
 #include "main_window_fixture.h"
 #include "toolkit/application.h"
 
@@ -46,14 +45,16 @@ class SettingsTest : public ::testing::Test {
 protected:
     void TearDown() override { Stop(); }
 
-    // The main window as at start-up, on the settings file `ini` (by default Kelpix.ini in the folder).
-    TKelpix& Start(const std::string& ini = {});
-    void Stop();
+    // The program as at start-up, on the settings file `ini` (by default Kelpix.ini in the folder).
+    Program& Start(const std::string& ini = {});
+    void Stop() { StopProgram(program_); }
+    MainWindow& main() { return program_->Main(); }
     std::string IniFile() const { return folder_.Path() + "Kelpix.ini"; }
     // Writes the settings file of the folder with these lines.
     void WriteIni(const std::vector<std::string>& lines) const;
 
     TempFolder folder_;
+    std::unique_ptr<Program> program_;
 };
 
 } // namespace kelpix::test

@@ -1,64 +1,63 @@
-// The notification-area icon: one record, added once, modified, removed; the default and countdown icons.
+// The notification-area icon as the shell is handed it: one record added, modified and removed, the
+// program's icon and the countdown images, and the icon coming back when the shell asks for it.
+#include "settings_fixture.h"
 #include "tray_fixture.h"
 
 using namespace kelpix;
 using namespace kelpix::test;
 
-TEST_F(TrayTest, TwoShowsAddTheIconOnceThenModifyIt) {
-    tray().UpdateTrayIcon(false, 0);
+TEST_F(TrayTest, TheIconIsAddedOnceThenModifiedAndRemoved) {
+    tray().ShowIcon(core::kTrayNone);
     EXPECT_TRUE(calls().empty()) << "removing an absent icon asks nothing of the shell";
+    tray().ShowIcon(core::kTrayDefault);
+    tray().ShowIcon(7);
+    EXPECT_TRUE(tray().IconShown());
+    tray().ShowIcon(core::kTrayNone);
+    EXPECT_FALSE(tray().IconShown());
+    tray().ShowIcon(99);
 
-    tray().UpdateTrayIcon(true, 0);
-    tray().UpdateTrayIcon(true, 7);
-    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY}));
-    for (const Call& call : calls())
-        EXPECT_TRUE(IsTheTrayRecord(call));
+    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_ADD}));
     EXPECT_TRUE(ShowsDefaultIcon(calls()[0]));
     EXPECT_TRUE(ShowsCountdownImage(calls()[1], 7));
-}
-
-TEST_F(TrayTest, AfterARemovalTheNextShowAddsAFreshRecord) {
-    tray().UpdateTrayIcon(true, 3);
-    tray().UpdateTrayIcon(false, 0);
-    EXPECT_EQ(tray().TrayIconData.hWnd, nullptr);
-    tray().UpdateTrayIcon(false, 0);
-    // Whatever became of the record meanwhile, the add fills it again.
-    tray().TrayIconData.uFlags = 0;
-    tray().TrayIconData.uCallbackMessage = 0;
-    tray().TrayIconData.szTip[0] = '\0';
-    tray().UpdateTrayIcon(true, 0);
-
-    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_DELETE, NIM_ADD}));
-    for (const Call& call : calls())
-        EXPECT_TRUE(IsTheTrayRecord(call));
-    EXPECT_EQ(tray().TrayIconData.hWnd, tray().Handle());
-}
-
-TEST_F(TrayTest, NumbersOneTo99ShowTheirImageAndAnyOtherTheDefaultIcon) {
-    for (int number : {0, -5, 100}) {
-        tray().UpdateTrayIcon(true, number);
-        EXPECT_TRUE(ShowsDefaultIcon(calls().back())) << number;
-    }
-    for (int number : {1, 99, 10, 42, 42}) {
-        tray().UpdateTrayIcon(true, number);
-        EXPECT_TRUE(ShowsCountdownImage(calls().back(), number));
-        EXPECT_TRUE(IsTheTrayRecord(calls().back()));
-        // img_1 holds the one countdown icon last handed over.
-        EXPECT_EQ(tray().img_1->IconHandle(), calls().back().data.hIcon);
-    }
-    EXPECT_EQ(shell.Messages().size(), 8u);
+    EXPECT_TRUE(ShowsCountdownImage(calls()[3], 99));
 }
 
 TEST_F(TrayTest, ARefusedAddIsTriedAgainAndTheIconComesBackWhenTheNotificationAreaIsMadeAgain) {
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     NotifyIconRecorder::failing = true;
-    tray().UpdateTrayIcon(true, 5);
-    EXPECT_EQ(tray().TrayIconData.hWnd, nullptr) << "a refused add counts as shown";
+    tray().ShowIcon(5);
+    EXPECT_FALSE(tray().IconShown()) << "a refused add leaves no icon";
     NotifyIconRecorder::failing = false;
-    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
-    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // Explorer restarted with the icon there
-    tray().UpdateTrayIcon(false, 0);
+    tray().ShowIcon(4); // the next change adds it
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // Explorer restarted: the icon is gone there
+    tray().ShowIcon(core::kTrayNone);
     SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // not to be shown: not brought back
+
     ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_ADD, NIM_ADD, NIM_DELETE}));
-    EXPECT_TRUE(ShowsCountdownImage(calls()[2], 5));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[1], 4));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[2], 4));
+}
+
+// A delayed capture of two seconds, set with the main window's toggle and arrows, runs on the real
+// timers: each number's image in turn, then the icon goes and the target is grabbed.
+TEST_F(TrayTest, ADelayedCaptureShowsEachNumbersImageThenRemovesTheIconAndGrabs) {
+    constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
+    ColourWindow target({100, 100, 160, 140}, kOrange); // clear of the main window
+    Pump(100);
+    ClickControl(main().DelayButton().Handle());
+    ClickArrow(main().DelayArrows(), true);
+    ASSERT_EQ(session().settings().delay_seconds, 2);
+    Send([&](auto& s) { return s.TargetPressed(IdOf(target.Handle())); });
+    Send([](auto& s) { return s.Released(); });
+    EXPECT_FALSE(main().Visible());
+    EXPECT_FALSE(IsWindowVisible(Application::Get().Handle()));
+    EXPECT_EQ(main().LastImage(), nullptr);
+
+    ASSERT_TRUE(PumpUntil([&] { return shell.Messages().size() == 3; }, 8000));
+    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[0], 2));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[1], 1));
+    EXPECT_TRUE(main().Visible());
+    EXPECT_TRUE(AllPixels(ReadBitmap(main().LastImage()), Rgb(kOrange)));
+    EXPECT_TRUE(AllPixels(ReadClipboardBitmap(), Rgb(kOrange)));
 }

@@ -1,110 +1,110 @@
-// Storing the main window in the notification area: by command, at start-up, instead of closing; logoff.
+// Storing the main window in the notification area and bringing it back: which windows the system
+// shows, the icon, and the ways the program is closed or ended meanwhile.
+#include "settings_fixture.h"
 #include "tray_fixture.h"
 
 using namespace kelpix;
 using namespace kelpix::test;
 
-TEST_F(TrayTest, StoringTwiceLeavesOneIconAndRestoringBringsBackWindowAndTaskbarButton) {
-    HWND app = Application::Get().Handle();
-    main().ExecuteCommand(ID_MEMUTASK);
-    SendMessageA(main().Handle(), WM_COMMAND, ID_POPTASK, 0);
-    EXPECT_TRUE(main().InTray);
+namespace {
+
+class TrayStorageTest : public TrayTest {
+protected:
+    // The program started afresh, as at start-up, on a settings file holding these keys.
+    void Restart(const std::string& keys) {
+        StopProgram(program_);
+        const std::string ini = folder_.Path() + "Kelpix.ini";
+        WriteBytes(ini, "[Option]\r\n" + keys);
+        program_ = StartProgram(ini);
+    }
+    // A command of the tray menu.
+    void TrayCommand(core::Command command) {
+        SendMessageA(tray().Handle(), WM_COMMAND, MenuId(command), 0);
+    }
+    bool TaskbarWindowShown() const { return IsWindowVisible(Application::Get().Handle()) != FALSE; }
+
+    TempFolder folder_;
+};
+
+} // namespace
+
+TEST_F(TrayStorageTest, StoringTwiceLeavesOneIconAndRestoringBringsBackWindowAndTaskbarButton) {
+    Run(core::Command::StoreInTray);
+    Run(core::Command::StoreInTray);
     EXPECT_FALSE(main().Visible());
-    EXPECT_FALSE(IsWindowVisible(app));
+    EXPECT_FALSE(TaskbarWindowShown());
     ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY}));
     EXPECT_TRUE(ShowsDefaultIcon(calls()[0]));
     EXPECT_TRUE(ShowsDefaultIcon(calls()[1]));
 
-    main().RestoreFromTray();
-    EXPECT_FALSE(main().InTray);
+    TrayCommand(core::Command::ShowMainWindow);
     EXPECT_TRUE(main().Visible());
-    EXPECT_TRUE(IsWindowVisible(app));
+    EXPECT_TRUE(TaskbarWindowShown());
     EXPECT_EQ(GetActiveWindow(), main().Handle());
     HWND focus = GetFocus();
     EXPECT_TRUE(focus == main().Handle() || IsChild(main().Handle(), focus));
-    EXPECT_EQ(calls().size(), 2u) << "the icon is left to the caller";
+    EXPECT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
 }
 
-TEST_F(TrayTest, KidoTaskStoresOnceAfterTheFirstShow) {
-    main().OptionSettings.KidoTask = true; // as read from the settings during construction
-    // The first show has posted its message; until it is handled the window stays shown.
+TEST_F(TrayStorageTest, KidoTaskStoresOnceAfterTheFirstShow) {
+    Restart("KidoTask=1\r\n");
+    // The first show has posted its message; until that is handled the window stays shown.
     EXPECT_TRUE(main().Visible());
-    EXPECT_TRUE(main().FirstShowDone);
     EXPECT_TRUE(calls().empty());
-    ASSERT_TRUE(PumpUntil([&] { return main().InTray; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return session().in_tray(); }, 2000));
     EXPECT_FALSE(main().Visible());
-    EXPECT_FALSE(IsWindowVisible(Application::Get().Handle()));
+    EXPECT_FALSE(TaskbarWindowShown());
     ASSERT_EQ(shell.Messages(), Messages{NIM_ADD});
     EXPECT_TRUE(ShowsDefaultIcon(calls()[0]));
 
-    // Later shows post nothing, so the program stays out of the tray.
-    main().RestoreFromTray();
+    // Later shows post nothing: the window stays out of the notification area.
+    TrayCommand(core::Command::ShowMainWindow);
     Pump(200);
-    EXPECT_FALSE(main().InTray);
     EXPECT_TRUE(main().Visible());
+    EXPECT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_DELETE}));
 }
 
-TEST_F(TrayTest, WithoutKidoTaskTheFirstShowStoresNothing) {
-    Pump(200);
-    EXPECT_FALSE(main().InTray);
-    EXPECT_TRUE(main().Visible());
-    EXPECT_TRUE(calls().empty());
-}
-
-TEST_F(TrayTest, CloseTaskTurnsEveryCloseIntoStoringButExitEnds) {
-    main().OptionSettings.CloseTask = true;
-    const std::pair<HWND, UINT> closes[] = {{main().Handle(), WM_CLOSE},
-                                            {main().Handle(), WM_SYSCOMMAND},
-                                            {Application::Get().Handle(), WM_CLOSE}}; // the taskbar button
-    for (auto [wnd, msg] : closes) {
-        SCOPED_TRACE(msg);
-        SendMessageA(wnd, msg, msg == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
-        EXPECT_TRUE(main().InTray);
-        EXPECT_FALSE(main().Visible());
-        EXPECT_FALSE(Application::Get().Terminated());
-        main().RestoreFromTray();
-    }
-    main().ExecuteCommand(ID_EXIT1);
-    EXPECT_TRUE(Application::Get().Terminated());
-    EXPECT_FALSE(main().InTray);
-}
-
-TEST_F(TrayTest, WithoutCloseTaskACloseEndsTheProgram) {
-    SendMessageA(main().Handle(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(Application::Get().Terminated());
-    EXPECT_FALSE(main().InTray);
-    EXPECT_TRUE(calls().empty());
-}
-
-TEST_F(TrayTest, LogoffIsNeverRefusedAndClosesDuringItEndTheProgram) {
-    main().OptionSettings.CloseTask = true;
-    main().StoreInTray();
+TEST_F(TrayStorageTest, WithCloseTaskTheCloseBoxAltF4AndTheTaskbarButtonStoreAndTheTrayMenusExitEnds) {
+    Restart("CloseTask=1\r\n");
     HWND app = Application::Get().Handle();
-    EXPECT_EQ(SendMessageA(main().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    EXPECT_EQ(SendMessageA(app, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    // Another program called the logoff off: closes store again.
-    SendMessageA(main().Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-    main().RestoreFromTray();
+    struct Close {
+        HWND window;
+        UINT message;
+        WPARAM wParam;
+    };
+    // A close message; the close box's and Alt+F4's system command; the taskbar button's close,
+    // which goes to the application window.
+    for (Close close : {Close{main().Handle(), WM_CLOSE, 0}, {main().Handle(), WM_SYSCOMMAND, SC_CLOSE},
+                        {app, WM_CLOSE, 0}}) {
+        SCOPED_TRACE(close.message);
+        SendMessageA(close.window, close.message, close.wParam, 0);
+        EXPECT_FALSE(main().Visible());
+        EXPECT_FALSE(TaskbarWindowShown());
+        EXPECT_TRUE(tray().IconShown());
+        EXPECT_FALSE(Application::Get().Terminated());
+        TrayCommand(core::Command::ShowMainWindow);
+    }
     SendMessageA(main().Handle(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(main().InTray);
-    EXPECT_FALSE(Application::Get().Terminated());
-
-    // A close while the session ends (a restart manager sends one) ends the program.
-    EXPECT_EQ(SendMessageA(main().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
-    SendMessageA(main().Handle(), WM_CLOSE, 0, 0);
+    TrayCommand(core::Command::Exit);
     EXPECT_TRUE(Application::Get().Terminated());
+    EXPECT_FALSE(tray().IconShown());
 }
 
-TEST_F(TrayTest, SessionEndEndsTheProgramAndLeavesNoIconBehind) {
-    main().OptionSettings.CloseTask = true;
-    main().StoreInTray();
-    EXPECT_EQ(SendMessageA(main().Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
-    SendMessageA(main().Handle(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_TRUE(main().Exiting);
+TEST_F(TrayTest, WithoutCloseTaskTheCloseBoxEndsTheMessageLoop) {
+    SendMessageA(main().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(Application::Get().Terminated());
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(TrayStorageTest, TheSessionsEndIsNeverRefusedAndEndsTheProgramWithoutLeavingTheIcon) {
+    Restart("CloseTask=1\r\n");
+    Run(core::Command::StoreInTray);
+    EXPECT_EQ(SendMessageA(main().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageA(main().Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_TRUE(Application::Get().Terminated());
 
-    // The program's end destroys the forms.
-    delete TaskForm;
-    TaskForm = nullptr;
+    StopProgram(program_); // as the program's end after its loop
     EXPECT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_DELETE}));
 }
