@@ -12,7 +12,7 @@
 
 namespace kelpix {
 
-inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
+// Posted to itself after the first show. (WM_USER + 1 is the tray icon's, WM_USER + 3 the hook's.)
 inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
 
 class MainWindow : public Form {

@@ -1,7 +1,6 @@
 #include "tray/tray_window.h"
 
 #include "core/icons.h"
-#include "main/main_window.h"
 #include "main/menus.h"
 #include "main/platform.h"
 #include "main/texts.h"

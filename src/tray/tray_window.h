@@ -14,6 +14,8 @@ namespace kelpix {
 // and the balloon members, but no GUID and no balloon icon.
 inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAA_V2_SIZE;
 static_assert(kTrayIconDataSize == (sizeof(void*) == 8 ? 504 : 488));
+// The shell's reports of mouse activity over the icon; lParam is the mouse message.
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
 class TrayWindow : public Form {
 public:
