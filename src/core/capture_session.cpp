@@ -10,14 +10,26 @@ namespace {
 // written by hand may hold less: the countdown then starts from this.
 constexpr int32_t kShortestDelay = 1;
 
-Action Do(Act act) { return {act}; }
-Action On(Act act, WindowId window, int value = 0) { return {act, window, value}; }
-Action Tray(int icon) { return {Act::SetTrayIcon, kNoWindow, icon}; }
-Action Start(SessionTimer timer, uint32_t ms) { return {Act::StartTimer, kNoWindow, static_cast<int>(ms), timer}; }
-Action Stop(SessionTimer timer) { return {Act::StopTimer, kNoWindow, 0, timer}; }
+Action Do(Act act) {
+    return {act};
+}
+Action On(Act act, WindowId window, int value = 0) {
+    return {act, window, value};
+}
+Action Tray(int icon) {
+    return {Act::SetTrayIcon, kNoWindow, icon};
+}
+Action Start(SessionTimer timer, uint32_t ms) {
+    return {Act::StartTimer, kNoWindow, static_cast<int>(ms), timer};
+}
+Action Stop(SessionTimer timer) {
+    return {Act::StopTimer, kNoWindow, 0, timer};
+}
 
 // Numbers above the icons drawn show the program's icon until the count comes down to them.
-int CountdownIcon(int seconds) { return seconds <= kCountdownLast ? seconds : kTrayDefault; }
+int CountdownIcon(int seconds) {
+    return seconds <= kCountdownLast ? seconds : kTrayDefault;
+}
 
 } // namespace
 

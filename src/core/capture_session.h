@@ -33,7 +33,7 @@ struct Settings {
     bool draw_cursor = false;     // draw the mouse cursor into captures
     bool delayed_capture = false; // count down before a grab
     int32_t delay_seconds = 1;
-    std::string save_folder;      // the folder last saved to
+    std::string save_folder; // the folder last saved to
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -79,29 +79,29 @@ inline constexpr int kTrayNone = -1;
 inline constexpr int kTrayDefault = 0;
 
 enum class Act : uint8_t {
-    DrawFrame,          // window: draw the black frame round it
-    EraseFrame,         // window: put back what the frame covered
-    ShowDragCursor,     // the target icon leaves its place and becomes the pointer
-    ShowNormalCursor,   // the target icon is back in its place, the pointer as before
-    HideMainWindow,     // the main window and its taskbar button
+    DrawFrame,        // window: draw the black frame round it
+    EraseFrame,       // window: put back what the frame covered
+    ShowDragCursor,   // the target icon leaves its place and becomes the pointer
+    ShowNormalCursor, // the target icon is back in its place, the pointer as before
+    HideMainWindow,   // the main window and its taskbar button
     ShowMainWindow,
-    RestoreMainWindow,  // shown, restored if minimised, and brought to the front
-    BringModalToFront,  // a modal window is up: it comes to the front instead
-    CloseMainWindow,    // ask the main window to close (the close rule then applies)
-    EndProgram,         // the close is allowed: the program ends
-    Grab,               // window, value 1 with the cursor: the grab; report back with GrabFinished
-    CopyToClipboard,    // the last image; value 1: a failure is reported, 0: it is quiet
-    SetTrayIcon,        // value: kTrayNone, kTrayDefault or a countdown number 1..99
+    RestoreMainWindow, // shown, restored if minimised, and brought to the front
+    BringModalToFront, // a modal window is up: it comes to the front instead
+    CloseMainWindow,   // ask the main window to close (the close rule then applies)
+    EndProgram,        // the close is allowed: the program ends
+    Grab,              // window, value 1 with the cursor: the grab; report back with GrabFinished
+    CopyToClipboard,   // the last image; value 1: a failure is reported, 0: it is quiet
+    SetTrayIcon,       // value: kTrayNone, kTrayDefault or a countdown number 1..99
     ShowTrayMenu,
-    ShowSettings,       // the toggles show the settings
-    WriteSettings,      // the settings file gets every setting
-    StartTimer,         // timer, value: period in ms
-    StopTimer,          // timer
-    InstallHook,        // the mouse hook for a drag from the icon; report a failure with HookFailed
+    ShowSettings,  // the toggles show the settings
+    WriteSettings, // the settings file gets every setting
+    StartTimer,    // timer, value: period in ms
+    StopTimer,     // timer
+    InstallHook,   // the mouse hook for a drag from the icon; report a failure with HookFailed
     RemoveHook,
-    ShowHookFailure,    // says the hook could not be installed
-    PressRecopyButton,  // value 1 down, 0 up
-    Run,                // command: a command the session leaves to the windows
+    ShowHookFailure,   // says the hook could not be installed
+    PressRecopyButton, // value 1 down, 0 up
+    Run,               // command: a command the session leaves to the windows
 };
 
 struct Action {

@@ -13,7 +13,9 @@ namespace {
 // past the screen's edges.
 constexpr int kStripSlack = 64;
 
-core::Rect ToCore(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+core::Rect ToCore(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 core::Rect VirtualScreen() {
     int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);

@@ -197,8 +197,7 @@ void SavePng(const std::string& target, const core::PixelImage& image) {
 
 } // namespace
 
-std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder,
-                                       SaveDialogMemory& memory) {
+std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder, SaveDialogMemory& memory) {
     const std::string filter = core::DialogFilter(texts::kSaveFilter);
     char fileName[kFileNameBufferSize] = {};
     memory.fileName.copy(fileName, sizeof fileName - 1);

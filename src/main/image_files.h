@@ -17,7 +17,6 @@ struct SaveDialogMemory {
 // format of the chosen entry, whatever extension was typed. Returns the folder of the chosen name,
 // or nothing when the dialog was cancelled. A failure raises the error to show; an existing file
 // is then left as it was and nothing new is left behind.
-std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder,
-                                       SaveDialogMemory& memory);
+std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder, SaveDialogMemory& memory);
 
 } // namespace kelpix

@@ -19,7 +19,7 @@ constexpr int kClientHeight = 126;
 constexpr int kLeftColumnWidth = 89; // holds the target and the toggles
 constexpr int kTopLineHeight = 2;
 constexpr int kTargetIconDesignedSize = 32;
-constexpr int kDragCursor = 6;          // entries of the application's cursor table
+constexpr int kDragCursor = 6; // entries of the application's cursor table
 constexpr int kLastCapturedCursor = 5;
 constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
 constexpr int kShortestDelay = 1, kLongestDelay = 99;
@@ -68,7 +68,8 @@ MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)
 }
 
 MainWindow::~MainWindow() {
-    if (Application::Get().Cursor(kDragCursor) == targetIconImage_.get()) Application::Get().Cursor(kDragCursor) = nullptr;
+    if (Application::Get().Cursor(kDragCursor) == targetIconImage_.get())
+        Application::Get().Cursor(kDragCursor) = nullptr;
     if (menus_.shortcuts) DestroyAcceleratorTable(menus_.shortcuts);
     // The menu bar belongs to the window and goes with it; the context menu is ours.
     if (menus_.context) DestroyMenu(menus_.context);
@@ -76,7 +77,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::CreateControls() {
     // Creation order is the tab order: the image box, the target panel, the delay arrows.
-    imageBox_ = std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
+    imageBox_ =
+        std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
     lastCursor_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{112, 0, 32, 32}, false);
 
@@ -91,7 +93,8 @@ void MainWindow::CreateControls() {
     delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, "", 1, true);
     delayArrows_ = CreateChild(UPDOWN_CLASSA, "", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
     SendMessageA(delayArrows_, UDM_SETRANGE32, kShortestDelay, kLongestDelay);
-    cursorButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2, true);
+    cursorButton_ =
+        std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2, true);
     recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
     delayButton_->OnClick = [this] { Send([on = delayButton_->Down()](auto& s) { return s.DelayToggled(on); }); };
     cursorButton_->OnClick = [this] { Send([on = cursorButton_->Down()](auto& s) { return s.CursorToggled(on); }); };

@@ -27,7 +27,8 @@ const MenuItem kSeparator{Command::Save, nullptr};
 
 const std::vector<TopMenu>& MenuBar() {
     static const std::vector<TopMenu> menus = {
-        {texts::kMenuFile, {{Command::Save, texts::kMenuSave, 'S', true}, kSeparator, {Command::Exit, texts::kMenuExit}}},
+        {texts::kMenuFile,
+         {{Command::Save, texts::kMenuSave, 'S', true}, kSeparator, {Command::Exit, texts::kMenuExit}}},
         {texts::kMenuView,
          {{Command::DefaultSize, texts::kMenuDefaultSize, 'D', true},
           {Command::FitToWindowBelow, texts::kMenuTakeSizeBelow, 'F', true},

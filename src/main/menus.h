@@ -15,6 +15,8 @@ struct MainMenus {
 
 MainMenus CreateMainMenus();
 
-inline WORD MenuId(core::Command command) { return static_cast<WORD>(command); }
+inline WORD MenuId(core::Command command) {
+    return static_cast<WORD>(command);
+}
 
 } // namespace kelpix

@@ -11,8 +11,12 @@
 namespace kelpix {
 
 // Windows as the session knows them.
-inline core::WindowId IdOf(HWND window) { return reinterpret_cast<uintptr_t>(window); }
-inline HWND WindowOf(core::WindowId id) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(id)); }
+inline core::WindowId IdOf(HWND window) {
+    return reinterpret_cast<uintptr_t>(window);
+}
+inline HWND WindowOf(core::WindowId id) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(id));
+}
 
 inline bool Contains(const core::Actions& actions, core::Act act) {
     for (const core::Action& action : actions)

@@ -35,12 +35,12 @@ inline constexpr char kHookInstallFailed[] = "CallWndProcのフックインス�
 // Options dialog
 inline constexpr char kOptionsCaption[] = "環境オプション";
 inline constexpr char kGroupEnvironment[] = "環境設定";
-inline constexpr char kCheckCloseTask[] = "クローズボタンでタスクトレイに格納する";
-inline constexpr char kCheckKidoTask[] = "起動時にタスクトレイに格納する";
-inline constexpr char kCheckFukugen[] = "起動時に前回の動作設定を復元する";
+inline constexpr char kCheckCloseToTray[] = "クローズボタンでタスクトレイに格納する";
+inline constexpr char kCheckStartInTray[] = "起動時にタスクトレイに格納する";
+inline constexpr char kCheckRestoreToggles[] = "起動時に前回の動作設定を復元する";
 inline constexpr char kGroupOperation[] = "動作設定";
-inline constexpr char kCheckMouseCapture[] = "マウスカーソルをキャプチャーする";
-inline constexpr char kCheckTimeCapture[] = "時間差キャプチャー";
+inline constexpr char kCheckDrawCursor[] = "マウスカーソルをキャプチャーする";
+inline constexpr char kCheckDelayedCapture[] = "時間差キャプチャー";
 inline constexpr char kSecondsLater[] = "秒後";
 inline constexpr char kButtonOk[] = "OK";
 inline constexpr char kButtonCancel[] = "キャンセル";

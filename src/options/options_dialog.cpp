@@ -64,18 +64,24 @@ OptionsDialog::OptionsDialog() {
     Controls& c = controls_;
     const Box& env = kEnvironmentBox;
     CreateChild(WC_BUTTONA, texts::kGroupEnvironment, WS_VISIBLE | BS_GROUPBOX, env.left, env.top, 249, 89);
-    c.closeToTray = CreateChild(WC_BUTTONA, texts::kCheckCloseTask, check, env.left + 8, env.top + 16, 233, 17, nullptr, id++);
-    c.startInTray = CreateChild(WC_BUTTONA, texts::kCheckKidoTask, check, env.left + 8, env.top + 40, 233, 17, nullptr, id++);
-    c.restoreToggles = CreateChild(WC_BUTTONA, texts::kCheckFukugen, check, env.left + 8, env.top + 64, 233, 17, nullptr, id++);
+    c.closeToTray =
+        CreateChild(WC_BUTTONA, texts::kCheckCloseToTray, check, env.left + 8, env.top + 16, 233, 17, nullptr, id++);
+    c.startInTray =
+        CreateChild(WC_BUTTONA, texts::kCheckStartInTray, check, env.left + 8, env.top + 40, 233, 17, nullptr, id++);
+    c.restoreToggles =
+        CreateChild(WC_BUTTONA, texts::kCheckRestoreToggles, check, env.left + 8, env.top + 64, 233, 17, nullptr, id++);
 
     const Box& op = kOperationBox;
     CreateChild(WC_BUTTONA, texts::kGroupOperation, WS_VISIBLE | BS_GROUPBOX, op.left, op.top, 249, 65);
-    c.drawCursor = CreateChild(WC_BUTTONA, texts::kCheckMouseCapture, check, op.left + 8, op.top + 16, 233, 17, nullptr, id++);
-    c.delayedCapture = CreateChild(WC_BUTTONA, texts::kCheckTimeCapture, check, op.left + 8, op.top + 40, 129, 17, nullptr, id++);
+    c.drawCursor =
+        CreateChild(WC_BUTTONA, texts::kCheckDrawCursor, check, op.left + 8, op.top + 16, 233, 17, nullptr, id++);
+    c.delayedCapture =
+        CreateChild(WC_BUTTONA, texts::kCheckDelayedCapture, check, op.left + 8, op.top + 40, 129, 17, nullptr, id++);
     c.delay = CreateChild(WC_EDITA, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, op.left + 147, op.top + 38, 41, 20,
                           nullptr, id++, WS_EX_CLIENTEDGE);
     SendMessageA(c.delay, EM_LIMITTEXT, kDelayMaxLength, 0);
-    CreateChild(WC_STATICA, texts::kSecondsLater, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, op.left + 192, op.top + 43, 24, 12);
+    CreateChild(WC_STATICA, texts::kSecondsLater, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, op.left + 192, op.top + 43, 24,
+                12);
 
     c.ok = CreateChild(WC_BUTTONA, texts::kButtonOk, button, 103, 176, 75, 25, nullptr, id++);
     c.cancel = CreateChild(WC_BUTTONA, texts::kButtonCancel, button, 184, 176, 75, 25, nullptr, id++);

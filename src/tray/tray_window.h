@@ -48,7 +48,7 @@ private:
     HMENU menu_ = nullptr;
     ImageList countdownImages_; // index = number - 1
     Icon defaultIcon_;
-    Icon countdownIcon_; // the one handed to the shell last
+    Icon countdownIcon_;       // the one handed to the shell last
     NOTIFYICONDATAA record_{}; // hWnd is set exactly while the icon is there
     int wanted_ = -1;          // what the icon is to show (core::kTrayNone: no icon)
 };

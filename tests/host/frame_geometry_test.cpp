@@ -71,7 +71,8 @@ TEST(FrameStrips, OnTheScreenAreCutAtItsEdges) {
         {{100, 50, 400, 300}, FrameStrips({100, 50, 400, 300})},
         // At the top-left corner the outer pixel row and column are off the screen.
         {{0, 0, 640, 480},
-         {S(E::Top, 641, 2, 0, 0), S(E::Bottom, 641, 3, 0, 479), S(E::Left, 2, 481, 0, 0), S(E::Right, 3, 481, 639, 0)}},
+         {S(E::Top, 641, 2, 0, 0), S(E::Bottom, 641, 3, 0, 479), S(E::Left, 2, 481, 0, 0),
+          S(E::Right, 3, 481, 639, 0)}},
         // Maximised: the top, left and right strips lie off the screen, the bottom one is cut to its width.
         {{-8, -8, 1928, 1088},
          {S(E::Top, 0, 0, 0, 0), S(E::Bottom, 0, 0, 0, 0), S(E::Left, 0, 0, 0, 0), S(E::Right, 0, 0, 0, 0)}},

@@ -23,7 +23,9 @@ bool Checked(HMENU menu, core::Command command) {
     return (GetMenuState(menu, MenuId(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-bool Layered(HWND wnd) { return (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
+bool Layered(HWND wnd) {
+    return (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+}
 
 // Types keys (the first ones held while the last is typed) through the system's input queue.
 void Type(std::initializer_list<WORD> keys) {
@@ -111,8 +113,7 @@ TEST_F(MainWindowTest, FitToWindowBelowTakesTheBoundsOfWhatLiesUnderItsCornerCon
     Pump(100);
     Run(core::Command::FitToWindowBelow);
     RECT r = WindowRectOf(main().Handle());
-    EXPECT_TRUE(EqualRect(&r, &belowRect))
-        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_TRUE(EqualRect(&r, &belowRect)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     EXPECT_TRUE(main().Visible());
     EXPECT_TRUE(IsWindowVisible(Application::Get().Handle()));
 

@@ -42,7 +42,9 @@ void WhileDialogUp(MainWindow& main, const std::function<void(OptionsDialog&)>& 
     EXPECT_TRUE(ran) << "the dialog did not come up";
 }
 
-void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+void Click(HWND button) {
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
 
 } // namespace
 

@@ -23,10 +23,13 @@ std::vector<std::string> SortedLines(const std::string& text) {
 } // namespace
 
 TEST_F(SettingsTest, ValuesAreReadBackAtStartUpAndTheTogglesShowThem) {
-    WriteIni({"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30",
-              "SaveDir=C:\\pics\\"});
+    WriteIni(
+        {"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30", "SaveDir=C:\\pics\\"});
     Program& program = Start();
-    core::Settings expected{.close_to_tray = true, .restore_toggles = true, .draw_cursor = true, .delay_seconds = 30,
+    core::Settings expected{.close_to_tray = true,
+                            .restore_toggles = true,
+                            .draw_cursor = true,
+                            .delay_seconds = 30,
                             .save_folder = "C:\\pics\\"};
     EXPECT_EQ(program.Session().settings(), expected) << "\"yes\" is no integer and reads as 0";
     EXPECT_TRUE(main().CursorButton().Down());
@@ -43,8 +46,8 @@ TEST_F(SettingsTest, TheTogglesWriteAllSevenKeysUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "MouseCapture=1", "SaveDir=",
-                                        "Time=30", "TimeCapture=0", "[Option]"}));
+              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "MouseCapture=1",
+                                        "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
 TEST_F(SettingsTest, FoldersWhoseNamesEndInTrailByte5CHoldTheFile) {

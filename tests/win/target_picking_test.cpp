@@ -32,7 +32,9 @@ RECT WindowRectOf(HWND wnd) {
     return r;
 }
 
-RECT StripRect(const core::EdgeStrip& s) { return {s.source.x, s.source.y, s.source.x + s.width, s.source.y + s.height}; }
+RECT StripRect(const core::EdgeStrip& s) {
+    return {s.source.x, s.source.y, s.source.x + s.width, s.source.y + s.height};
+}
 
 // The pixels under the four strips of the frame round `w`, one after another.
 std::vector<uint32_t> UnderFrame(const RECT& w) {
@@ -117,7 +119,8 @@ protected:
     // Moves the pointer and waits until the drag frames `expected`.
     void DragTo(POINT at, HWND expected) {
         MouseTo(at.x, at.y);
-        EXPECT_TRUE(PumpUntil([&] { return Framing(expected); })) << "the frame did not move to the window under the pointer";
+        EXPECT_TRUE(PumpUntil([&] { return Framing(expected); }))
+            << "the frame did not move to the window under the pointer";
         Pump(30);
     }
     // What ends a drag without a capture leaves the program as it was: nothing grabbed when the grab
@@ -140,10 +143,10 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
     ColourWindow a(kWindowA, kTeal), b(kWindowB, kOrange);
     // Another program's control is a target of its own; the main window's own controls are not.
     // Made by this thread, it goes before A's thread ends, which would wait for this one.
-    std::unique_ptr<HWND__, decltype(&DestroyWindow)> made(
-        CreateWindowExA(0, "BUTTON", "ok", WS_CHILD | WS_VISIBLE, 40, 30, 80, 24, a.Handle(), nullptr,
-                        GetModuleHandleA(nullptr), nullptr),
-        &DestroyWindow);
+    std::unique_ptr<HWND__, decltype(&DestroyWindow)> made(CreateWindowExA(0, "BUTTON", "ok", WS_CHILD | WS_VISIBLE, 40,
+                                                                           30, 80, 24, a.Handle(), nullptr,
+                                                                           GetModuleHandleA(nullptr), nullptr),
+                                                           &DestroyWindow);
     const HWND button = made.get();
     ASSERT_NE(button, nullptr);
     Pump(150);
@@ -261,14 +264,16 @@ TEST_F(TargetPickingTest, AFramedWindowThatMovedOrWentIsPaintedAgainWhenTheFrame
 
         const RECT now = a ? WindowRectOf(a->Handle()) : RECT{};
         int wrong = 0;
-        const bool painted = PumpUntil([&] {
-            const Pixels p = ReadScreen(area);
-            wrong = 0;
-            for (int y = 0; y < p.height; ++y)
-                for (int x = 0; x < p.width; ++x)
-                    wrong += p.At(x, y) != Rgb(PtInRect(&now, {area.left + x, area.top + y}) ? kTeal : kGrey);
-            return wrong == 0;
-        }, 1000);
+        const bool painted = PumpUntil(
+            [&] {
+                const Pixels p = ReadScreen(area);
+                wrong = 0;
+                for (int y = 0; y < p.height; ++y)
+                    for (int x = 0; x < p.width; ++x)
+                        wrong += p.At(x, y) != Rgb(PtInRect(&now, {area.left + x, area.top + y}) ? kTeal : kGrey);
+                return wrong == 0;
+            },
+            1000);
         EXPECT_TRUE(painted) << wrong << " pixels are neither the backdrop nor A where it is now";
     }
 }

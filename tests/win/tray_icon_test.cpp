@@ -28,7 +28,7 @@ TEST_F(TrayTest, ARefusedAddIsTriedAgainAndTheIconComesBackWhenTheNotificationAr
     tray().ShowIcon(5);
     EXPECT_FALSE(tray().IconShown()) << "a refused add leaves no icon";
     NotifyIconRecorder::failing = false;
-    tray().ShowIcon(4); // the next change adds it
+    tray().ShowIcon(4);                                  // the next change adds it
     SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // Explorer restarted: the icon is gone there
     tray().ShowIcon(core::kTrayNone);
     SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // not to be shown: not brought back

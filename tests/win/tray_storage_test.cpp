@@ -18,9 +18,7 @@ protected:
         program_ = StartProgram(ini);
     }
     // A command of the tray menu.
-    void TrayCommand(core::Command command) {
-        SendMessageA(tray().Handle(), WM_COMMAND, MenuId(command), 0);
-    }
+    void TrayCommand(core::Command command) { SendMessageA(tray().Handle(), WM_COMMAND, MenuId(command), 0); }
     bool TaskbarWindowShown() const { return IsWindowVisible(Application::Get().Handle()) != FALSE; }
 
     TempFolder folder_;
@@ -74,8 +72,8 @@ TEST_F(TrayStorageTest, WithCloseTaskTheCloseBoxAltF4AndTheTaskbarButtonStoreAnd
     };
     // A close message; the close box's and Alt+F4's system command; the taskbar button's close,
     // which goes to the application window.
-    for (Close close : {Close{main().Handle(), WM_CLOSE, 0}, {main().Handle(), WM_SYSCOMMAND, SC_CLOSE},
-                        {app, WM_CLOSE, 0}}) {
+    for (Close close :
+         {Close{main().Handle(), WM_CLOSE, 0}, {main().Handle(), WM_SYSCOMMAND, SC_CLOSE}, {app, WM_CLOSE, 0}}) {
         SCOPED_TRACE(close.message);
         SendMessageA(close.window, close.message, close.wParam, 0);
         EXPECT_FALSE(main().Visible());
