@@ -19,8 +19,7 @@ constexpr int kClientHeight = 126;
 constexpr int kLeftColumnWidth = 89; // holds the target and the toggles
 constexpr int kTopLineHeight = 2;
 constexpr int kTargetIconDesignedSize = 32;
-constexpr int kDragCursor = 6; // entries of the application's cursor table
-constexpr int kLastCapturedCursor = 5;
+constexpr int kDragCursor = 6;          // the entry of the application's cursor table
 constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
 constexpr int kShortestDelay = 1, kLongestDelay = 99;
 
@@ -80,7 +79,6 @@ void MainWindow::CreateControls() {
     imageBox_ =
         std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
-    lastCursor_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{112, 0, 32, 32}, false);
 
     topLine_ = CreateChild(WC_STATICA, "", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
 
@@ -174,12 +172,10 @@ void MainWindow::PressRecopyButton(bool down) {
     UpdateWindow(Handle());
 }
 
-void MainWindow::ShowImage(Bitmap image, SIZE size, HCURSOR cursor) {
+void MainWindow::ShowImage(Bitmap image, SIZE size) {
     lastImage_->SetBitmap(std::move(image), size);
     lastImage_->SetSize(size.cx, size.cy);
     imageBox_->UpdateScrollRange();
-    Application::Get().Cursor(kLastCapturedCursor) = cursor;
-    lastCursor_->SetIcon(cursor);
 }
 
 void MainWindow::RestoreDefaultSize() {

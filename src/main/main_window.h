@@ -32,8 +32,8 @@ public:
     void ShowDragCursor(bool dragging);
     void ShowSettings(const core::Settings& settings);
     void PressRecopyButton(bool down);
-    // The last image (its size in pixels) and, when drawn in, the cursor it shows.
-    void ShowImage(Bitmap image, SIZE size, HCURSOR cursor);
+    // The last image, its size in pixels.
+    void ShowImage(Bitmap image, SIZE size);
     HBITMAP LastImage() const { return lastImage_->BitmapHandle(); }
     SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
 
@@ -53,7 +53,6 @@ public:
     SpeedButton& RecopyButton() { return *recopyButton_; }
     ScrollBox& ImageBox() { return *imageBox_; }
     ImageView& LastImageView() { return *lastImage_; }
-    ImageView& LastCursorView() { return *lastCursor_; }
     HMENU MenuBar() const { return menus_.bar; }
     HMENU ContextMenu() const { return menus_.context; }
     SIZE DefaultClientSize() const { return defaultClientSize_; }
@@ -79,7 +78,6 @@ private:
     HWND topLine_ = nullptr;
     std::unique_ptr<ScrollBox> imageBox_;
     std::unique_ptr<ImageView> lastImage_;
-    std::unique_ptr<ImageView> lastCursor_; // hidden: keeps the cursor drawn into the last image
     std::unique_ptr<Panel> targetPanel_;
     std::unique_ptr<ImageView> targetIcon_;
     std::unique_ptr<SpeedButton> delayButton_;

@@ -126,7 +126,7 @@ void Program::Grab(HWND target, bool withCursor) {
     try {
         ScreenImage grabbed = GrabWindow(target, withCursor);
         if (grabbed.bitmap) {
-            main_->ShowImage(std::move(grabbed.bitmap), grabbed.size, grabbed.cursor);
+            main_->ShowImage(std::move(grabbed.bitmap), grabbed.size);
             image = true;
         }
     } catch (...) {

@@ -56,10 +56,7 @@ ScreenImage GrabWindow(HWND window, bool withCursor) {
         SelectGuard keep(imageDc.get(), image.get());
         BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), screen.get(), area.left, area.top,
                SRCCOPY | CAPTUREBLT);
-        if (withCursor) {
-            grabbed.cursor = CursorShownNow();
-            DrawCursor(imageDc.get(), grabbed.cursor, pointer, {area.left, area.top});
-        }
+        if (withCursor) DrawCursor(imageDc.get(), CursorShownNow(), pointer, {area.left, area.top});
     }
     grabbed.bitmap = std::move(image);
     grabbed.size = {area.Width(), area.Height()};

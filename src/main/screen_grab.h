@@ -8,7 +8,6 @@ namespace kelpix {
 struct ScreenImage {
     Bitmap bitmap;
     SIZE size{0, 0};
-    HCURSOR cursor = nullptr; // the cursor drawn in, when asked for
 };
 
 // The window's visible area as the screen shows it, cut at the screen's edges. A window that has

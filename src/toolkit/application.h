@@ -53,7 +53,7 @@ public:
     // Makes the loop ready to run again after it ended, dropping a pending quit message.
     void Reset();
 
-    // Cursor table shared by the whole program: 0 default, 5 the last captured cursor, 6 drag.
+    // Cursor table shared by the whole program: 0 default, 6 the drag cursor.
     HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }
     // The program-wide cursor, an entry of the table. While it is not 0 every window of the program
     // shows it over its client area, and it is shown at once. Going back to 0 lets the window under

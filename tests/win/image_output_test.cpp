@@ -132,7 +132,7 @@ protected:
     void SetImage(Bitmap bitmap) {
         BITMAP info{};
         GetObjectA(bitmap.get(), sizeof info, &info);
-        main().ShowImage(std::move(bitmap), {info.bmWidth, info.bmHeight}, nullptr);
+        main().ShowImage(std::move(bitmap), {info.bmWidth, info.bmHeight});
     }
     // Runs the save command as its menu item and shortcut do; an error shows the standard box.
     void Save(const std::string& name, DWORD entry) {
@@ -181,7 +181,7 @@ TEST_F(ImageOutputTest, EachEntryWritesItsFormatFromTheImagesPixelsWhateverExten
             SetImage(MakeBitmap(c.width, c.height, c.depth));
             shown = ReadBitmap(main().LastImage());
         } else {
-            main().ShowImage(Bitmap(), {0, 0}, nullptr);
+            main().ShowImage(Bitmap(), {0, 0});
         }
         Save(folder_ + c.typed, c.entry);
         const auto contents = FolderContents(folder_);
@@ -301,7 +301,7 @@ TEST_F(ImageOutputTest, EveryWayOfCopyingAgainPutsTheImageOnTheClipboard) {
         EXPECT_TRUE(PumpUntil([&] { return !main().RecopyButton().Down(); }));
     }
     // With no image the clipboard is emptied.
-    main().ShowImage(Bitmap(), {0, 0}, nullptr);
+    main().ShowImage(Bitmap(), {0, 0});
     Run(core::Command::Recopy);
     EXPECT_TRUE(PumpUntil([] {
         int formats = -1;
