@@ -17,11 +17,6 @@ core::Rect ToCore(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-core::Rect VirtualScreen() {
-    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 } // namespace
 
 bool StripBitmap::Resize(HDC screen, int width, int height) {

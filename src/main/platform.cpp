@@ -40,6 +40,11 @@ RECT VisibleBounds(HWND window) {
     return r;
 }
 
+core::Rect VirtualScreen() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 bool PrimaryButtonDown() {
     // The key state is that of the physical buttons; with the buttons swapped the right one is primary.
     const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;

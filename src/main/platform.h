@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "core/rect.h"
+
 namespace kelpix {
 
 struct PlatformCalls {
@@ -25,6 +27,9 @@ PlatformCalls& Platform();
 // pixels belong to whatever lies behind: the visible bounds leave them out. Child windows, and
 // systems without composition, have their window rectangle.
 RECT VisibleBounds(HWND window);
+
+// The rectangle of all monitors together, in screen pixels.
+core::Rect VirtualScreen();
 
 // The primary (logical left) button is down now, whichever physical button that is.
 bool PrimaryButtonDown();

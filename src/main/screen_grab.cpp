@@ -9,11 +9,6 @@ namespace kelpix {
 
 namespace {
 
-core::Rect VirtualScreen() {
-    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 // The cursor the pointer shows now. With the left button held (a delayed capture during a drag) it
 // belongs to the foreground window; otherwise to the window under the pointer.
 HCURSOR CursorShownNow() {
