@@ -166,8 +166,6 @@ public:
     bool busy() const { return busy_; }
     bool in_tray() const { return in_tray_; }
     WindowId target() const { return target_; }
-    int countdown() const { return countdown_; }
-    const TrayClickState& tray_clicks() const { return tray_clicks_; }
 
 private:
     enum class Drag : uint8_t { None, FromIcon, FromTray };

@@ -39,7 +39,6 @@ public:
     // Puts the strips back. A window that has moved or gone since leaves those pixels, and where it
     // is now, to be painted again by whatever lies there.
     void Erase(HWND window);
-    const std::array<StripBitmap, 4>& Strips() const { return strips_; }
 
 private:
     std::array<StripBitmap, 4> strips_{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},

@@ -28,7 +28,6 @@ public:
     MainWindow& Main() { return *main_; }
     TrayWindow& Tray() { return *tray_; }
     const core::CaptureSession& Session() const { return session_; }
-    const HighlightFrame& Frame() const { return frame_; }
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
 
 private:

@@ -28,7 +28,6 @@ public:
     void ShowIcon(int icon);
     // Whether the icon is in the notification area now.
     bool IconShown() const { return record_.hWnd != nullptr; }
-    HICON DefaultIcon() const { return defaultIcon_.get(); }
 
     // Pops the tray menu up at the pointer and returns when it closes.
     void ShowMenu();
