@@ -1,6 +1,6 @@
 """The zip files of `make dist`, made afresh by scripts/dist into a temporary folder: their names
-carry the project's version, they hold exactly the program's four files for their architecture,
-and readme.txt is Shift-JIS with CRLF line ends, carrying the licence notices."""
+carry the project's version, they hold exactly the program's five files for their architecture,
+and readme.txt is Shift-JIS with CRLF line ends, in Japanese then English, carrying the licence notices."""
 import os
 import re
 import shutil
@@ -37,14 +37,15 @@ class Zips(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.out)
 
-    def test_each_zip_holds_the_four_files_of_its_architecture(self):
+    def test_each_zip_holds_the_five_files_of_its_architecture(self):
         version = project_version()
         self.assertEqual(sorted(os.listdir(self.out)), [f"Kelpix-{version}-win32.zip", f"Kelpix-{version}-win64.zip"])
         for arch, expected_machine in MACHINES.items():
             with self.subTest(arch=arch), zipfile.ZipFile(os.path.join(self.out, f"Kelpix-{version}-{arch}.zip")) as z:
                 self.assertIsNone(z.testzip())
-                self.assertEqual(sorted(z.namelist()), ["KELPIXDLL.DLL", "Kelpix.exe", "help.chm", "readme.txt"])
-                for name in ("Kelpix.exe", "KELPIXDLL.DLL", "help.chm"):
+                self.assertEqual(sorted(z.namelist()),
+                                 ["KELPIXDLL.DLL", "Kelpix.exe", "help-en.chm", "help.chm", "readme.txt"])
+                for name in ("Kelpix.exe", "KELPIXDLL.DLL", "help.chm", "help-en.chm"):
                     with open(os.path.join(TOP, BUILT[arch], name), "rb") as built:
                         self.assertEqual(z.read(name), built.read(), f"{name} is not the built one")
                 self.assertEqual(machine(z.read("Kelpix.exe")), expected_machine)
@@ -60,9 +61,15 @@ class Zips(unittest.TestCase):
                 self.assertTrue(raw.endswith(b"\r\n"))
                 self.assertEqual(raw.count(b"\n"), raw.count(b"\r\n"), "a line ends without CR")
                 self.assertEqual(raw.count(b"\r"), raw.count(b"\r\n"), "a CR without LF")
-                self.assertIsNone(re.search(r"@[A-Z]+@", text), "a placeholder left")
+                self.assertIsNone(re.search(r"@[A-Z_]+@", text), "a placeholder left")
                 self.assertIn(f"Kelpix {version}", text)
                 self.assertIn("64 ビット版" if arch == "win64" else "32 ビット版", text.splitlines()[1])
+                english = text[text.index(f"Kelpix {version} - window capture tool"):]
+                english = english[:english.index("━")]  # the notices' heading
+                self.assertTrue(english.isascii(), "the English part is not plain ASCII")
+                for needed in ("64-bit Windows" if arch == "win64" else "Windows (32-bit or 64-bit)",
+                               "help-en.chm", "Uninstalling", "Ctrl+S"):
+                    self.assertIn(needed, english)
                 for needed in ("インストール", "Kelpix.ini", "アンインストール", "レジストリには何も書き込みません",
                                "Ctrl+S", "F5", "MIT", "履歴",
                                "This software is based in part on the work of the Independent JPEG Group.",
