@@ -119,20 +119,18 @@ std::string CreateTemporaryFile(const std::string& target, HANDLE& opened) {
 
 // Puts the written file `temp` in the place of `target`. An existing file is replaced in place,
 // which keeps what it had besides its content: attributes, security, its identity. Where that
-// cannot work (no file there yet, a file system that cannot do it) the new file is moved there,
-// with the old file's attributes.
+// cannot work the new file is moved there, with the old file's attributes: when there is no file
+// there yet, on a file system that cannot replace, and whenever the replacement fails in another
+// way. Without a backup file a failed replacement has left the old file either unchanged or
+// removed (the new one keeping its own name), and the move is right in both cases; a file that
+// is in use makes the move fail too. (Wine moves the old file aside under a temporary name of its
+// own that does not fit the path limit in a folder of 250 characters or more, and fails there.)
 bool PutInPlace(const std::string& temp, const std::string& target) {
     const DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         SetFileAttributesA(temp.c_str(), attributes);
         if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
             return true;
-        const DWORD error = GetLastError();
-        // The old file is still there and unchanged (in use, access denied): that is a failure.
-        // Otherwise (1176: the old file is gone but the new one kept its name; no support) move it.
-        const bool unsupported =
-            error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
-        if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && !unsupported) return false;
     }
     return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
