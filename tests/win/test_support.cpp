@@ -14,6 +14,26 @@ namespace kelpix::test {
 namespace {
 
 std::mutex g_textMutex;
+std::atomic<int> g_answerersLiving{0};
+
+// A visible dialog box of this process, or null.
+HWND FindOwnDialogBox() {
+    const DWORD pid = GetCurrentProcessId();
+    for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(box, &owner);
+        if (owner == pid && IsWindowVisible(box)) return box;
+    }
+    return nullptr;
+}
+
+// The caption and the message text (a message box's static control has the id 0xFFFF) of a box.
+std::pair<std::string, std::string> DialogTexts(HWND box) {
+    char caption[256] = {}, text[1024] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return {caption, text};
+}
 
 LRESULT CALLBACK ColourWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_ERASEBKGND) {
@@ -308,24 +328,15 @@ GuiObjects CountGuiObjects() {
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)> whileShown) {
-    DWORD pid = GetCurrentProcessId();
-    thread_ = std::thread([this, button, pid, whileShown = std::move(whileShown)] {
+    ++g_answerersLiving;
+    thread_ = std::thread([this, button, whileShown = std::move(whileShown)] {
         while (!stop_) {
-            HWND box = nullptr;
-            while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(box, &owner);
-                if (owner == pid && IsWindowVisible(box)) break;
-            }
-            if (box) {
-                char caption[256] = {}, text[1024] = {};
-                GetWindowTextA(box, caption, sizeof caption);
-                // The message text is the box's static control with id 0xFFFF.
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            if (HWND box = FindOwnDialogBox()) {
+                auto [caption, text] = DialogTexts(box);
                 {
                     std::lock_guard lock(g_textMutex);
-                    caption_ = caption;
-                    text_ = text;
+                    caption_ = std::move(caption);
+                    text_ = std::move(text);
                 }
                 if (whileShown) whileShown(box);
                 seen_ = true;
@@ -340,6 +351,7 @@ MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)>
 MessageBoxAnswerer::~MessageBoxAnswerer() {
     stop_ = true;
     thread_.join();
+    --g_answerersLiving;
 }
 
 std::string MessageBoxAnswerer::Caption() const {
@@ -351,6 +363,46 @@ std::string MessageBoxAnswerer::Text() const {
     std::lock_guard lock(g_textMutex);
     return text_;
 }
+
+namespace UnexpectedDialogs {
+
+namespace {
+std::thread g_watcher;
+std::atomic<bool> g_watching{false};
+std::string g_found;
+} // namespace
+
+void StartWatching() {
+    g_watching = true;
+    g_watcher = std::thread([] {
+        while (g_watching) {
+            Sleep(100);
+            HWND box = g_answerersLiving == 0 ? FindOwnDialogBox() : nullptr;
+            if (!box || g_answerersLiving != 0) continue;
+            auto [caption, text] = DialogTexts(box);
+            {
+                std::lock_guard lock(g_textMutex);
+                g_found += caption + ": " + text + "\n";
+            }
+            // Cancel closes a message box whatever its buttons, and every dialog box that has one.
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(box, WM_CLOSE, 0, 0);
+            Sleep(200);
+        }
+    });
+}
+
+void StopWatching() {
+    g_watching = false;
+    if (g_watcher.joinable()) g_watcher.join();
+}
+
+std::string Take() {
+    std::lock_guard lock(g_textMutex);
+    return std::exchange(g_found, {});
+}
+
+} // namespace UnexpectedDialogs
 
 } // namespace kelpix::test
 

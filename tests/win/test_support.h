@@ -118,7 +118,8 @@ GuiObjects CountGuiObjects();
 extern std::atomic<size_t> g_allocationLimit;
 
 // Watches for a message box (#32770) from another thread, records its caption and text, runs
-// whileShown (on that thread) and presses the given button.
+// whileShown (on that thread) and presses the given button. While one lives, message boxes are
+// expected; at any other time one fails the test (see UnexpectedDialogs).
 class MessageBoxAnswerer {
 public:
     explicit MessageBoxAnswerer(int button = IDOK, std::function<void(HWND box)> whileShown = {});
@@ -133,5 +134,16 @@ private:
     std::atomic<bool> seen_{false};
     std::string caption_, text_;
 };
+
+// Keeps a dialog box that no test asked for from holding the tests up: a thread looks for visible
+// dialog boxes (#32770) of this process while no MessageBoxAnswerer lives, closes each one it finds
+// and keeps its caption and text. Take() hands over what was found; the test program fails the
+// test that showed them.
+namespace UnexpectedDialogs {
+void StartWatching();
+void StopWatching();
+// One line per dialog box found since the last call ("caption: text"), empty when none.
+std::string Take();
+} // namespace UnexpectedDialogs
 
 } // namespace kelpix::test
