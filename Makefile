@@ -42,6 +42,7 @@ dist: build
 screenshot: build
 	@scripts/with-display scripts/screenshot docs/screenshot.png
 	@KELPIX_DPI=144 scripts/with-display scripts/screenshot docs/screenshot-144dpi.png
+	@KELPIX_LOCALE=C.UTF-8 scripts/with-display scripts/screenshot docs/screenshot-en.png
 
 clean:
 	rm -rf build/host build/win64 build/win32 build/sanitize dist

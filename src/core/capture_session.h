@@ -16,6 +16,7 @@
 #pragma once
 
 #include "core/icons.h"
+#include "core/texts.h"
 #include "core/tray_click.h"
 
 #include <cstdint>
@@ -33,7 +34,8 @@ struct Settings {
     bool draw_cursor = false;     // draw the mouse cursor into captures
     bool delayed_capture = false; // count down before a grab
     int32_t delay_seconds = 1;
-    std::string save_folder; // the folder last saved to
+    std::wstring save_folder; // the folder last saved to
+    Language language = Language::Automatic;
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -158,7 +160,7 @@ public:
     Actions CursorToggled(bool on);
     Actions DelayToggled(bool on);
     Actions DelayChanged(int32_t seconds);
-    void Saved(std::string folder) { settings_.save_folder = std::move(folder); }
+    void Saved(std::wstring folder) { settings_.save_folder = std::move(folder); }
 
     const Settings& settings() const { return settings_; }
     bool dragging() const { return drag_ != Drag::None; }

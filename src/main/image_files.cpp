@@ -30,7 +30,7 @@ constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
 core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     core::PixelImage image;
     BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
 
     int depth = info.bmBitsPixel * info.bmPlanes;
     if (!core::IsSupportedDepth(depth)) depth = 32;
@@ -55,7 +55,7 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     WindowDc screen;
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.bits.data(),
                   reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS) != image.height)
-        throw Error(texts::kImageReadFailed);
+        throw Error(Texts().imageReadFailed);
 
     if (depth <= 8) {
         const DWORD most = DWORD{1} << depth;
@@ -71,17 +71,17 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
 // A file that is removed again when the object ends, unless it was kept.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     ~TemporaryFile() {
-        if (!path_.empty()) DeleteFileA(path_.c_str());
+        if (!path_.empty()) DeleteFileW(path_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
     void Keep() { path_.clear(); }
 
 private:
-    std::string path_;
+    std::wstring path_;
 };
 
 using FilePieces = std::initializer_list<std::span<const uint8_t>>;
@@ -89,14 +89,14 @@ using FilePieces = std::initializer_list<std::span<const uint8_t>>;
 // True unless `path` names something that exists and may not be written: a read-only file, a
 // folder, a file another program has open or that the user may not change. Opening it for writing
 // and closing it again changes nothing.
-bool MayReplace(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool MayReplace(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    HANDLE existing = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE existing = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (existing == INVALID_HANDLE_VALUE) return false;
     CloseHandle(existing);
@@ -105,16 +105,16 @@ bool MayReplace(const std::string& path) {
 
 // Creates a new file beside `target` under a name of its own (never longer than the target's) and
 // returns its path; `opened` receives the handle.
-std::string CreateTemporaryFile(const std::string& target, HANDLE& opened) {
+std::wstring CreateTemporaryFile(const std::wstring& target, HANDLE& opened) {
     const uint32_t first = GetTickCount();
     for (uint32_t i = 0; i < core::kTemporaryNames; ++i) {
-        std::string path = core::TemporaryFileName(target, first + i, Application::AnsiLeadBytes());
-        opened = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::wstring path = core::TemporaryFileName(target, first + i);
+        opened = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (opened != INVALID_HANDLE_VALUE) return path;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+    throw FormatError(Texts().cannotCreateFileFormat, {target});
 }
 
 // Puts the written file `temp` in the place of `target`. An existing file is replaced in place,
@@ -125,20 +125,20 @@ std::string CreateTemporaryFile(const std::string& target, HANDLE& opened) {
 // removed (the new one keeping its own name), and the move is right in both cases; a file that
 // is in use makes the move fail too. (Wine moves the old file aside under a temporary name of its
 // own that does not fit the path limit in a folder of 250 characters or more, and fails there.)
-bool PutInPlace(const std::string& temp, const std::string& target) {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+bool PutInPlace(const std::wstring& temp, const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        SetFileAttributesA(temp.c_str(), attributes);
-        if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+        SetFileAttributesW(temp.c_str(), attributes);
+        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
             return true;
     }
-    return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 // Writes the pieces one after the other as the file `target`. They go to a new file in the same
 // folder first, which replaces the target only once every byte is written, so a failure leaves an
 // existing file as it was and nothing new behind.
-void WriteWholeFile(const std::string& target, FilePieces pieces) {
+void WriteWholeFile(const std::wstring& target, FilePieces pieces) {
     HANDLE opened = INVALID_HANDLE_VALUE;
     TemporaryFile temp(CreateTemporaryFile(target, opened));
     {
@@ -148,22 +148,22 @@ void WriteWholeFile(const std::string& target, FilePieces pieces) {
                 const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
                 DWORD written = 0;
                 if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
-                    throw Error(texts::kStreamWriteError);
+                    throw Error(Texts().streamWriteError);
                 piece = piece.subspan(wanted);
             }
         }
         // On the disk before it takes the old file's place.
-        if (!FlushFileBuffers(file.get())) throw Error(texts::kStreamWriteError);
+        if (!FlushFileBuffers(file.get())) throw Error(Texts().streamWriteError);
     }
     // Renaming over a file can succeed where writing to it would not (a read-only file on some
     // systems); only a file the program could write is replaced.
     if (!MayReplace(target) || !PutInPlace(temp.Path(), target))
-        throw FormatError(texts::kCannotCreateFileFormat, target.c_str());
+        throw FormatError(Texts().cannotCreateFileFormat, {target});
     temp.Keep();
 }
 
 // An uncompressed BMP at the image's own depth; an empty image makes an empty file.
-void SaveBmp(const std::string& target, const core::PixelImage& image) {
+void SaveBmp(const std::wstring& target, const core::PixelImage& image) {
     const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
     if (!headers) return WriteWholeFile(target, {});
     WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits});
@@ -171,44 +171,45 @@ void SaveBmp(const std::string& target, const core::PixelImage& image) {
 
 // A baseline JPEG at quality 92, encoded completely before the file is touched; an empty image
 // makes an empty file.
-void SaveJpeg(const std::string& target, const core::PixelImage& image) {
+void SaveJpeg(const std::wstring& target, const core::PixelImage& image) {
     std::vector<uint8_t> data;
     try {
         data = core::EncodeJpeg(image);
     } catch (const core::JpegError& e) {
-        throw FormatError(texts::kJpegErrorFormat, e.code());
+        throw FormatError(Texts().jpegErrorFormat, {std::to_wstring(e.code())});
     }
     WriteWholeFile(target, {data});
 }
 
 // An 8-bit RGB PNG, encoded completely before the file is touched; an empty image makes an empty
 // file.
-void SavePng(const std::string& target, const core::PixelImage& image) {
+void SavePng(const std::wstring& target, const core::PixelImage& image) {
     std::vector<uint8_t> data;
     try {
         data = core::EncodePng(image);
     } catch (const core::PngError& e) {
-        throw FormatError(texts::kPngErrorFormat, e.what());
+        throw FormatError(Texts().pngErrorFormat, {FromUtf8(e.what())});
     }
     WriteWholeFile(target, {data});
 }
 
 } // namespace
 
-std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::string& folder, SaveDialogMemory& memory) {
-    const std::string filter = core::DialogFilter(texts::kSaveFilter);
-    char fileName[kFileNameBufferSize] = {};
-    memory.fileName.copy(fileName, sizeof fileName - 1);
+std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
+                                        SaveDialogMemory& memory) {
+    const std::wstring filter = core::DialogFilter(Texts().saveFilter);
+    wchar_t fileName[kFileNameBufferSize] = {};
+    memory.fileName.copy(fileName, kFileNameBufferSize - 1);
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = memory.filterIndex;
     dialog.lpstrFile = fileName;
-    dialog.nMaxFile = sizeof fileName;
+    dialog.nMaxFile = kFileNameBufferSize;
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrTitle = texts::kSaveTitle;
+    dialog.lpstrTitle = Texts().saveTitle;
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
     bool chose;
     {
@@ -217,13 +218,12 @@ std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::str
     }
     if (!chose) return std::nullopt;
 
-    const std::string chosen = fileName;
+    const std::wstring chosen = fileName;
     memory.fileName = chosen;
     memory.filterIndex = dialog.nFilterIndex;
     const DWORD entry = dialog.nFilterIndex;
-    const char* extension = entry == kBitmapFilterIndex ? ".bmp" : entry == kPngFilterIndex ? ".png" : ".jpg";
-    const core::LeadBytes& lead = Application::AnsiLeadBytes();
-    const std::string target = core::ChangeFileExt(chosen, extension, lead);
+    const wchar_t* extension = entry == kBitmapFilterIndex ? L".bmp" : entry == kPngFilterIndex ? L".png" : L".jpg";
+    const std::wstring target = core::ChangeFileExt(chosen, extension);
     const core::PixelImage pixels = ReadImagePixels(image);
     if (entry == kBitmapFilterIndex)
         SaveBmp(target, pixels);
@@ -231,7 +231,7 @@ std::optional<std::string> SaveImageAs(HWND owner, HBITMAP image, const std::str
         SavePng(target, pixels);
     else
         SaveJpeg(target, pixels);
-    return core::ExtractFilePath(chosen, lead);
+    return core::ExtractFilePath(chosen);
 }
 
 } // namespace kelpix

@@ -6,7 +6,7 @@
 #include "toolkit/error.h"
 
 #include <commctrl.h>
-#include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace kelpix {
@@ -25,29 +25,26 @@ constexpr int kShortestDelay = 1, kLongestDelay = 99;
 
 } // namespace
 
-std::string MainWindow::VersionText(HMODULE module) {
-    HRSRC info = FindResourceA(module, "#1", MAKEINTRESOURCEA(16));
-    if (!info) return texts::kVersionUnknown;
+std::wstring MainWindow::VersionText(HMODULE module) {
+    HRSRC info = FindResourceW(module, L"#1", MAKEINTRESOURCEW(16));
+    if (!info) return Texts().versionUnknown;
     HGLOBAL loaded = LoadResource(module, info);
     const void* data = loaded ? LockResource(loaded) : nullptr;
     DWORD size = SizeofResource(module, info);
-    if (!data || size == 0) return texts::kVersionUnknown;
+    if (!data || size == 0) return Texts().versionUnknown;
     // VerQueryValue may write into the block, so it works on a copy.
     std::vector<char> buffer(static_cast<const char*>(data), static_cast<const char*>(data) + size);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(buffer.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+    if (!VerQueryValueW(buffer.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
         length < sizeof(VS_FIXEDFILEINFO))
-        return texts::kVersionUnknown;
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%u", static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
-                  static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
-    return text;
+        return Texts().versionUnknown;
+    return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS));
 }
 
 MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)
     : session_(session), menus_(CreateMainMenus()) {
-    FormLayout layout{"TKelpix", "Kelpix"};
+    FormLayout layout{L"TKelpix", L"Kelpix"};
     layout.left = 248;
     layout.top = 127;
     layout.clientWidth = kDesignedClientWidth;
@@ -59,10 +56,7 @@ MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)
     SetClientHeight(Scale(kClientHeight));
     defaultClientSize_ = ClientSize();
 
-    char caption[64];
-    std::snprintf(caption, sizeof caption, texts::kCaptionFormat, VersionText().c_str());
-    SetText(caption);
-    SetOutOfMemoryMessage(texts::kOutOfMemory);
+    ShowCaption();
     ShowSettings(shown);
 }
 
@@ -74,13 +68,40 @@ MainWindow::~MainWindow() {
     if (menus_.context) DestroyMenu(menus_.context);
 }
 
+void MainWindow::ShowCaption() {
+    SetText(core::FillIn(Texts().captionFormat, {VersionText()}));
+}
+
+void MainWindow::ShowDelay(int32_t seconds) {
+    delaySeconds_ = seconds;
+    delayButton_->SetCaption(core::FillIn(Texts().delayButtonFormat, {std::to_wstring(seconds)}));
+}
+
+void MainWindow::ShowTexts() {
+    ShowCaption();
+    ShowDelay(delaySeconds_);
+    cursorButton_->SetCaption(Texts().cursorButton);
+    recopyButton_->SetCaption(Texts().recopyButton);
+    const bool translucent = Translucent();
+    const MainMenus old = std::exchange(menus_, CreateMainMenus());
+    SetMenu(Handle(), menus_.bar);
+    const UINT check = MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menus_.bar, MenuId(core::Command::Translucent), check);
+    CheckMenuItem(menus_.context, MenuId(core::Command::Translucent), check);
+    DestroyMenu(old.bar);
+    DestroyMenu(old.context);
+    DestroyAcceleratorTable(old.shortcuts);
+    RefreshFont();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void MainWindow::CreateControls() {
     // Creation order is the tab order: the image box, the target panel, the delay arrows.
     imageBox_ =
         std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
 
-    topLine_ = CreateChild(WC_STATICA, "", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
+    topLine_ = CreateChild(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
 
     targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
@@ -88,12 +109,12 @@ void MainWindow::CreateControls() {
     targetPanel_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetPanel_, msg, pos); };
     targetIcon_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetIcon_, msg, pos); };
 
-    delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, "", 1, true);
-    delayArrows_ = CreateChild(UPDOWN_CLASSA, "", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
-    SendMessageA(delayArrows_, UDM_SETRANGE32, kShortestDelay, kLongestDelay);
+    delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, L"", 1, true);
+    delayArrows_ = CreateChild(UPDOWN_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
+    SendMessageW(delayArrows_, UDM_SETRANGE32, kShortestDelay, kLongestDelay);
     cursorButton_ =
-        std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, texts::kCursorButton, 2, true);
-    recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, texts::kRecopyButton);
+        std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, Texts().cursorButton, 2, true);
+    recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, Texts().recopyButton);
     delayButton_->OnClick = [this] { Send([on = delayButton_->Down()](auto& s) { return s.DelayToggled(on); }); };
     cursorButton_->OnClick = [this] { Send([on = cursorButton_->Down()](auto& s) { return s.CursorToggled(on); }); };
     recopyButton_->OnClick = [this] { Send([](auto& s) { return s.RecopyClicked(); }); };
@@ -104,7 +125,7 @@ void MainWindow::LoadTargetIcon() {
     Application& app = Application::Get();
     // Drawn for the DPI in use (the resource holds 32, 48 and 64 pixels), not stretched.
     int size = Scale(kTargetIconDesignedSize);
-    Icon icon(static_cast<HICON>(LoadImageA(app.Instance(), "TARGETICON", IMAGE_ICON, size, size, 0)));
+    Icon icon(static_cast<HICON>(LoadImageW(app.Instance(), L"TARGETICON", IMAGE_ICON, size, size, 0)));
     if (!icon) return;
     targetIcon_->SetIcon(icon.get());
     // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
@@ -152,17 +173,15 @@ void MainWindow::ShowSettings(const core::Settings& settings) {
     cursorButton_->SetDown(settings.draw_cursor);
     // The arrows hold a 16-bit position within 1..99; a delay outside that range leaves them at the
     // nearer end, while the delay itself stays as it is.
-    SendMessageA(delayArrows_, UDM_SETPOS32, 0, static_cast<int16_t>(settings.delay_seconds));
-    delayArrowsPosition_ = static_cast<int>(SendMessageA(delayArrows_, UDM_GETPOS32, 0, 0));
-    char caption[32];
-    std::snprintf(caption, sizeof caption, texts::kDelayButtonFormat, static_cast<int>(settings.delay_seconds));
-    delayButton_->SetCaption(caption);
+    SendMessageW(delayArrows_, UDM_SETPOS32, 0, static_cast<int16_t>(settings.delay_seconds));
+    delayArrowsPosition_ = static_cast<int>(SendMessageW(delayArrows_, UDM_GETPOS32, 0, 0));
+    ShowDelay(settings.delay_seconds);
     delayButton_->SetDown(settings.delayed_capture);
 }
 
 void MainWindow::DelayArrowsUsed() {
     // At either end of the range an arrow leaves the position as it was: that changes nothing.
-    const int position = static_cast<int>(SendMessageA(delayArrows_, UDM_GETPOS32, 0, 0));
+    const int position = static_cast<int>(SendMessageW(delayArrows_, UDM_GETPOS32, 0, 0));
     if (position == delayArrowsPosition_) return;
     Send([position](auto& s) { return s.DelayChanged(position); });
 }
@@ -207,12 +226,12 @@ void MainWindow::ToggleTranslucent() {
     const UINT check = MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(menus_.bar, MenuId(core::Command::Translucent), check);
     CheckMenuItem(menus_.context, MenuId(core::Command::Translucent), check);
-    LONG style = GetWindowLongA(Handle(), GWL_EXSTYLE);
+    LONG style = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (translucent) {
-        SetWindowLongA(Handle(), GWL_EXSTYLE, style | WS_EX_LAYERED);
+        SetWindowLongW(Handle(), GWL_EXSTYLE, style | WS_EX_LAYERED);
         SetLayeredWindowAttributes(Handle(), 0, kTranslucentAlpha, LWA_ALPHA);
     } else {
-        SetWindowLongA(Handle(), GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+        SetWindowLongW(Handle(), GWL_EXSTYLE, style & ~WS_EX_LAYERED);
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
 }
@@ -277,7 +296,7 @@ bool MainWindow::CanClose() {
 }
 
 bool MainWindow::PreTranslateMessage(MSG& msg) {
-    if (menus_.shortcuts && TranslateAcceleratorA(Handle(), menus_.shortcuts, &msg)) return true;
+    if (menus_.shortcuts && TranslateAcceleratorW(Handle(), menus_.shortcuts, &msg)) return true;
     return Form::PreTranslateMessage(msg);
 }
 
@@ -296,7 +315,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Posted, so the window is fully shown before it may go into the notification area.
         if (wParam && !firstShowDone_) {
             firstShowDone_ = true;
-            PostMessageA(Handle(), WM_AFTERSHOW, 0, 0);
+            PostMessageW(Handle(), WM_AFTERSHOW, 0, 0);
         }
         break;
     case WM_AFTERSHOW:

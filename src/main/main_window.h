@@ -22,7 +22,7 @@ public:
     ~MainWindow() override;
 
     // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
-    static std::string VersionText(HMODULE module = nullptr);
+    static std::wstring VersionText(HMODULE module = nullptr);
 
     // Shows or hides the main window together with the taskbar button.
     void ShowMainWindow(bool visible);
@@ -31,6 +31,8 @@ public:
     // During a drag the target icon leaves the panel and is the pointer everywhere.
     void ShowDragCursor(bool dragging);
     void ShowSettings(const core::Settings& settings);
+    // Shows every text again in the language shown now (the caption, the menus, the buttons, the font).
+    void ShowTexts();
     void PressRecopyButton(bool down);
     // The last image, its size in pixels.
     void ShowImage(Bitmap image, SIZE size);
@@ -65,6 +67,8 @@ protected:
 
 private:
     void CreateControls();
+    void ShowCaption();
+    void ShowDelay(int32_t seconds);
     void LayoutControls();
     void LoadTargetIcon();
     void DpiChanged() override;
@@ -88,6 +92,7 @@ private:
     Icon targetIconImage_;
     SIZE defaultClientSize_{0, 0};
     int delayArrowsPosition_ = 1; // as last seen
+    int32_t delaySeconds_ = 1;    // as the delay button shows it
     bool firstShowDone_ = false;
     Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
 };

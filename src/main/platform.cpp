@@ -9,7 +9,7 @@ namespace {
 constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
 
 decltype(PlatformCalls::windowAttribute) LoadWindowAttribute() {
-    HMODULE dwm = LoadLibraryA("dwmapi.dll");
+    HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
     return dwm ? reinterpret_cast<decltype(PlatformCalls::windowAttribute)>(
                      reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
                : nullptr;
@@ -31,7 +31,7 @@ PlatformCalls& Platform() {
 RECT VisibleBounds(HWND window) {
     RECT r{}; // a window that no longer exists reads as all zero
     if (!GetWindowRect(window, &r)) return r;
-    if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) return r;
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return r;
     RECT visible{};
     auto attribute = Platform().windowAttribute;
     if (attribute && SUCCEEDED(attribute(window, kExtendedFrameBounds, &visible, sizeof visible)) &&

@@ -9,10 +9,10 @@
 namespace kelpix {
 
 struct PlatformCalls {
-    BOOL(WINAPI* notifyIcon)(DWORD, PNOTIFYICONDATAA) = &Shell_NotifyIconA;
+    BOOL(WINAPI* notifyIcon)(DWORD, PNOTIFYICONDATAW) = &Shell_NotifyIconW;
     LONG(WINAPI* installHook)(LONG) = nullptr;
     LONG(WINAPI* uninstallHook)() = nullptr;
-    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = &GetSaveFileNameA;
+    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEW) = &GetSaveFileNameW;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
     // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.

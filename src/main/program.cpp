@@ -12,14 +12,14 @@ namespace kelpix {
 
 namespace {
 
-constexpr char kHelpWindowClass[] = "HH Parent";
-constexpr char kHelpWindowTitle[] = "Kelpix"; // set by the help file's window definition
-constexpr char kHelpFileName[] = "help.chm";
+constexpr wchar_t kHelpWindowClass[] = L"HH Parent";
+constexpr wchar_t kHelpWindowTitle[] = L"Kelpix"; // set by the help files' window definition
 
 } // namespace
 
-Program::Program(std::string settingsPath)
+Program::Program(std::wstring settingsPath)
     : settingsPath_(std::move(settingsPath)), session_(ReadSettingsFile(settingsPath_).value_or(core::Settings{})) {
+    ShowLanguage(LanguageFor(session_.settings().language));
     for (int i = 0; i < core::kSessionTimerCount; ++i) {
         const auto timer = static_cast<core::SessionTimer>(i);
         // The session decides what a tick means; the button state goes with the drag watch's.
@@ -110,7 +110,7 @@ void Program::Perform(const core::Action& action) {
         hook_.Remove();
         break;
     case Act::ShowHookFailure:
-        Application::Get().ShowMessage(texts::kHookInstallFailed, Application::Get().Title().c_str(), MB_OK);
+        Application::Get().ShowMessage(Texts().hookInstallFailed, Application::Get().Title().c_str(), MB_OK);
         break;
     case Act::PressRecopyButton:
         main_->PressRecopyButton(action.value != 0);
@@ -173,7 +173,15 @@ void Program::EditOptions() {
     // One modal window at a time: a second options dialog would overwrite what the first one wrote.
     if (Application::Get().BringModalToFront()) return;
     OptionsDialog dialog;
-    if (auto chosen = dialog.Edit(session_.settings())) Send([&](auto& s) { return s.OptionsApplied(*chosen); });
+    const auto chosen = dialog.Edit(session_.settings());
+    if (!chosen) return;
+    const bool languageChanged = LanguageFor(chosen->language) != ShownLanguage();
+    Send([&](auto& s) { return s.OptionsApplied(*chosen); });
+    if (languageChanged) {
+        ShowLanguage(LanguageFor(chosen->language));
+        main_->ShowTexts();
+        tray_->ShowTexts();
+    }
 }
 
 void Program::SaveLastImage() {
@@ -186,18 +194,27 @@ void Program::OpenHelp() {
     Application& app = Application::Get();
     if (app.BringModalToFront()) return;
     // A viewer already showing the help (the help file names its window) is brought up.
-    if (HWND viewer = FindWindowA(kHelpWindowClass, kHelpWindowTitle)) {
+    if (HWND viewer = FindWindowW(kHelpWindowClass, kHelpWindowTitle)) {
         BringWindowToTop(viewer);
         ShowWindow(viewer, SW_SHOWNORMAL);
         return;
     }
-    const std::string path = Application::ExeFolder() + kHelpFileName;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring path = Application::ExeFolder() + Texts().helpFile;
+    DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        app.ShowMessage(texts::kHelpMissing, texts::kHelpMissingCaption, 0);
+        app.ShowMessage(Texts().helpMissing, Texts().helpMissingCaption, 0);
         return;
     }
-    ShellExecuteA(app.Handle(), "open", path.c_str(), "", nullptr, SW_SHOW);
+    // The help viewer may take its file name through the ANSI code page: a folder name it cannot
+    // hold is handed over in its short form, where the file system keeps one.
+    std::wstring opened = path;
+    if (!FitsAnsiCodePage(path)) {
+        std::wstring shortPath(MAX_PATH, L'\0');
+        const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), MAX_PATH);
+        shortPath.resize(length < MAX_PATH ? length : 0);
+        if (!shortPath.empty() && FitsAnsiCodePage(shortPath)) opened = shortPath;
+    }
+    ShellExecuteW(app.Handle(), L"open", opened.c_str(), L"", nullptr, SW_SHOW);
 }
 
 int RunProgram(HINSTANCE instance) {

@@ -20,7 +20,7 @@ namespace kelpix {
 class Program final : public SessionDriver {
 public:
     // settingsPath: the settings file, read here; the program's own is beside the executable.
-    explicit Program(std::string settingsPath = DefaultSettingsPath());
+    explicit Program(std::wstring settingsPath = DefaultSettingsPath());
     ~Program();
 
     core::Actions Send(const Event& event) override;
@@ -39,7 +39,7 @@ private:
     void SaveLastImage();
     void OpenHelp();
 
-    std::string settingsPath_;
+    std::wstring settingsPath_;
     core::CaptureSession session_;
     HighlightFrame frame_;
     DragHook hook_;

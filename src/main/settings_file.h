@@ -1,5 +1,10 @@
 // The settings file: section "Option" of an INI file beside the executable, read once at start-up
 // and written at the moments the user changes something (never at exit).
+//
+// The file is text in the system's ANSI code page, as it has always been, for as long as every
+// value fits that code page. A save folder that does not (Korean or emoji names on a Japanese
+// system, Japanese names on a Western one) turns the whole file into UTF-16 with a byte-order mark,
+// the other form the system's profile functions read and write; it stays so from then on.
 #pragma once
 #include "core/capture_session.h"
 
@@ -9,13 +14,13 @@
 namespace kelpix {
 
 // The executable's path with ".ini" for its extension.
-std::string DefaultSettingsPath();
+std::wstring DefaultSettingsPath();
 
 // The file's settings; nothing when there is no file. A value that is not an integer reads as 0.
 // The toggles (cursor, delay on, delay) are read only when the file says to restore them.
-std::optional<core::Settings> ReadSettingsFile(const std::string& path);
+std::optional<core::Settings> ReadSettingsFile(const std::wstring& path);
 
-// Writes all seven keys. A refused write raises "<path> に書き込めません".
-void WriteSettingsFile(const std::string& path, const core::Settings& settings);
+// Writes all eight keys. A refused write raises "<path> に書き込めません".
+void WriteSettingsFile(const std::wstring& path, const core::Settings& settings);
 
 } // namespace kelpix

@@ -11,7 +11,7 @@ namespace kelpix {
 namespace {
 
 constexpr int kClientWidth = 269;
-constexpr int kClientHeight = 206;
+constexpr int kClientHeight = 236;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -27,22 +27,30 @@ constexpr Box kEnvironmentBox{8, 8};
 constexpr Box kOperationBox{8, 104};
 
 void SetTicked(HWND box, bool ticked) {
-    SendMessageA(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 bool Ticked(HWND box) {
-    return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::string ControlText(HWND control) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-    return text;
+// The field's text as the integer rules read it: any character beyond ASCII makes it unreadable.
+std::string FieldText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    std::string ascii;
+    for (wchar_t c : text)
+        ascii += c < 0x80 ? static_cast<char>(c) : '\x01';
+    return ascii;
 }
+
+// The language choice's entries, in the order of core::Language's values.
+constexpr int kLanguageEntries = 3;
 
 } // namespace
 
 OptionsDialog::OptionsDialog() {
-    FormLayout layout{"TOptionDlg", texts::kOptionsCaption};
+    const core::Texts& t = Texts();
+    FormLayout layout{L"TOptionDlg", t.optionsCaption};
     layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS;
     layout.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     layout.clientWidth = kClientWidth;
@@ -63,28 +71,32 @@ OptionsDialog::OptionsDialog() {
     int id = kFirstControlId;
     Controls& c = controls_;
     const Box& env = kEnvironmentBox;
-    CreateChild(WC_BUTTONA, texts::kGroupEnvironment, WS_VISIBLE | BS_GROUPBOX, env.left, env.top, 249, 89);
+    CreateChild(WC_BUTTONW, t.groupEnvironment, WS_VISIBLE | BS_GROUPBOX, env.left, env.top, 249, 89);
     c.closeToTray =
-        CreateChild(WC_BUTTONA, texts::kCheckCloseToTray, check, env.left + 8, env.top + 16, 233, 17, nullptr, id++);
+        CreateChild(WC_BUTTONW, t.checkCloseToTray, check, env.left + 8, env.top + 16, 233, 17, nullptr, id++);
     c.startInTray =
-        CreateChild(WC_BUTTONA, texts::kCheckStartInTray, check, env.left + 8, env.top + 40, 233, 17, nullptr, id++);
+        CreateChild(WC_BUTTONW, t.checkStartInTray, check, env.left + 8, env.top + 40, 233, 17, nullptr, id++);
     c.restoreToggles =
-        CreateChild(WC_BUTTONA, texts::kCheckRestoreToggles, check, env.left + 8, env.top + 64, 233, 17, nullptr, id++);
+        CreateChild(WC_BUTTONW, t.checkRestoreToggles, check, env.left + 8, env.top + 64, 233, 17, nullptr, id++);
 
     const Box& op = kOperationBox;
-    CreateChild(WC_BUTTONA, texts::kGroupOperation, WS_VISIBLE | BS_GROUPBOX, op.left, op.top, 249, 65);
-    c.drawCursor =
-        CreateChild(WC_BUTTONA, texts::kCheckDrawCursor, check, op.left + 8, op.top + 16, 233, 17, nullptr, id++);
+    CreateChild(WC_BUTTONW, t.groupOperation, WS_VISIBLE | BS_GROUPBOX, op.left, op.top, 249, 65);
+    c.drawCursor = CreateChild(WC_BUTTONW, t.checkDrawCursor, check, op.left + 8, op.top + 16, 233, 17, nullptr, id++);
     c.delayedCapture =
-        CreateChild(WC_BUTTONA, texts::kCheckDelayedCapture, check, op.left + 8, op.top + 40, 129, 17, nullptr, id++);
-    c.delay = CreateChild(WC_EDITA, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, op.left + 147, op.top + 38, 41, 20,
+        CreateChild(WC_BUTTONW, t.checkDelayedCapture, check, op.left + 8, op.top + 40, 129, 17, nullptr, id++);
+    c.delay = CreateChild(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, op.left + 147, op.top + 38, 41, 20,
                           nullptr, id++, WS_EX_CLIENTEDGE);
-    SendMessageA(c.delay, EM_LIMITTEXT, kDelayMaxLength, 0);
-    CreateChild(WC_STATICA, texts::kSecondsLater, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, op.left + 192, op.top + 43, 24,
-                12);
+    SendMessageW(c.delay, EM_LIMITTEXT, kDelayMaxLength, 0);
+    CreateChild(WC_STATICW, t.secondsLater, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, op.left + 192, op.top + 43, 52, 12);
 
-    c.ok = CreateChild(WC_BUTTONA, texts::kButtonOk, button, 103, 176, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONA, texts::kButtonCancel, button, 184, 176, 75, 25, nullptr, id++);
+    CreateChild(WC_STATICW, t.languageLabel, WS_VISIBLE | SS_LEFT, 16, 180, 72, 12);
+    c.language = CreateChild(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 96, 176, 120,
+                             120, nullptr, id++);
+    for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
+        SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 206, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 206, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
@@ -100,7 +112,8 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.restoreToggles, s.restore_toggles);
     SetTicked(controls_.drawCursor, s.draw_cursor);
     SetTicked(controls_.delayedCapture, s.delayed_capture);
-    SetWindowTextA(controls_.delay, std::to_string(s.delay_seconds).c_str());
+    SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
+    SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
 }
 
 core::Settings OptionsDialog::Read(core::Settings s) const {
@@ -110,7 +123,9 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.draw_cursor = Ticked(controls_.drawCursor);
     s.delayed_capture = Ticked(controls_.delayedCapture);
     // Also taken while the field is disabled.
-    s.delay_seconds = core::TextToInt(ControlText(controls_.delay), kDelayFallback);
+    s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
+    const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
+    s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
     return s;
 }
 
@@ -124,7 +139,7 @@ bool OptionsDialog::PreTranslateMessage(MSG& msg) {
         // Escape does nothing.
         HWND focus = GetFocus();
         if (msg.wParam == VK_RETURN && (focus == controls_.ok || focus == controls_.cancel))
-            SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+            SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
                          reinterpret_cast<LPARAM>(focus));
         return true;
     }

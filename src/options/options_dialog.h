@@ -21,6 +21,7 @@ public:
     struct Controls {
         HWND closeToTray, startInTray, restoreToggles; // "環境設定"
         HWND drawCursor, delayedCapture, delay;        // "動作設定"
+        HWND language;                                 // automatic, Japanese, English
         HWND ok, cancel;
     };
     const Controls& Children() const { return controls_; }

@@ -11,7 +11,7 @@
 namespace kelpix {
 
 namespace {
-constexpr char kApplicationClass[] = "TApplication";
+constexpr wchar_t kApplicationClass[] = L"TApplication";
 }
 
 namespace {
@@ -21,7 +21,7 @@ namespace {
 int EffectiveMonitorDpi(POINT at) {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryA("shcore.dll");
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
         return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
                             reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
                       : nullptr;
@@ -54,17 +54,16 @@ void Application::Initialize(HINSTANCE instance) {
     monitorDpi = &EffectiveMonitorDpi;
 
     // The title is the executable's file name without its extension.
-    std::string exe = ExePath();
-    const core::LeadBytes& lead = AnsiLeadBytes();
-    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe, lead).size()), "", lead);
+    const std::wstring exe = ExePath();
+    title_ = core::ChangeFileExt(exe.substr(core::ExtractFilePath(exe).size()), L"");
 
-    icon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+    icon_ = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
-    smallIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     cursors_[0] = LoadCursor(nullptr, IDC_ARROW);
 
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Application::WndProc;
     wc.hInstance = instance;
@@ -72,19 +71,19 @@ void Application::Initialize(HINSTANCE instance) {
     wc.hIconSm = smallIcon_;
     wc.hCursor = cursors_[0];
     wc.lpszClassName = kApplicationClass;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
     // Zero-sized and never drawn; it exists for the taskbar button and as owner of the forms.
     int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+    handle_ = CreateWindowExW(0, kApplicationClass, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                               nullptr, nullptr, instance, nullptr);
-    if (!handle_) throw Error("CreateWindow TApplication failed");
+    if (!handle_) throw Error(L"CreateWindow TApplication failed");
 }
 
-std::string Application::ExePath() {
-    std::string exe(MAX_PATH, '\0');
+std::wstring Application::ExePath() {
+    std::wstring exe(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        DWORD length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
         if (length < exe.size()) {
             exe.resize(length);
             return exe;
@@ -93,17 +92,8 @@ std::string Application::ExePath() {
     }
 }
 
-std::string Application::ExeFolder() {
-    return core::ExtractFilePath(ExePath(), AnsiLeadBytes());
-}
-
-const core::LeadBytes& Application::AnsiLeadBytes() {
-    static const core::LeadBytes lead = [] {
-        CPINFO info{};
-        if (!GetCPInfo(CP_ACP, &info)) return core::LeadBytes{};
-        return core::LeadBytes::FromRanges(info.LeadByte, sizeof info.LeadByte);
-    }();
-    return lead;
+std::wstring Application::ExeFolder() {
+    return core::ExtractFilePath(ExePath());
 }
 
 void Application::Shutdown() {
@@ -119,14 +109,14 @@ bool Application::HandleMessage(MSG& msg) {
             return true;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 
 void Application::Run() {
     MSG msg;
     while (!terminated_) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         HandleMessage(msg);
     }
@@ -134,7 +124,7 @@ void Application::Run() {
 
 void Application::ProcessMessages() {
     MSG msg;
-    while (!terminated_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (!terminated_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             terminated_ = true;
             break;
@@ -145,7 +135,7 @@ void Application::ProcessMessages() {
 
 void Application::HandleOneMessage() {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         WaitMessage();
         return;
     }
@@ -164,7 +154,7 @@ void Application::Terminate() {
 
 void Application::Reset() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     terminated_ = false;
 }
 
@@ -180,8 +170,8 @@ void Application::SetScreenCursor(int index) {
     GetCursorPos(&at);
     HWND under = WindowFromPoint(at);
     if (under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
-        LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
-        SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+        LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
     } else {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
     }
@@ -198,9 +188,8 @@ BOOL CALLBACK DisableProgramWindow(HWND wnd, LPARAM list) {
 }
 
 BOOL CALLBACK FindDialogBox(HWND wnd, LPARAM found) {
-    char className[16] = {};
-    if (!IsWindowVisible(wnd) || !GetClassNameA(wnd, className, sizeof className) || lstrcmpA(className, "#32770") != 0)
-        return TRUE;
+    wchar_t className[16] = {};
+    if (!IsWindowVisible(wnd) || !GetClassNameW(wnd, className, 16) || lstrcmpW(className, L"#32770") != 0) return TRUE;
     *reinterpret_cast<HWND*>(found) = wnd;
     return FALSE;
 }
@@ -230,13 +219,13 @@ bool Application::BringModalToFront() {
     return true;
 }
 
-int Application::ShowMessage(const char* text, const char* caption, UINT flags) {
+int Application::ShowMessage(const wchar_t* text, const wchar_t* caption, UINT flags) {
     ModalScope modal;
     // The box disables only its owner; the program's other windows are disabled here and enabled
     // again afterwards.
     std::vector<HWND> disabled;
     EnumThreadWindows(GetCurrentThreadId(), &DisableProgramWindow, reinterpret_cast<LPARAM>(&disabled));
-    int result = MessageBoxA(handle_, text, caption, flags);
+    int result = MessageBoxW(handle_, text, caption, flags);
     for (HWND wnd : disabled)
         if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
     // The owner took the activation back while the forms were still disabled: hand it on.
@@ -268,7 +257,7 @@ LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         if (wParam == SIZE_RESTORED) ShowOwnedPopups(wnd, TRUE);
         break;
     }
-    return DefWindowProcA(wnd, msg, wParam, lParam);
+    return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 } // namespace kelpix

@@ -2,7 +2,6 @@
 // the forms, the program's title and icon, the cursor table and the message loop.
 #pragma once
 #include <windows.h>
-#include "core/lead_bytes.h"
 #include <array>
 #include <string>
 
@@ -20,13 +19,10 @@ public:
 
     HINSTANCE Instance() const { return instance_; }
     // The executable's full path (however long), and the folder it is in, ending in "\\".
-    static std::string ExePath();
-    static std::string ExeFolder();
-    // The lead bytes of the code page the program runs under, read from the system once. Path names
-    // are taken apart by these, not by Shift-JIS's.
-    static const core::LeadBytes& AnsiLeadBytes();
+    static std::wstring ExePath();
+    static std::wstring ExeFolder();
     HWND Handle() const { return handle_; }
-    const std::string& Title() const { return title_; }
+    const std::wstring& Title() const { return title_; }
     HICON Icon() const { return icon_; }
     // Pixels per inch of the screen (the system's DPI); layouts are designed at 96 and scaled by this.
     // A form uses the DPI of its own monitor instead (Form::Dpi).
@@ -53,6 +49,15 @@ public:
     // Makes the loop ready to run again after it ended, dropping a pending quit message.
     void Reset();
 
+    // The typeface and character set of the forms' font (see Form::Font); the program sets them for
+    // the language it shows before it creates its forms.
+    struct FontFace {
+        std::wstring name;
+        BYTE charset;
+    };
+    const FontFace& FormFont() const { return formFont_; }
+    void SetFormFont(FontFace face) { formFont_ = std::move(face); }
+
     // Cursor table shared by the whole program: 0 default, 6 the drag cursor.
     HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }
     // The program-wide cursor, an entry of the table. While it is not 0 every window of the program
@@ -63,7 +68,7 @@ public:
 
     // A message box owned by the application window and modal to all of the program's windows:
     // they take no input while it is up.
-    int ShowMessage(const char* text, const char* caption, UINT flags);
+    int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT flags);
 
     // The program's modal windows (a modally shown form, the save dialog, a message box) come one
     // at a time: a command that would open another while one is up brings the open one to the
@@ -92,7 +97,8 @@ private:
     HWND handle_ = nullptr;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
-    std::string title_;
+    std::wstring title_;
+    FontFace formFont_{L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET};
     int dpi_ = 96;
     Form* mainForm_ = nullptr;
     bool terminated_ = false;

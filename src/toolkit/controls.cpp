@@ -42,10 +42,10 @@ bool PassMouse(const MouseHandler& handler, UINT msg, WPARAM wParam, LPARAM lPar
 
 // --- SpeedButton ---------------------------------------------------------------------------
 
-SpeedButton::SpeedButton(Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex,
+SpeedButton::SpeedButton(Form& form, HWND parent, Placement at, const std::wstring& caption, int groupIndex,
                          bool allowAllUp)
     : groupIndex_(groupIndex), allowAllUp_(allowAllUp) {
-    CreateWindowObject(0, "TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr);
+    CreateWindowObject(0, L"TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr);
     form.Place(Handle(), at);
 }
 
@@ -56,7 +56,7 @@ void SpeedButton::SetDown(bool down) {
     UpdateWindow(Handle());
 }
 
-void SpeedButton::SetCaption(const std::string& caption) {
+void SpeedButton::SetCaption(const std::wstring& caption) {
     SetText(caption);
     InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -76,12 +76,12 @@ void SpeedButton::Paint(HDC dc) {
         FillRect(dc, &r, GetSysColorBrush(COLOR_3DLIGHT));
     }
     if (sunken) OffsetRect(&r, 1, 1);
-    std::string caption = Text();
+    std::wstring caption = Text();
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(Handle()) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
     SelectGuard keepFont(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
@@ -97,10 +97,10 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_SETFONT:
-        SetPropA(Handle(), "KelpixFont", reinterpret_cast<HANDLE>(wParam));
+        SetPropW(Handle(), L"KelpixFont", reinterpret_cast<HANDLE>(wParam));
         return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(GetPropA(Handle(), "KelpixFont"));
+        return reinterpret_cast<LRESULT>(GetPropW(Handle(), L"KelpixFont"));
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = inside_ = true;
@@ -145,7 +145,7 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- Panel ---------------------------------------------------------------------------------
 
 Panel::Panel(Form& form, HWND parent, Placement at, bool tabStop) {
-    CreateWindowObject(0, "TPanel", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0,
+    CreateWindowObject(0, L"TPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0,
                        0, parent, nullptr);
     form.Place(Handle(), at);
 }
@@ -161,7 +161,7 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (msg == WM_GETDLGCODE) return DLGC_STATIC;
-    if (msg == WM_LBUTTONDOWN && (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP)) SetFocus(Handle());
+    if (msg == WM_LBUTTONDOWN && (GetWindowLongW(Handle(), GWL_STYLE) & WS_TABSTOP)) SetFocus(Handle());
     if (PassMouse(OnMouse, msg, wParam, lParam)) return 0;
     return DefaultHandler(msg, wParam, lParam);
 }
@@ -169,7 +169,7 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ImageView -----------------------------------------------------------------------------
 
 ImageView::ImageView(Form& form, HWND parent, Placement at, bool visible) {
-    CreateWindowObject(0, "TImage", "", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0, parent, nullptr);
+    CreateWindowObject(0, L"TImage", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0, parent, nullptr);
     form.Place(Handle(), at);
 }
 
@@ -222,7 +222,7 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ScrollBox -----------------------------------------------------------------------------
 
 ScrollBox::ScrollBox(Form& form, HWND parent, Placement at, bool tabStop) {
-    CreateWindowObject(WS_EX_CLIENTEDGE, "TScrollBox", "",
+    CreateWindowObject(WS_EX_CLIENTEDGE, L"TScrollBox", L"",
                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0, 0, parent,
                        nullptr);
     form.Place(Handle(), at);
@@ -319,23 +319,23 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateScrollRange();
         break;
     case WM_LBUTTONDOWN:
-        if (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP) SetFocus(Handle());
+        if (GetWindowLongW(Handle(), GWL_STYLE) & WS_TABSTOP) SetFocus(Handle());
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_UP:
-            SendMessageA(Handle(), WM_VSCROLL, SB_LINEUP, 0);
+            SendMessageW(Handle(), WM_VSCROLL, SB_LINEUP, 0);
             return 0;
         case VK_DOWN:
-            SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+            SendMessageW(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
             return 0;
         case VK_LEFT:
-            SendMessageA(Handle(), WM_HSCROLL, SB_LINEUP, 0);
+            SendMessageW(Handle(), WM_HSCROLL, SB_LINEUP, 0);
             return 0;
         case VK_RIGHT:
-            SendMessageA(Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+            SendMessageW(Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
             return 0;
         }
         break;

@@ -19,13 +19,13 @@ using MouseHandler = std::function<void(UINT msg, WPARAM keys, POINT pos)>;
 // allowAllUp lets a click release it again. It never takes the keyboard focus.
 class SpeedButton : public Window {
 public:
-    SpeedButton(Form& form, HWND parent, Placement at, const std::string& caption, int groupIndex = 0,
+    SpeedButton(Form& form, HWND parent, Placement at, const std::wstring& caption, int groupIndex = 0,
                 bool allowAllUp = false);
 
     bool Down() const { return down_; }
     void SetDown(bool down);
-    void SetCaption(const std::string& caption);
-    std::string Caption() const { return Text(); }
+    void SetCaption(const std::wstring& caption);
+    std::wstring Caption() const { return Text(); }
     // Performs a click as the user does: toggles a grouped button, then calls OnClick.
     void Click();
     std::function<void()> OnClick;
@@ -37,7 +37,7 @@ private:
     int groupIndex_;
     bool allowAllUp_;
     bool down_ = false;
-    bool pressed_ = false;  // mouse held on the button
+    bool pressed_ = false; // mouse held on the button
     bool inside_ = false;
 };
 

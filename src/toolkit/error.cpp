@@ -1,45 +1,33 @@
 #include "toolkit/error.h"
 
-#include "core/sjis.h"
+#include "core/texts.h"
 #include "toolkit/application.h"
 
 #include <windows.h>
-#include <cstdarg>
-#include <cstdio>
-#include <vector>
 
 namespace kelpix {
 
-Error FormatError(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::vector<char> buffer(n > 0 ? static_cast<std::size_t>(n) + 1 : 1, '\0');
-    if (n > 0) std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
-    return Error(buffer.data());
+Error::Error(std::wstring message) : std::runtime_error(Utf8(message)), message_(std::move(message)) {}
+
+Error FormatError(std::wstring_view format, std::initializer_list<std::wstring_view> values) {
+    return Error(core::FillIn(format, values));
 }
 
 namespace {
-const char* g_outOfMemoryMessage = "Out of memory";
+const wchar_t* g_outOfMemoryMessage = L"Out of memory";
 }
 
-void ShowErrorBox(const char* message) {
+void ShowErrorBox(const std::wstring& message) {
     Application& app = Application::Get();
-    std::string text = core::ErrorBoxText(message ? message : "");
-    app.ShowMessage(text.c_str(), app.Title().c_str(), MB_ICONERROR | MB_OK);
+    app.ShowMessage(core::ErrorBoxText(message).c_str(), app.Title().c_str(), MB_ICONERROR | MB_OK);
 }
 
-void SetOutOfMemoryMessage(const char* message) {
+void SetOutOfMemoryMessage(const wchar_t* message) {
     g_outOfMemoryMessage = message;
 }
 
-const char* OutOfMemoryMessage() {
+const wchar_t* OutOfMemoryMessage() {
     return g_outOfMemoryMessage;
 }
 
 } // namespace kelpix
-

@@ -9,8 +9,6 @@ namespace kelpix {
 
 namespace {
 
-constexpr char kFontName[] = "ＭＳ Ｐゴシック";
-
 struct WindowSearch {
     HWND except;
     std::vector<HWND> found;
@@ -46,7 +44,7 @@ void Form::CreateForm(const FormLayout& layout) {
     CreateWindowObject(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, layout.left, layout.top,
                        r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0,
                        layout.icon ? app.Icon() : nullptr);
-    if (layout.icon) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
+    if (layout.icon) SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
     // A menu bar that wraps takes client height: set the client size once more, measured.
     SetClientSize(Scale(layout.clientWidth), Scale(layout.clientHeight));
 }
@@ -54,8 +52,9 @@ void Form::CreateForm(const FormLayout& layout) {
 void Form::SetDpi(int dpi) {
     dpi_ = dpi;
     HFONT old = font_;
-    font_ = CreateFontA(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
+    const Application::FontFace& face = Application::Get().FormFont();
+    font_ = CreateFontW(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, face.charset, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.name.c_str());
     for (const PlacedChild& child : placed_) {
         if (!IsWindow(child.handle)) continue;
         ApplyFont(child.handle);
@@ -86,12 +85,12 @@ void Form::SetClientSize(int width, int height) {
     SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND Form::CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h, HWND parent,
-                       int id, DWORD exStyle) {
+HWND Form::CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int w, int h,
+                       HWND parent, int id, DWORD exStyle) {
     Application& app = Application::Get();
-    HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD, 0, 0, 0, 0, parent ? parent : Handle(),
+    HWND child = CreateWindowExW(exStyle, className, text, style | WS_CHILD, 0, 0, 0, 0, parent ? parent : Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.Instance(), nullptr);
-    if (!child) throw FormatError("CreateWindow %s failed", className);
+    if (!child) throw FormatError(L"CreateWindow %s failed", {className});
     Place(child, {x, y, w, h});
     return child;
 }
@@ -118,7 +117,7 @@ int Form::ShowModal() {
 
 bool Form::PreTranslateMessage(MSG& msg) {
     // Tab and arrow navigation between the form's controls.
-    return IsDialogMessageA(Handle(), &msg) != FALSE;
+    return IsDialogMessageW(Handle(), &msg) != FALSE;
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -13,8 +13,8 @@ inline constexpr int kModalOk = 1;
 inline constexpr int kModalCancel = 2; // also the close box
 
 struct FormLayout {
-    const char* className; // one window class per form
-    std::string caption;
+    const wchar_t* className; // one window class per form
+    std::wstring caption;
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     int left = CW_USEDEFAULT, top = CW_USEDEFAULT; // screen pixels, not scaled; the form opens at the DPI there
@@ -37,20 +37,23 @@ public:
     int Dpi() const { return dpi_; }
     int Scale(int designed) const { return MulDiv(designed, dpi_, 96); }
 
-    // The form's font ("ＭＳ Ｐゴシック", 12 pixels at 96 DPI, Shift-JIS charset, scaled).
+    // The form's font: 12 pixels at 96 DPI, scaled, in the application's typeface (Application::FormFont).
     HFONT Font() const { return font_; }
     // Creates a child control with the form's font; position and size are designed at 96 DPI.
-    HWND CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
+    HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int w, int h,
                      HWND parent = nullptr, int id = 0, DWORD exStyle = 0);
+    // Makes the font anew in the application's typeface (after the program changed it) and gives
+    // it to every placed child.
+    void RefreshFont() { SetDpi(dpi_); }
     // Puts a child where it is designed to be at the form's DPI, with the form's font, and keeps it
     // there when the DPI changes.
     void Place(HWND child, Placement at);
     // Applies the form's font to a child window.
-    void ApplyFont(HWND child) const { SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE); }
+    void ApplyFont(HWND child) const { SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE); }
 
     // Closes the form as its close box does: CanClose decides; the main form then ends the
     // program, any other form hides.
-    void Close() { SendMessageA(Handle(), WM_CLOSE, 0, 0); }
+    void Close() { SendMessageW(Handle(), WM_CLOSE, 0, 0); }
 
     // Shows the form modally: the thread's other visible windows are disabled and messages are
     // handled here until a modal result is set. Returns it, or 0 when the program is ending.

@@ -7,7 +7,7 @@ constexpr UINT_PTR kTimerId = 1;
 }
 
 Timer::Timer(UINT interval, std::function<void()> onTimer) : interval_(interval), onTimer_(std::move(onTimer)) {
-    CreateWindowObject(0, "KelpixTimer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
+    CreateWindowObject(0, L"KelpixTimer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
 }
 
 Timer::~Timer() {

@@ -8,19 +8,19 @@
 namespace kelpix {
 
 namespace {
-constexpr char kObjectProp[] = "KelpixWindowObject";
+constexpr wchar_t kObjectProp[] = L"KelpixWindowObject";
 }
 
 Window::~Window() {
     if (handle_ && IsWindow(handle_)) {
-        RemovePropA(handle_, kObjectProp);
+        RemovePropW(handle_, kObjectProp);
         DestroyWindow(handle_);
     }
 }
 
-std::string Window::Text() const {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(handle_)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(handle_, text.data(), static_cast<int>(text.size()))));
+std::wstring Window::Text() const {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle_)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -31,14 +31,16 @@ RECT Window::Bounds() const {
     return r;
 }
 
-Window* Window::FromHandle(HWND wnd) { return wnd ? static_cast<Window*>(GetPropA(wnd, kObjectProp)) : nullptr; }
+Window* Window::FromHandle(HWND wnd) {
+    return wnd ? static_cast<Window*>(GetPropW(wnd, kObjectProp)) : nullptr;
+}
 
-void Window::CreateWindowObject(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+void Window::CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
                                 int w, int h, HWND parent, HMENU menuOrId, UINT classStyle, HICON icon) {
-    static std::set<std::string> registered;
+    static std::set<std::wstring> registered;
     HINSTANCE instance = Application::Get().Instance();
     if (registered.insert(className).second) {
-        WNDCLASSEXA wc{};
+        WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.style = classStyle;
         wc.lpfnWndProc = &Window::WndProc;
@@ -47,29 +49,31 @@ void Window::CreateWindowObject(DWORD exStyle, const char* className, const char
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className;
-        if (!RegisterClassExA(&wc)) throw FormatError("RegisterClass %s failed", className);
+        if (!RegisterClassExW(&wc)) throw FormatError(L"RegisterClass %s failed", {className});
     }
-    if (!CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance, this))
-        throw FormatError("CreateWindow %s failed", className);
+    if (!CreateWindowExW(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance, this))
+        throw FormatError(L"CreateWindow %s failed", {className});
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefaultHandler(msg, wParam, lParam);
+}
 
 LRESULT CALLBACK Window::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Window* self;
     if (msg == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_ = wnd;
-        SetPropA(wnd, kObjectProp, self);
+        SetPropW(wnd, kObjectProp, self);
     } else {
         self = FromHandle(wnd);
     }
     if (msg == WM_NCDESTROY) {
-        RemovePropA(wnd, kObjectProp);
+        RemovePropW(wnd, kObjectProp);
         if (self) self->handle_ = nullptr;
-        return DefWindowProcA(wnd, msg, wParam, lParam);
+        return DefWindowProcW(wnd, msg, wParam, lParam);
     }
-    if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
     if (msg == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
         // The program-wide cursor, while one is set, wins over every window's own.
         Application& app = Application::Get();

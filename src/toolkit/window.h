@@ -21,11 +21,11 @@ public:
     HWND Handle() const { return handle_; }
     bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
     void SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
-    std::string Text() const;
-    void SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+    std::wstring Text() const;
+    void SetText(const std::wstring& text) { SetWindowTextW(handle_, text.c_str()); }
     // Moves the window (device pixels, relative to its parent's client area).
     void SetBounds(int x, int y, int w, int h) { MoveWindow(handle_, x, y, w, h, TRUE); }
-    RECT Bounds() const;  // in the parent's client coordinates
+    RECT Bounds() const; // in the parent's client coordinates
 
     // The Window object behind a handle created through this class, or null.
     static Window* FromHandle(HWND wnd);
@@ -33,11 +33,11 @@ public:
 protected:
     Window() = default;
     // Registers the class on first use (arrow cursor, button-face ground) and creates the window.
-    void CreateWindowObject(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y, int w,
-                            int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, HICON icon = nullptr);
+    void CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
+                            int w, int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, HICON icon = nullptr);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcA(handle_, msg, wParam, lParam);
+        return DefWindowProcW(handle_, msg, wParam, lParam);
     }
 
 private:

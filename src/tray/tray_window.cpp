@@ -34,7 +34,7 @@ Bitmap BitmapOf(const core::RgbImage& image) {
 } // namespace
 
 TrayWindow::TrayWindow(SessionDriver& session) : session_(session) {
-    FormLayout layout{"TTaskForm", "TaskForm"};
+    FormLayout layout{L"TTaskForm", L"TaskForm"};
     layout.left = 192;
     layout.top = 594;
     layout.clientWidth = 120;
@@ -44,25 +44,33 @@ TrayWindow::TrayWindow(SessionDriver& session) : session_(session) {
     HINSTANCE instance = Application::Get().Instance();
     // The icons are drawn for the size the notification area shows, never stretched by the shell.
     const int32_t size = core::TrayIconSize(GetSystemMetrics(SM_CXSMICON));
-    defaultIcon_.reset(static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-    if (!defaultIcon_) throw Error("LoadImage MAINICON failed");
+    defaultIcon_.reset(static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    if (!defaultIcon_) throw Error(L"LoadImage MAINICON failed");
 
     // The strip holds the 99 images side by side; they are opaque, so the list needs no mask. The
     // resource holds the 16-pixel ones; other sizes are drawn here from the same rules.
     Bitmap strip(size == core::kCountdownImageSize
-                     ? static_cast<HBITMAP>(LoadImageA(instance, "COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
+                     ? static_cast<HBITMAP>(LoadImageW(instance, L"COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
                      : BitmapOf(core::CountdownStrip(size)).release());
-    if (!strip) throw Error("LoadImage COUNTDOWN failed");
+    if (!strip) throw Error(L"LoadImage COUNTDOWN failed");
     countdownImages_.reset(ImageList_Create(size, size, ILC_COLOR24, core::kCountdownImageCount, 4));
     if (!countdownImages_ || ImageList_Add(countdownImages_.get(), strip.get(), nullptr) < 0 ||
         ImageList_GetImageCount(countdownImages_.get()) != core::kCountdownImageCount)
-        throw Error("the countdown images cannot be loaded");
+        throw Error(L"the countdown images cannot be loaded");
 
+    ShowTexts();
+}
+
+void TrayWindow::ShowTexts() {
+    if (menu_) DestroyMenu(menu_);
+    const core::Texts& t = Texts();
     menu_ = CreatePopupMenu();
-    AppendMenuA(menu_, MF_STRING, MenuId(core::Command::ShowMainWindow), texts::kTrayMenuShow);
-    AppendMenuA(menu_, MF_STRING, MenuId(core::Command::Options), texts::kMenuOptions);
-    AppendMenuA(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu_, MF_STRING, MenuId(core::Command::Exit), texts::kMenuExit);
+    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::ShowMainWindow), t.trayMenuShow);
+    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Options), t.menuOptions);
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Exit), t.menuExit);
+    lstrcpynW(record_.szTip, t.trayTip, ARRAYSIZE(record_.szTip));
+    if (record_.hWnd) Platform().notifyIcon(NIM_MODIFY, &record_);
 }
 
 TrayWindow::~TrayWindow() {
@@ -72,7 +80,7 @@ TrayWindow::~TrayWindow() {
 }
 
 UINT TrayWindow::TaskbarCreatedMessage() {
-    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
     return message;
 }
 
@@ -111,7 +119,7 @@ void TrayWindow::ShowMenu() {
     Application::Get().ProcessMessages();
     TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
     // Without a message after it, a notification-area menu does not close properly the next time.
-    PostMessageA(Handle(), WM_NULL, 0, 0);
+    PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
 void TrayWindow::ShowIcon(int icon) {
@@ -131,7 +139,6 @@ void TrayWindow::ShowIcon(int icon) {
         record_.uID = kTrayIconId;
         record_.uCallbackMessage = WM_TRAYNOTIFY;
         record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-        lstrcpynA(record_.szTip, texts::kTrayTip, sizeof record_.szTip);
     }
     record_.hIcon = IconFor(icon);
     // A refused add leaves no icon: it does not count as shown.

@@ -10,10 +10,10 @@
 
 namespace kelpix {
 
-// The record goes to the shell in its second form (488 bytes on 32-bit, 504 on 64-bit): the long tip
+// The record goes to the shell in its second form (936 bytes on 32-bit, 952 on 64-bit): the long tip
 // and the balloon members, but no GUID and no balloon icon.
-inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAA_V2_SIZE;
-static_assert(kTrayIconDataSize == (sizeof(void*) == 8 ? 504 : 488));
+inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(kTrayIconDataSize == (sizeof(void*) == 8 ? 952 : 936));
 // The shell's reports of mouse activity over the icon; lParam is the mouse message.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
@@ -32,6 +32,8 @@ public:
     // Pops the tray menu up at the pointer and returns when it closes.
     void ShowMenu();
     HMENU Menu() const { return menu_; }
+    // Makes the menu anew in the language shown now.
+    void ShowTexts();
 
     // The message the shell sends every top-level window when it has made the notification area
     // (again, after Explorer restarted): every icon there is gone.
@@ -48,7 +50,7 @@ private:
     ImageList countdownImages_; // index = number - 1
     Icon defaultIcon_;
     Icon countdownIcon_;       // the one handed to the shell last
-    NOTIFYICONDATAA record_{}; // hWnd is set exactly while the icon is there
+    NOTIFYICONDATAW record_{}; // hWnd is set exactly while the icon is there
     int wanted_ = -1;          // what the icon is to show (core::kTrayNone: no icon)
 };
 

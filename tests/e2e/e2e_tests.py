@@ -274,8 +274,8 @@ class OptionsDialog(KelpixTestCase):
         dialog = find_window("TOptionDlg")
         return dialog is None or not dialog.visible
 
-    # Two folder names whose last byte, 0x5C, is the second byte of a Shift-JIS character.
-    FOLDER = "表ソ"
+    # A folder named with characters that no ANSI code page holds together.
+    FOLDER = "表ソ 한국어 😀"
 
     def setUp(self):
         super().setUp()
@@ -313,19 +313,19 @@ class OptionsDialog(KelpixTestCase):
         # The focus starts on the first box; the keyboard ticks that one, Fukugen and the delay.
         xdotool("key", "space", "Tab", "Tab", "space", "Tab", "Tab", "space", "Tab")
         xdotool("type", "42")
-        # The mouse ticks the cursor box (client area 269 x 206 at the bottom of the frame; the box at 16, 120).
+        # The mouse ticks the cursor box (client area 269 x 236 at the bottom of the frame; the box at 16, 120).
         border = (dialog.size[0] - 269) // 2
-        client_left, client_top = dialog.left + border, dialog.bottom - border - 206
+        client_left, client_top = dialog.left + border, dialog.bottom - border - 236
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: three tabs to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: four tabs (past the language) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "SaveDir" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "Language" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
-                                  "TimeCapture": "1", "Time": "42", "SaveDir": ""})
+                                  "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):
@@ -556,9 +556,8 @@ class Help(HelpViewerCase):
         self.assertTrue(again.visible)
 
 
-class HelpInAFolderWithA5CTrailByte(HelpViewerCase):
-    # 表 is 0x95 0x5C in Shift-JIS: its second byte is a backslash.
-    FOLDER_NAME = "表示"
+class HelpInAFolderNamedInAnyScript(HelpViewerCase):
+    FOLDER_NAME = "表示 한국어 😀"
 
     def test_f1_finds_the_help_beside_the_program(self):
         self.start_kelpix()

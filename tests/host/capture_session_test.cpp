@@ -337,7 +337,7 @@ TEST(CaptureSession, NotificationArea) {
 }
 
 TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored) {
-    const Settings chosen{true, true, true, true, true, 12, "elsewhere"};
+    const Settings chosen{true, true, true, true, true, 12, L"elsewhere"};
     const struct {
         const char* name;
         Event event;
@@ -352,19 +352,19 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
         {"delay", [](CaptureSession& s) { return s.DelayChanged(7); }, true, false,
          [](const Settings& x) { return x.delay_seconds == 7; }},
         {"options", [=](CaptureSession& s) { return s.OptionsApplied(chosen); }, true, true,
-         [](const Settings& x) { return x == Settings{true, true, true, true, true, 12, "D:/shots"}; }},
+         [](const Settings& x) { return x == Settings{true, true, true, true, true, 12, L"D:/shots"}; }},
     };
     for (const auto& row : rows) {
         for (bool restore : {false, true}) {
             SCOPED_TRACE(testing::Message() << row.name << ", restore_toggles " << restore);
             CaptureSession s(Settings{.restore_toggles = restore});
-            s.Saved("D:/shots");
+            s.Saved(L"D:/shots");
             Actions expected;
             if (row.shows) expected.push_back(kShowSettings);
             if (row.always || restore) expected.push_back(kWrite);
             EXPECT_EQ(row.event(s), expected);
             EXPECT_TRUE(row.took(s.settings()));
-            EXPECT_EQ(s.settings().save_folder, "D:/shots");
+            EXPECT_EQ(s.settings().save_folder, L"D:/shots");
         }
     }
 }

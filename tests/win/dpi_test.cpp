@@ -3,6 +3,8 @@
 #include "options/options_dialog.h"
 #include "test_support.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 using namespace kelpix;
@@ -21,6 +23,11 @@ BOOL CALLBACK AddChild(HWND child, LPARAM layout) {
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    // A drop-down list takes the height its font asks for, whatever it is given: its width and
+    // place are the layout's.
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, WC_COMBOBOXW) == 0) r.bottom = r.top;
     reinterpret_cast<Layout*>(layout)->children.push_back(r);
     return TRUE;
 }

@@ -6,6 +6,7 @@
 #include "core/jpeg_writer.h"
 #include "core/png_writer.h"
 #include "main/platform.h"
+#include "toolkit/error.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,28 +27,29 @@ namespace {
 // Answers the save dialog as the user would: cancels, or chooses a name and a filter entry.
 struct FakeSaveDialog {
     static inline bool cancel = false;
-    static inline std::string name;
+    static inline std::wstring name;
     static inline DWORD entry = 1;
 
-    static BOOL WINAPI Run(LPOPENFILENAMEA ofn) {
+    static BOOL WINAPI Run(LPOPENFILENAMEW ofn) {
         if (cancel || name.size() >= ofn->nMaxFile) return FALSE;
-        std::strcpy(ofn->lpstrFile, name.c_str());
+        name.copy(ofn->lpstrFile, name.size());
+        ofn->lpstrFile[name.size()] = L'\0';
         ofn->nFilterIndex = entry;
         return TRUE;
     }
 };
 
 // The names in a folder with their contents ("<folder>" for a folder), "." and ".." left out.
-std::map<std::string, std::string> FolderContents(const std::string& folder) {
-    std::map<std::string, std::string> contents;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+std::map<std::wstring, std::string> FolderContents(const std::wstring& folder) {
+    std::map<std::wstring, std::string> contents;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return contents;
     do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
         contents[name] = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "<folder>" : ReadBytes(folder + name);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return contents;
 }
@@ -60,9 +62,9 @@ uint32_t Read32(const std::string& file, size_t at) {
 }
 
 // What Windows' own reader makes of a BMP file.
-Pixels DecodeBmpFile(const std::string& path) {
+Pixels DecodeBmpFile(const std::wstring& path) {
     auto bitmap = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     Pixels pixels = ReadBitmap(bitmap);
     if (bitmap) DeleteObject(bitmap);
     return pixels;
@@ -135,7 +137,7 @@ protected:
         main().ShowImage(std::move(bitmap), {info.bmWidth, info.bmHeight});
     }
     // Runs the save command as its menu item and shortcut do; an error shows the standard box.
-    void Save(const std::string& name, DWORD entry) {
+    void Save(const std::wstring& name, DWORD entry) {
         FakeSaveDialog::name = name;
         FakeSaveDialog::entry = entry;
         Run(core::Command::Save);
@@ -147,7 +149,7 @@ protected:
     }
 
     TempFolder temp_;
-    const std::string& folder_ = temp_.Path();
+    const std::wstring& folder_ = temp_.Path();
     PlatformCalls saved_;
 };
 
@@ -159,23 +161,23 @@ TEST_F(ImageOutputTest, EachEntryWritesItsFormatFromTheImagesPixelsWhateverExten
     // BMP keeps the image's own depth, read back by Windows. No image makes an empty file.
     const struct {
         DWORD entry;
-        const char* typed;
+        const wchar_t* typed;
         int width, height, depth;
-        const char* file;
+        const wchar_t* file;
     } cases[] = {
-        {1, "shot.png", 1, 1, 0, "shot.bmp"},  {1, "shot", 3, 1, 0, "shot.bmp"},
-        {1, "shot", 37, 9, 0, "shot.bmp"},     {1, "shot", 33, 3, 24, "shot.bmp"},
-        {1, "shot", 33, 3, 16, "shot.bmp"},    {1, "shot", 33, 3, 8, "shot.bmp"},
-        {1, "shot", 33, 3, 4, "shot.bmp"},     {1, "shot", 33, 3, 1, "shot.bmp"},
-        {2, "shot.bmp", 37, 1, 0, "shot.jpg"}, {2, "shot", 45, 15, 0, "shot.jpg"},
-        {2, "shot", 1, 17, 0, "shot.jpg"},     {3, "shot.bmp", 1, 1, 0, "shot.png"},
-        {3, "shot", 37, 9, 0, "shot.png"},     {3, "shot.jpg", 1, 5, 0, "shot.png"},
-        {1, "empty", 0, 0, 0, "empty.bmp"},    {2, "empty", 0, 0, 0, "empty.jpg"},
-        {3, "empty", 0, 0, 0, "empty.png"},
+        {1, L"shot.png", 1, 1, 0, L"shot.bmp"},  {1, L"shot", 3, 1, 0, L"shot.bmp"},
+        {1, L"shot", 37, 9, 0, L"shot.bmp"},     {1, L"shot", 33, 3, 24, L"shot.bmp"},
+        {1, L"shot", 33, 3, 16, L"shot.bmp"},    {1, L"shot", 33, 3, 8, L"shot.bmp"},
+        {1, L"shot", 33, 3, 4, L"shot.bmp"},     {1, L"shot", 33, 3, 1, L"shot.bmp"},
+        {2, L"shot.bmp", 37, 1, 0, L"shot.jpg"}, {2, L"shot", 45, 15, 0, L"shot.jpg"},
+        {2, L"shot", 1, 17, 0, L"shot.jpg"},     {3, L"shot.bmp", 1, 1, 0, L"shot.png"},
+        {3, L"shot", 37, 9, 0, L"shot.png"},     {3, L"shot.jpg", 1, 5, 0, L"shot.png"},
+        {1, L"empty", 0, 0, 0, L"empty.bmp"},    {2, L"empty", 0, 0, 0, L"empty.jpg"},
+        {3, L"empty", 0, 0, 0, L"empty.png"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.typed) + " as entry " + std::to_string(c.entry) + ", " + std::to_string(c.width) +
-                     " x " + std::to_string(c.height) + " at " + std::to_string(c.depth) + " bits");
+        SCOPED_TRACE(Utf8(c.typed) + " as entry " + std::to_string(c.entry) + ", " + std::to_string(c.width) + " x " +
+                     std::to_string(c.height) + " at " + std::to_string(c.depth) + " bits");
         Pixels shown;
         if (c.width) {
             SetImage(MakeBitmap(c.width, c.height, c.depth));
@@ -200,46 +202,55 @@ TEST_F(ImageOutputTest, EachEntryWritesItsFormatFromTheImagesPixelsWhateverExten
             EXPECT_EQ(DecodeBmpFile(folder_ + c.file).data, shown.data);
         }
         EXPECT_EQ(session().settings().save_folder, folder_);
-        DeleteFileA((folder_ + c.file).c_str());
+        DeleteFileW((folder_ + c.file).c_str());
     }
+}
+
+TEST_F(ImageOutputTest, AFolderNamedInAnyScriptIsSavedToAndRemembered) {
+    // Korean and an emoji: neither code page 932 nor 1252 holds them.
+    TempFolder unicode(L"한국어 😀\\");
+    SetImage(MakeBitmap(6, 5));
+    Save(unicode.Path() + L"그림", 3);
+    EXPECT_EQ(FolderContents(unicode.Path()).count(L"그림.png"), 1u);
+    EXPECT_EQ(session().settings().save_folder, unicode.Path());
 }
 
 TEST_F(ImageOutputTest, CancellingTheDialogWritesNothing) {
     SetImage(MakeBitmap(9, 4));
-    const std::string before = session().settings().save_folder;
+    const std::wstring before = session().settings().save_folder;
     FakeSaveDialog::cancel = true;
-    Save(folder_ + "shot", 1);
+    Save(folder_ + L"shot", 1);
     EXPECT_TRUE(FolderContents(folder_).empty());
     EXPECT_EQ(session().settings().save_folder, before);
 }
 
 TEST_F(ImageOutputTest, AFailedSaveSaysWhyAndLeavesTheFolderAsItWas) {
-    WriteBytes(folder_ + "shot.jpg", "the old picture");
-    SetFileAttributesA((folder_ + "shot.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteBytes(folder_ + "busy.bmp", "in use");
-    CreateDirectoryA((folder_ + "shot.bmp").c_str(), nullptr);
-    KernelHandle held(
-        CreateFileA((folder_ + "busy.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    WriteBytes(folder_ + L"shot.jpg", "the old picture");
+    SetFileAttributesW((folder_ + L"shot.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(folder_ + L"busy.bmp", "in use");
+    CreateDirectoryW((folder_ + L"shot.bmp").c_str(), nullptr);
+    KernelHandle held(CreateFileW((folder_ + L"busy.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
-    const std::string cannot = "ファイル " + folder_;
+    const std::string cannot = "ファイル " + Utf8(folder_);
     const struct {
         const char* what;
         int width, depth; // of the image, one row high
-        const char* typed;
+        const wchar_t* typed;
         DWORD entry;
         std::string message;     // its start
         const char* detail = ""; // the library's words, somewhere in it
     } cases[] = {
-        {"a folder that does not exist", 9, 0, "missing\\shot", 1, cannot + "missing\\shot.bmp を作成できません."},
-        {"a read-only file in the way", 9, 0, "shot", 2, cannot + "shot.jpg を作成できません."},
-        {"a file held open elsewhere", 9, 0, "busy", 1, cannot + "busy.bmp を作成できません."},
-        {"a folder of that name", 9, 0, "shot.png", 1, cannot + "shot.bmp を作成できません."},
-        {"wider than JPEG allows", 65501, 0, "wide", 2, "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG) + "."},
-        {"wider than libpng allows", 1000001, 1, "wide", 3, "PNG エラー: ", "width exceeds user limit"},
+        {"a folder that does not exist", 9, 0, L"missing\\shot", 1, cannot + "missing\\shot.bmp を作成できません."},
+        {"a read-only file in the way", 9, 0, L"shot", 2, cannot + "shot.jpg を作成できません."},
+        {"a file held open elsewhere", 9, 0, L"busy", 1, cannot + "busy.bmp を作成できません."},
+        {"a folder of that name", 9, 0, L"shot.png", 1, cannot + "shot.bmp を作成できません."},
+        {"wider than JPEG allows", 65501, 0, L"wide", 2, "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG) + "."},
+        {"wider than libpng allows", 1000001, 1, L"wide", 3, "PNG エラー: ", "width exceeds user limit"},
     };
-    const std::string folderBefore = session().settings().save_folder;
+    const std::wstring folderBefore = session().settings().save_folder;
     const auto before = FolderContents(folder_);
-    ASSERT_EQ(before.at("busy.bmp"), "in use");
+    ASSERT_EQ(before.at(L"busy.bmp"), "in use");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SetImage(MakeBitmap(c.width, 1, c.depth));
@@ -257,16 +268,17 @@ TEST_F(ImageOutputTest, AFailedSaveSaysWhyAndLeavesTheFolderAsItWas) {
 
 TEST_F(ImageOutputTest, AReplacedFileKeepsItsAttributesAndANameNearThePathLimitSaves) {
     // 250 characters of folder: its files fit the limit of 260, the system's temporary names do not.
-    std::string deep = folder_;
+    std::wstring deep = folder_;
     while (deep.size() < 250)
-        CreateDirectoryA((deep += std::string(std::min<size_t>(100, 249 - deep.size()), 'd') + "\\").c_str(), nullptr);
-    WriteBytes(deep + "a.bmp", std::string(100000, 'x')); // longer than the new file
-    SetFileAttributesA((deep + "a.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        CreateDirectoryW((deep += std::wstring(std::min<size_t>(100, 249 - deep.size()), L'd') + L"\\").c_str(),
+                         nullptr);
+    WriteBytes(deep + L"a.bmp", std::string(100000, 'x')); // longer than the new file
+    SetFileAttributesW((deep + L"a.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetImage(MakeBitmap(5, 2));
-    Save(deep + "a", 1);
-    EXPECT_EQ(ReadBytes(deep + "a.bmp").size(), 54u + 4u * 5 * 2);
-    EXPECT_EQ(DecodeBmpFile(deep + "a.bmp").At(4, 1), FiveBitColour(4, 1));
-    EXPECT_TRUE(GetFileAttributesA((deep + "a.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    Save(deep + L"a", 1);
+    EXPECT_EQ(ReadBytes(deep + L"a.bmp").size(), 54u + 4u * 5 * 2);
+    EXPECT_EQ(DecodeBmpFile(deep + L"a.bmp").At(4, 1), FiveBitColour(4, 1));
+    EXPECT_TRUE(GetFileAttributesW((deep + L"a.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(FolderContents(deep).size(), 1u);
 }
 
@@ -274,13 +286,13 @@ TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
     SetImage(MakeBitmap(400, 300)); // 480 KB of pixels
     MessageBoxAnswerer answer;
     g_allocationLimit = 100000;
-    Save(folder_ + "big", 2);
+    Save(folder_ + L"big", 2);
     g_allocationLimit = 0;
     EXPECT_EQ(answer.Text(), "メモリが不足しています.");
     EXPECT_TRUE(FolderContents(folder_).empty());
     SetImage(MakeBitmap(4, 3));
-    Save(folder_ + "small", 2);
-    EXPECT_EQ(FolderContents(folder_).count("small.jpg"), 1u);
+    Save(folder_ + L"small", 2);
+    EXPECT_EQ(FolderContents(folder_).count(L"small.jpg"), 1u);
 }
 
 TEST_F(ImageOutputTest, EveryWayOfCopyingAgainPutsTheImageOnTheClipboard) {
@@ -346,14 +358,14 @@ TEST_F(ImageOutputTest, CopyingAgainWhenTheClipboardRefusesSaysSoAndTheNextCopyW
 TEST_F(ImageOutputTest, DISABLED_FullDiskLeavesTheOldFileAndNoTemporaryFile) {
     const char* disk = std::getenv("KELPIX_TINY_DISK");
     if (!disk || !*disk) GTEST_SKIP() << "no tiny disk given (KELPIX_TINY_DISK)";
-    const std::string folder = disk;
-    const std::string old = folder + "shot.bmp";
+    const std::wstring folder = FromUtf8(disk);
+    const std::wstring old = folder + L"shot.bmp";
     WriteBytes(old, "the old picture");
     SetImage(MakeBitmap(200, 200)); // 160 KB as a bitmap file: more than the disk holds
     MessageBoxAnswerer answer;
-    Save(folder + "shot", 1);
+    Save(folder + L"shot", 1);
     ASSERT_TRUE(answer.Seen());
     EXPECT_EQ(answer.Text(), "ストリームへの書き込みエラー.");
-    EXPECT_EQ(FolderContents(folder), (std::map<std::string, std::string>{{"shot.bmp", "the old picture"}}));
-    DeleteFileA(old.c_str());
+    EXPECT_EQ(FolderContents(folder), (std::map<std::wstring, std::string>{{L"shot.bmp", "the old picture"}}));
+    DeleteFileW(old.c_str());
 }

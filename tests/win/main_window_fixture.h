@@ -11,7 +11,7 @@
 namespace kelpix::test {
 
 // The program as start-up makes it, on the settings file at iniPath, with the main window shown.
-inline std::unique_ptr<Program> StartProgram(const std::string& iniPath = DefaultSettingsPath()) {
+inline std::unique_ptr<Program> StartProgram(const std::wstring& iniPath = DefaultSettingsPath()) {
     auto program = std::make_unique<Program>(iniPath);
     Application::Get().SetMainForm(&program->Main());
     program->Main().ShowMainWindow(true);

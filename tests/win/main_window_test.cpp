@@ -57,13 +57,13 @@ bool LoopUntil(const std::function<bool()>& pred) {
 } // namespace
 
 TEST_F(MainWindowTest, TheCaptionShowsMajorAndMinorOfTheFileVersion) {
-    EXPECT_EQ(main().Text(), "Kelpix [ver 1.0]"); // the project's version, 1.0.0.0
+    EXPECT_EQ(main().Text(), L"Kelpix [ver 1.0]"); // the project's version, 1.0.0.0
     HMODULE version113 = LoadLibraryA("version_113.dll");
     ASSERT_NE(version113, nullptr);
-    EXPECT_EQ(MainWindow::VersionText(version113), "1.13");
+    EXPECT_EQ(MainWindow::VersionText(version113), L"1.13");
     FreeLibrary(version113);
     // The hook library has no version record.
-    EXPECT_EQ(MainWindow::VersionText(GetModuleHandleA("KELPIXDLL.DLL")), texts::kVersionUnknown);
+    EXPECT_EQ(MainWindow::VersionText(GetModuleHandleA("KELPIXDLL.DLL")), Texts().versionUnknown);
 }
 
 TEST_F(MainWindowTest, TabGoesThroughImageBoxTargetAndArrowsAndAClickedToggleTakesNoFocus) {

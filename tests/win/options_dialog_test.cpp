@@ -14,34 +14,6 @@ using namespace kelpix::test;
 
 namespace {
 
-// The options dialog on the screen, or null.
-OptionsDialog* ShownDialog() {
-    for (HWND wnd = nullptr; (wnd = FindWindowExA(nullptr, wnd, "TOptionDlg", nullptr)) != nullptr;)
-        if (IsWindowVisible(wnd)) return dynamic_cast<OptionsDialog*>(Window::FromHandle(wnd));
-    return nullptr;
-}
-
-void CALLBACK CloseLeftDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (OptionsDialog* left = ShownDialog(); left && left->ModalResult() == 0) left->Close();
-}
-
-// Runs `inside` while the dialog the options command opens is up. A dialog still open long after
-// is closed with its close box, so that a failing test ends.
-void WhileDialogUp(MainWindow& main, const std::function<void(OptionsDialog&)>& inside) {
-    bool ran = false;
-    RunFromLoop([&] {
-        OptionsDialog* dialog = ShownDialog();
-        ASSERT_NE(dialog, nullptr);
-        ran = true;
-        inside(*dialog);
-    });
-    UINT_PTR guard = SetTimer(nullptr, 0, 10000, &CloseLeftDialog);
-    SendMessageA(main.Handle(), WM_COMMAND, MenuId(core::Command::Options), 0);
-    KillTimer(nullptr, guard);
-    EXPECT_TRUE(ran) << "the dialog did not come up";
-}
-
 void Click(HWND button) {
     SendMessageA(button, BM_CLICK, 0, 0);
 }
@@ -61,11 +33,17 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
         for (HWND box : {c.closeToTray, c.startInTray, c.restoreToggles, c.drawCursor})
             Click(box);
         SetWindowTextA(c.delay, "42");
+        SendMessageW(c.language, CB_SETCURSEL, 2, 0); // English
         Click(c.ok);
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
               (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                        "TimeCapture=1", "Time=42", "SaveDir="}));
+                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2"}));
+    // The new language shows at once.
+    wchar_t file[32] = {};
+    GetMenuStringW(main().MenuBar(), 0, file, 32, MF_BYPOSITION);
+    EXPECT_STREQ(file, L"&File");
+    EXPECT_EQ(main().RecopyButton().Caption(), L"Copy again");
     EXPECT_TRUE(main().CursorButton().Down());
     EXPECT_TRUE(main().DelayButton().Down());
     EXPECT_EQ(SendMessageA(main().DelayArrows(), UDM_GETPOS32, 0, 0), 42);

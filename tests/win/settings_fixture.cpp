@@ -1,50 +1,71 @@
 #include "settings_fixture.h"
-
-#include "core/sjis.h"
+#include "test_support.h"
+#include "toolkit/error.h"
 
 #include <atomic>
+#include <functional>
 
 namespace kelpix::test {
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\");
+                RemoveTree(path + L"\\");
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+void CALLBACK CloseLeftDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (OptionsDialog* left = ShownDialog(); left && left->ModalResult() == 0) left->Close();
 }
 
 } // namespace
 
-TempFolder::TempFolder(const std::string& sub) {
+OptionsDialog* ShownDialog() {
+    for (HWND wnd = nullptr; (wnd = FindWindowExA(nullptr, wnd, "TOptionDlg", nullptr)) != nullptr;)
+        if (IsWindowVisible(wnd)) return dynamic_cast<OptionsDialog*>(Window::FromHandle(wnd));
+    return nullptr;
+}
+
+void WhileDialogUp(MainWindow& main, const std::function<void(OptionsDialog&)>& inside) {
+    bool ran = false;
+    RunFromLoop([&] {
+        OptionsDialog* dialog = ShownDialog();
+        ASSERT_NE(dialog, nullptr);
+        ran = true;
+        inside(*dialog);
+    });
+    UINT_PTR guard = SetTimer(nullptr, 0, 10000, &CloseLeftDialog);
+    SendMessageA(main.Handle(), WM_COMMAND, MenuId(core::Command::Options), 0);
+    KillTimer(nullptr, guard);
+    EXPECT_TRUE(ran) << "the dialog did not come up";
+}
+
+TempFolder::TempFolder(const std::wstring& sub) {
     static std::atomic<int> counter{0};
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    root_ =
-        std::string(temp) + "kelpix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) + "\\";
-    CreateDirectoryA(root_.c_str(), nullptr);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    root_ = std::wstring(temp) + L"kelpix-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++) + L"\\";
+    CreateDirectoryW(root_.c_str(), nullptr);
     path_ = root_;
-    // Each folder of `sub` in turn, stepping over double-byte characters.
-    for (std::size_t i = 0; i < sub.size(); ++i) {
-        if (core::IsSjisLeadByte(static_cast<unsigned char>(sub[i])) && i + 1 < sub.size()) {
-            path_ += sub.substr(i++, 2);
-            continue;
-        }
-        path_ += sub[i];
-        if (sub[i] == '\\') CreateDirectoryA(path_.c_str(), nullptr);
+    for (wchar_t c : sub) {
+        path_ += c;
+        if (c == L'\\') CreateDirectoryW(path_.c_str(), nullptr);
     }
 }
 
@@ -52,17 +73,17 @@ TempFolder::~TempFolder() {
     RemoveTree(root_);
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Utf8(path);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
 }
 
-std::string ReadBytes(const std::string& path) {
+std::string ReadBytes(const std::wstring& path) {
     HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
@@ -72,8 +93,8 @@ std::string ReadBytes(const std::string& path) {
     return bytes;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -103,7 +124,7 @@ void ClickArrow(HWND upDown, bool up) {
     SendMessageA(upDown, WM_LBUTTONUP, 0, at);
 }
 
-Program& SettingsTest::Start(const std::string& ini) {
+Program& SettingsTest::Start(const std::wstring& ini) {
     Stop();
     program_ = StartProgram(ini.empty() ? IniFile() : ini);
     return *program_;

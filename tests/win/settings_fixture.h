@@ -2,39 +2,43 @@
 // that file as bytes and to click the window's controls as the mouse does.
 #pragma once
 #include "main_window_fixture.h"
+#include "options/options_dialog.h"
 #include "toolkit/application.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace kelpix::test {
 
-// Shift-JIS characters whose second byte is "\" (0x5C).
-inline const std::string kHyo = "\x95\x5C"; // 表
-inline const std::string kSo = "\x83\x5C";  // ソ
-
 // A folder under the temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:
-    // `sub`: further folders below the unique one, e.g. "表ソ\\"; created too.
-    explicit TempFolder(const std::string& sub = {});
+    // `sub`: further folders below the unique one, e.g. L"表ソ\\"; created too.
+    explicit TempFolder(const std::wstring& sub = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     // The folder, ending in "\".
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
 
 private:
-    std::string root_, path_;
+    std::wstring root_, path_;
 };
 
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
-bool FileExists(const std::string& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string& text);
+
+// The options dialog on the screen, or null.
+OptionsDialog* ShownDialog();
+// Runs `inside` while the dialog the options command opens is up. A dialog still open long after
+// is closed with its close box, so that a failing test ends.
+void WhileDialogUp(MainWindow& main, const std::function<void(OptionsDialog&)>& inside);
 
 // Presses and releases the left button on a control, as a click does.
 void ClickControl(HWND control);
@@ -46,10 +50,10 @@ protected:
     void TearDown() override { Stop(); }
 
     // The program as at start-up, on the settings file `ini` (by default Kelpix.ini in the folder).
-    Program& Start(const std::string& ini = {});
+    Program& Start(const std::wstring& ini = {});
     void Stop() { StopProgram(program_); }
     MainWindow& main() { return program_->Main(); }
-    std::string IniFile() const { return folder_.Path() + "Kelpix.ini"; }
+    std::wstring IniFile() const { return folder_.Path() + L"Kelpix.ini"; }
     // Writes the settings file of the folder with these lines.
     void WriteIni(const std::vector<std::string>& lines) const;
 

@@ -4,6 +4,8 @@
 #include "test_support.h"
 
 #include "core/file_names.h"
+#include "main/settings_file.h"
+#include "toolkit/error.h"
 
 #include <commctrl.h>
 
@@ -23,21 +25,32 @@ std::vector<std::string> SortedLines(const std::string& text) {
 } // namespace
 
 TEST_F(SettingsTest, ValuesAreReadBackAtStartUpAndTheTogglesShowThem) {
-    WriteIni(
-        {"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30", "SaveDir=C:\\pics\\"});
+    WriteIni({"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30",
+              "SaveDir=C:\\pics\\", "Language=2"});
     Program& program = Start();
     core::Settings expected{.close_to_tray = true,
                             .restore_toggles = true,
                             .draw_cursor = true,
                             .delay_seconds = 30,
-                            .save_folder = "C:\\pics\\"};
+                            .save_folder = L"C:\\pics\\",
+                            .language = core::Language::English};
     EXPECT_EQ(program.Session().settings(), expected) << "\"yes\" is no integer and reads as 0";
     EXPECT_TRUE(main().CursorButton().Down());
     EXPECT_FALSE(main().DelayButton().Down());
     EXPECT_EQ(SendMessageA(main().DelayArrows(), UDM_GETPOS32, 0, 0), 30);
 }
 
-TEST_F(SettingsTest, TheTogglesWriteAllSevenKeysUnderOptionOnlyWithFukugen) {
+TEST_F(SettingsTest, AShiftJisFileFromEarlierVersionsReadsAsBefore) {
+    if (GetACP() != 932) GTEST_SKIP() << "the file is read in the system's code page, here " << GetACP();
+    // "C:\表ソ\" in Shift-JIS: both characters end in the byte of "\".
+    WriteBytes(IniFile(), "[Option]\r\nKidoTask=1\r\nSaveDir=C:\\\x95\x5C\x83\x5C\\\r\n");
+    const core::Settings& read = Start().Session().settings();
+    EXPECT_EQ(read.save_folder, L"C:\\表ソ\\");
+    EXPECT_TRUE(read.start_in_tray);
+    EXPECT_EQ(read.language, core::Language::Automatic);
+}
+
+TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_FALSE(FileExists(IniFile()));
@@ -46,28 +59,29 @@ TEST_F(SettingsTest, TheTogglesWriteAllSevenKeysUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "MouseCapture=1",
+              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
                                         "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
-TEST_F(SettingsTest, FoldersWhoseNamesEndInTrailByte5CHoldTheFile) {
-    // The executable in C:\...\表ソ\ソ\: each folder's name ends in the byte 0x5C.
-    TempFolder japanese(kHyo + kSo + "\\" + kSo + "\\");
-    const std::string ini = core::SettingsFilePath(japanese.Path() + "Kelpix.exe", Application::AnsiLeadBytes());
+TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {
+    TempFolder unicode(L"表ソ\\한국어 😀\\");
+    const std::wstring ini = core::SettingsFilePath(unicode.Path() + L"Kelpix.exe");
     WriteBytes(ini, "[Option]\r\nFukugen=1\r\n");
     Start(ini);
     ClickControl(main().CursorButton().Handle());
-
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((japanese.Path() + "*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    std::vector<std::string> names;
-    do
-        if (found.cFileName[0] != '.') names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    EXPECT_EQ(names, std::vector<std::string>{"Kelpix.ini"});
     EXPECT_TRUE(Start(ini).Session().settings().draw_cursor);
+    EXPECT_EQ(ReadBytes(ini).substr(0, 8), "[Option]") << "still in the ANSI code page";
+
+    // A save folder the code page cannot hold turns the file into UTF-16; every value stays.
+    core::Settings settings = program_->Session().settings();
+    settings.save_folder = unicode.Path();
+    Stop();
+    WriteSettingsFile(ini, settings);
+    EXPECT_EQ(ReadBytes(ini).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadSettingsFile(ini), settings);
+    settings.delay_seconds = 12;
+    WriteSettingsFile(ini, settings);
+    EXPECT_EQ(ReadSettingsFile(ini), settings);
 }
 
 TEST_F(SettingsTest, ARefusedWriteIsShownAndTheSettingsStay) {
@@ -76,13 +90,13 @@ TEST_F(SettingsTest, ARefusedWriteIsShownAndTheSettingsStay) {
     const std::string before = ReadBytes(IniFile());
     // Another program has the file open and lets nobody write it. (A read-only attribute would do
     // on Windows, but Wine lets root write read-only files.)
-    HANDLE held = CreateFileA(IniFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(IniFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     {
         MessageBoxAnswerer answer;
         ClickControl(main().CursorButton().Handle());
         ASSERT_TRUE(answer.Seen());
-        EXPECT_EQ(answer.Text(), IniFile() + " に書き込めません.");
+        EXPECT_EQ(answer.Text(), Utf8(IniFile()) + " に書き込めません.");
     }
     EXPECT_TRUE(program_->Session().settings().draw_cursor);
     EXPECT_TRUE(main().CursorButton().Down());

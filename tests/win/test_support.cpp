@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "main/platform.h"
+#include "toolkit/error.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,12 +28,13 @@ HWND FindOwnDialogBox() {
     return nullptr;
 }
 
-// The caption and the message text (a message box's static control has the id 0xFFFF) of a box.
+// The caption and the message text (a message box's static control has the id 0xFFFF) of a box,
+// read with the wide functions, in UTF-8.
 std::pair<std::string, std::string> DialogTexts(HWND box) {
-    char caption[256] = {}, text[1024] = {};
-    GetWindowTextA(box, caption, sizeof caption);
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return {caption, text};
+    wchar_t caption[256] = {}, text[1024] = {};
+    GetWindowTextW(box, caption, 256);
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    return {Utf8(caption), Utf8(text)};
 }
 
 LRESULT CALLBACK ColourWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -112,7 +114,8 @@ Pixels ReadBitmap(HBITMAP bitmap) {
     HDC dc = GetDC(nullptr);
     GetDIBits(dc, bitmap, 0, static_cast<UINT>(p.height), p.data.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
-    for (auto& px : p.data) px &= 0xFFFFFF;
+    for (auto& px : p.data)
+        px &= 0xFFFFFF;
     return p;
 }
 
@@ -150,7 +153,8 @@ void MouseEvent(DWORD eventFlag) {
 Pixels ReadClipboardBitmap(int* formatCount) {
     Pixels p;
     bool open = false;
-    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i) Sleep(10);
+    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
+        Sleep(10);
     if (!open) return p;
     if (formatCount) *formatCount = CountClipboardFormats();
     p = ReadBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
@@ -165,9 +169,9 @@ bool AllPixels(const Pixels& p, uint32_t colour) {
 namespace {
 
 std::vector<NotifyIconRecorder::Call> g_notifyCalls;
-BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAA) = nullptr;
+BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAW) = nullptr;
 
-BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
+BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
     NotifyIconRecorder::Call call{message, {}, {}, {}, GetTickCount()};
     std::memcpy(&call.data, data, std::min<size_t>(data->cbSize, sizeof call.data));
     ICONINFO info{};
@@ -189,17 +193,24 @@ NotifyIconRecorder::NotifyIconRecorder() {
     g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
 }
 
-NotifyIconRecorder::~NotifyIconRecorder() { kelpix::Platform().notifyIcon = g_realNotifyIcon; }
+NotifyIconRecorder::~NotifyIconRecorder() {
+    kelpix::Platform().notifyIcon = g_realNotifyIcon;
+}
 
-const std::vector<NotifyIconRecorder::Call>& NotifyIconRecorder::Calls() const { return g_notifyCalls; }
+const std::vector<NotifyIconRecorder::Call>& NotifyIconRecorder::Calls() const {
+    return g_notifyCalls;
+}
 
 std::vector<DWORD> NotifyIconRecorder::Messages() const {
     std::vector<DWORD> messages;
-    for (const Call& call : g_notifyCalls) messages.push_back(call.message);
+    for (const Call& call : g_notifyCalls)
+        messages.push_back(call.message);
     return messages;
 }
 
-void NotifyIconRecorder::Clear() { g_notifyCalls.clear(); }
+void NotifyIconRecorder::Clear() {
+    g_notifyCalls.clear();
+}
 
 ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -223,7 +234,8 @@ ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
         wnd_ = wnd;
         SetEvent(ready);
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
         DestroyWindow(wnd);
     });
     WaitForSingleObject(ready, 5000);
@@ -414,5 +426,9 @@ void* operator new(std::size_t size) {
     if (!block) throw std::bad_alloc();
     return block;
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}

@@ -13,7 +13,9 @@
 namespace kelpix::test {
 
 // The middle of a rectangle, and the rectangle grown by `by` pixels on every side.
-inline POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+inline POINT Centre(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 inline RECT Inflated(RECT r, int by) {
     InflateRect(&r, by, by);
     return r;
@@ -39,19 +41,21 @@ Pixels ReadBitmap(HBITMAP bitmap);
 Pixels ReadScreen(const RECT& area);
 // What the clipboard holds as CF_BITMAP, and how many formats it holds.
 Pixels ReadClipboardBitmap(int* formatCount = nullptr);
-constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+constexpr uint32_t Rgb(COLORREF c) {
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 // Whether a picture has pixels and all of them are `colour`.
 bool AllPixels(const Pixels& p, uint32_t colour);
 
-// Stands in for Shell_NotifyIconA while it lives and records every call, with the icon's pictures
+// Stands in for Shell_NotifyIconW while it lives and records every call, with the icon's pictures
 // read at the time of the call (the program may release the icon once the shell has been handed it).
 class NotifyIconRecorder {
 public:
     struct Call {
         DWORD message;
-        NOTIFYICONDATAA data;  // the first cbSize bytes of the record handed over
-        Pixels colour, mask;   // of data.hIcon; mask pixels are 0 for opaque, 0xFFFFFF for transparent
-        DWORD tick;            // GetTickCount() at the call
+        NOTIFYICONDATAW data; // the first cbSize bytes of the record handed over
+        Pixels colour, mask;  // of data.hIcon; mask pixels are 0 for opaque, 0xFFFFFF for transparent
+        DWORD tick;           // GetTickCount() at the call
     };
     NotifyIconRecorder();
     ~NotifyIconRecorder();
@@ -91,7 +95,7 @@ public:
 
 private:
     PROCESS_INFORMATION process_{};
-    HANDLE input_ = nullptr;  // closing it tells the probe to let go
+    HANDLE input_ = nullptr; // closing it tells the probe to let go
     bool holding_ = false;
 };
 
@@ -109,15 +113,15 @@ void MouseEvent(DWORD eventFlag);
 //    GetCursorFrameInfo, which answer only for objects of this process.
 struct GuiObjects {
     int gdi = 0;
-    int windows = 0, menus = 0, icons = 0;  // 0 when GetGuiResources gave `user`
-    int user = 0;                           // windows + menus + icons, or GetGuiResources's figure
+    int windows = 0, menus = 0, icons = 0; // 0 when GetGuiResources gave `user`
+    int user = 0;                          // windows + menus + icons, or GetGuiResources's figure
 };
 GuiObjects CountGuiObjects();
 
 // Every allocation through operator new above this many bytes (0: none) fails, as when memory has run out.
 extern std::atomic<size_t> g_allocationLimit;
 
-// Watches for a message box (#32770) from another thread, records its caption and text, runs
+// Watches for a message box (#32770) from another thread, records its caption and text (UTF-8), runs
 // whileShown (on that thread) and presses the given button. While one lives, message boxes are
 // expected; at any other time one fails the test (see UnexpectedDialogs).
 class MessageBoxAnswerer {

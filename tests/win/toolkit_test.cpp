@@ -18,16 +18,15 @@ constexpr UINT WM_FAIL = WM_APP + 7;
 
 class FailingForm : public Form {
 public:
-    FailingForm() { CreateForm(FormLayout{"KelpixTestForm", "test"}); }
+    FailingForm() { CreateForm(FormLayout{L"KelpixTestForm", L"test"}); }
     int handled = 0;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_FAIL) {
             ++handled;
-            if (wParam == 1) throw Error("cannot write C:\\data\\kelpix.ini");
-            // "クリップボードを開くことができません" ends in a double-byte character.
-            throw Error("クリップボードを開くことができません");
+            if (wParam == 1) throw Error(L"cannot write C:\\data\\kelpix.ini");
+            throw Error(L"クリップボードを開くことができません");
         }
         return Form::HandleMessage(msg, wParam, lParam);
     }

@@ -6,6 +6,7 @@
 #include "kelpix_hook.h"
 #include "main/platform.h"
 #include "main/texts.h"
+#include "toolkit/error.h"
 
 using namespace kelpix;
 using namespace kelpix::test;
@@ -117,8 +118,8 @@ TEST_F(TrayDragTest, ADragWhoseReleaseCannotBeReportedEndsWithoutACapture) {
         PressAndMoveOnTheIcon();
         EXPECT_EQ(hook.installs, 1);
         if (refused) {
-            EXPECT_EQ(answer.Text(), texts::kHookInstallFailed);
-            EXPECT_EQ(answer.Caption(), Application::Get().Title());
+            EXPECT_EQ(answer.Text(), Utf8(Texts().hookInstallFailed));
+            EXPECT_EQ(answer.Caption(), Utf8(Application::Get().Title()));
         } else {
             ASSERT_TRUE(Dragging());
             FakeHookLibrary::down = 0;

@@ -13,7 +13,7 @@ protected:
     // The program started afresh, as at start-up, on a settings file holding these keys.
     void Restart(const std::string& keys) {
         StopProgram(program_);
-        const std::string ini = folder_.Path() + "Kelpix.ini";
+        const std::wstring ini = folder_.Path() + L"Kelpix.ini";
         WriteBytes(ini, "[Option]\r\n" + keys);
         program_ = StartProgram(ini);
     }

@@ -1,0 +1,167 @@
+#include "core/texts.h"
+
+namespace kelpix::core {
+
+namespace {
+
+constexpr uint16_t kPrimaryLanguageMask = 0x3FF;
+constexpr uint16_t kPrimaryJapanese = 0x11; // LANG_JAPANESE
+
+constexpr Texts kJapanese{
+    .captionFormat = L"Kelpix [ver %s]",
+    .versionUnknown = L"(未定義)",
+    .delayButtonFormat = L"時間差 %d秒",
+    .cursorButton = L"ﾏｳｽｶｰｿﾙ",
+    .recopyButton = L"前回再取得",
+
+    .menuFile = L"ファイル(&F)",
+    .menuSave = L"名前を付けて保存(&A)",
+    .menuExit = L"終了(&X)",
+    .menuView = L"表示(&V)",
+    .menuDefaultSize = L"デフォルトサイズに戻す",
+    .menuTakeSizeBelow = L"直下のサイズに変更",
+    .menuTranslucent = L"半透明にする",
+    .menuTool = L"ツール(&T)",
+    .menuCaptureOwnArea = L"本体サイズでキャプチャ",
+    .menuRecopy = L"前回キャプチャを再取得",
+    .menuStoreInTray = L"タスクトレイに格納",
+    .menuOptions = L"環境オプション...",
+    .menuHelp = L"ヘルプ(&H)",
+    .menuOpenHelp = L"ヘルプを開く(&R)",
+
+    .trayTip = L"Kelpix",
+    .trayMenuShow = L"Kelpixの表示",
+    .hookInstallFailed = L"CallWndProcのフックインストールに失敗",
+
+    .optionsCaption = L"環境オプション",
+    .groupEnvironment = L"環境設定",
+    .checkCloseToTray = L"クローズボタンでタスクトレイに格納する",
+    .checkStartInTray = L"起動時にタスクトレイに格納する",
+    .checkRestoreToggles = L"起動時に前回の動作設定を復元する",
+    .groupOperation = L"動作設定",
+    .checkDrawCursor = L"マウスカーソルをキャプチャーする",
+    .checkDelayedCapture = L"時間差キャプチャー",
+    .secondsLater = L"秒後",
+    .languageLabel = L"言語:",
+    .languageAutomatic = L"自動",
+    .buttonOk = L"OK",
+    .buttonCancel = L"キャンセル",
+
+    .saveFilter = L"ビットマップ (*.bmp)|*.bmp|JPEG 形式 (*.jpg)|*.jpg|PNG 形式 (*.png)|*.png",
+    .saveTitle = L"キャプチャー画像保存",
+
+    .helpFile = L"help.chm",
+    .helpMissing = L"ヘルプファイルが見つかりません。",
+    .helpMissingCaption = L"確認",
+
+    .clipboardOpenFailed = L"クリップボードを開くことができません",
+    .cannotWriteFormat = L"%s に書き込めません",
+    .cannotCreateFileFormat = L"ファイル %s を作成できません",
+    .streamWriteError = L"ストリームへの書き込みエラー",
+    .jpegErrorFormat = L"JPEG エラー #%d",
+    .pngErrorFormat = L"PNG エラー: %s",
+    .imageReadFailed = L"画像を読み取れません",
+    .outOfMemory = L"メモリが不足しています",
+};
+
+constexpr Texts kEnglish{
+    .captionFormat = L"Kelpix [ver %s]",
+    .versionUnknown = L"(unknown)",
+    .delayButtonFormat = L"Delay %d s",
+    .cursorButton = L"Cursor",
+    .recopyButton = L"Copy again",
+
+    .menuFile = L"&File",
+    .menuSave = L"Save &As...",
+    .menuExit = L"E&xit",
+    .menuView = L"&View",
+    .menuDefaultSize = L"&Default Size",
+    .menuTakeSizeBelow = L"&Fit to Window Below",
+    .menuTranslucent = L"&Translucent",
+    .menuTool = L"&Tools",
+    .menuCaptureOwnArea = L"&Capture Own Area",
+    .menuRecopy = L"Copy &Last Capture Again",
+    .menuStoreInTray = L"&Minimize to Notification Area",
+    .menuOptions = L"&Options...",
+    .menuHelp = L"&Help",
+    .menuOpenHelp = L"&Help Topics",
+
+    .trayTip = L"Kelpix",
+    .trayMenuShow = L"&Show Kelpix",
+    .hookInstallFailed = L"Cannot install the CallWndProc hook",
+
+    .optionsCaption = L"Options",
+    .groupEnvironment = L"General",
+    .checkCloseToTray = L"Close to the notification area",
+    .checkStartInTray = L"Start in the notification area",
+    .checkRestoreToggles = L"Restore the capture settings at startup",
+    .groupOperation = L"Capture",
+    .checkDrawCursor = L"Capture the mouse cursor",
+    .checkDelayedCapture = L"Delayed capture",
+    .secondsLater = L"seconds",
+    .languageLabel = L"Language:",
+    .languageAutomatic = L"Automatic",
+    .buttonOk = L"OK",
+    .buttonCancel = L"Cancel",
+
+    .saveFilter = L"Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png",
+    .saveTitle = L"Save Capture",
+
+    .helpFile = L"help-en.chm",
+    .helpMissing = L"The help file cannot be found.",
+    .helpMissingCaption = L"Kelpix",
+
+    .clipboardOpenFailed = L"Cannot open the clipboard",
+    .cannotWriteFormat = L"Cannot write to %s",
+    .cannotCreateFileFormat = L"Cannot create file %s",
+    .streamWriteError = L"Error writing to the file",
+    .jpegErrorFormat = L"JPEG error #%d",
+    .pngErrorFormat = L"PNG error: %s",
+    .imageReadFailed = L"Cannot read the image",
+    .outOfMemory = L"Not enough memory",
+};
+
+} // namespace
+
+Language ShownLanguage(Language setting, uint16_t userUiLanguage) {
+    if (setting != Language::Automatic) return setting;
+    return (userUiLanguage & kPrimaryLanguageMask) == kPrimaryJapanese ? Language::Japanese : Language::English;
+}
+
+Language LanguageSetting(int32_t stored) {
+    if (stored == static_cast<int32_t>(Language::Japanese)) return Language::Japanese;
+    if (stored == static_cast<int32_t>(Language::English)) return Language::English;
+    return Language::Automatic;
+}
+
+const Texts& TextsIn(Language shown) {
+    return shown == Language::English ? kEnglish : kJapanese;
+}
+
+std::wstring FillIn(std::wstring_view format, std::initializer_list<std::wstring_view> values) {
+    std::wstring text;
+    text.reserve(format.size());
+    const std::wstring_view* next = values.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        const wchar_t c = format[i];
+        const wchar_t after = i + 1 < format.size() ? format[i + 1] : L'\0';
+        if (c != L'%' || (after != L's' && after != L'd' && after != L'%')) {
+            text += c;
+            continue;
+        }
+        ++i;
+        if (after == L'%')
+            text += L'%';
+        else if (next != values.end())
+            text += *next++;
+    }
+    return text;
+}
+
+std::wstring ErrorBoxText(std::wstring_view message) {
+    std::wstring text(message);
+    if (!text.empty() && text.back() > L'.') text += L'.';
+    return text;
+}
+
+} // namespace kelpix::core
