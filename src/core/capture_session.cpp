@@ -266,6 +266,8 @@ Actions CaptureSession::GrabFinished(bool image) {
     // Nothing grabbed (a target that has gone or lies off every screen): the clipboard keeps what
     // it had. A clipboard that refuses the new image fails quietly.
     if (image) out.push_back(On(Act::CopyToClipboard, kNoWindow, 0));
+    // After the clipboard, so that a failed save takes nothing from it.
+    if (image && settings_.auto_save) out.push_back(On(Act::SaveAutomatically, target_, 0));
     out.push_back(Start(SessionTimer::Cooldown, kCooldownMs));
     return out;
 }

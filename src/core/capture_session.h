@@ -15,6 +15,7 @@
 //   on the clipboard, and the cooldown during which no other capture starts.
 #pragma once
 
+#include "core/auto_save_names.h"
 #include "core/icons.h"
 #include "core/texts.h"
 #include "core/tray_click.h"
@@ -36,6 +37,11 @@ struct Settings {
     int32_t delay_seconds = 1;
     std::wstring save_folder; // the folder last saved to
     Language language = Language::Automatic;
+    // Every capture that gives an image is also written to a folder of its own.
+    bool auto_save = false;
+    std::wstring auto_save_folder;                      // empty: the user's Pictures folder, in "Kelpix"
+    int32_t auto_save_format = 3;                       // as the save dialog's entries: 1 BMP, 2 JPEG, 3 PNG
+    std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -93,6 +99,7 @@ enum class Act : uint8_t {
     EndProgram,        // the close is allowed: the program ends
     Grab,              // window, value 1 with the cursor: the grab; report back with GrabFinished
     CopyToClipboard,   // the last image; value 1: a failure is reported, 0: it is quiet
+    SaveAutomatically, // window: the captured one; the last image goes to the automatic-save folder
     SetTrayIcon,       // value: kTrayNone, kTrayDefault or a countdown number 1..99
     ShowTrayMenu,
     ShowSettings,  // the toggles show the settings

@@ -62,6 +62,16 @@ constexpr Texts kJapanese{
     .pngErrorFormat = L"PNG エラー: %s",
     .imageReadFailed = L"画像を読み取れません",
     .outOfMemory = L"メモリが不足しています",
+
+    .groupAutoSave = L"自動保存",
+    .checkAutoSave = L"キャプチャを自動で保存する",
+    .autoSaveFolderLabel = L"保存先:",
+    .autoSaveFolderDefault = L"ピクチャ\\Kelpix",
+    .browseButton = L"参照...",
+    .browseTitle = L"自動保存の保存先を選んでください。",
+    .autoSaveFormatLabel = L"形式:",
+    .autoSaveNameLabel = L"ファイル名:",
+    .autoSaveFailedFormat = L"フォルダー %s にキャプチャを自動で保存できません。\n%s",
 };
 
 constexpr Texts kEnglish{
@@ -119,6 +129,16 @@ constexpr Texts kEnglish{
     .pngErrorFormat = L"PNG error: %s",
     .imageReadFailed = L"Cannot read the image",
     .outOfMemory = L"Not enough memory",
+
+    .groupAutoSave = L"Automatic Save",
+    .checkAutoSave = L"Save every capture automatically",
+    .autoSaveFolderLabel = L"Folder:",
+    .autoSaveFolderDefault = L"Pictures\\Kelpix",
+    .browseButton = L"Browse...",
+    .browseTitle = L"Choose the folder for automatic saves.",
+    .autoSaveFormatLabel = L"Format:",
+    .autoSaveNameLabel = L"File name:",
+    .autoSaveFailedFormat = L"Cannot save the capture automatically to the folder %s.\n%s",
 };
 
 } // namespace

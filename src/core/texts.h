@@ -85,6 +85,17 @@ struct Texts {
     const wchar_t* pngErrorFormat;  // %s: the library's message
     const wchar_t* imageReadFailed;
     const wchar_t* outOfMemory;
+
+    // Automatic save (the options dialog's group, the folder chooser, the failure)
+    const wchar_t* groupAutoSave;
+    const wchar_t* checkAutoSave;
+    const wchar_t* autoSaveFolderLabel;
+    const wchar_t* autoSaveFolderDefault; // shown in the empty folder box
+    const wchar_t* browseButton;
+    const wchar_t* browseTitle;
+    const wchar_t* autoSaveFormatLabel;
+    const wchar_t* autoSaveNameLabel;
+    const wchar_t* autoSaveFailedFormat; // %s: the folder, %s: the reason
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.

@@ -25,8 +25,8 @@ constexpr DWORD kBitmapFilterIndex = 1;
 constexpr DWORD kPngFilterIndex = 3;              // any other entry is JPEG
 constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
 
-// The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
-// colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
+} // namespace
+
 core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     core::PixelImage image;
     BITMAP info{};
@@ -67,6 +67,8 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
     }
     return image;
 }
+
+namespace {
 
 // A file that is removed again when the object ends, unless it was kept.
 class TemporaryFile {
@@ -135,10 +137,13 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target) {
     return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+// How the written file takes the target's name.
+enum class Placing { Replace, NeverReplace };
+
 // Writes the pieces one after the other as the file `target`. They go to a new file in the same
 // folder first, which replaces the target only once every byte is written, so a failure leaves an
-// existing file as it was and nothing new behind.
-void WriteWholeFile(const std::wstring& target, FilePieces pieces) {
+// existing file as it was and nothing new behind. NeverReplace: false when the name is taken.
+bool WriteWholeFile(const std::wstring& target, FilePieces pieces, Placing placing = Placing::Replace) {
     HANDLE opened = INVALID_HANDLE_VALUE;
     TemporaryFile temp(CreateTemporaryFile(target, opened));
     {
@@ -155,45 +160,53 @@ void WriteWholeFile(const std::wstring& target, FilePieces pieces) {
         // On the disk before it takes the old file's place.
         if (!FlushFileBuffers(file.get())) throw Error(Texts().streamWriteError);
     }
+    if (placing == Placing::NeverReplace) {
+        if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+            throw FormatError(Texts().cannotCreateFileFormat, {target});
+        }
+        temp.Keep();
+        return true;
+    }
     // Renaming over a file can succeed where writing to it would not (a read-only file on some
     // systems); only a file the program could write is replaced.
     if (!MayReplace(target) || !PutInPlace(temp.Path(), target))
         throw FormatError(Texts().cannotCreateFileFormat, {target});
     temp.Keep();
+    return true;
 }
 
-// An uncompressed BMP at the image's own depth; an empty image makes an empty file.
-void SaveBmp(const std::wstring& target, const core::PixelImage& image) {
-    const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
-    if (!headers) return WriteWholeFile(target, {});
-    WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits});
-}
-
-// A baseline JPEG at quality 92, encoded completely before the file is touched; an empty image
+// The image as a file of the format: an uncompressed BMP at the image's own depth, a baseline JPEG
+// at quality 92 or an 8-bit RGB PNG, encoded completely before the file is touched. An empty image
 // makes an empty file.
-void SaveJpeg(const std::wstring& target, const core::PixelImage& image) {
+bool SaveImage(const std::wstring& target, ImageFormat format, const core::PixelImage& image, Placing placing) {
+    if (format == ImageFormat::Bitmap) {
+        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
+        if (!headers) return WriteWholeFile(target, {}, placing);
+        return WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits},
+                              placing);
+    }
     std::vector<uint8_t> data;
     try {
-        data = core::EncodeJpeg(image);
+        data = format == ImageFormat::Jpeg ? core::EncodeJpeg(image) : core::EncodePng(image);
     } catch (const core::JpegError& e) {
         throw FormatError(Texts().jpegErrorFormat, {std::to_wstring(e.code())});
-    }
-    WriteWholeFile(target, {data});
-}
-
-// An 8-bit RGB PNG, encoded completely before the file is touched; an empty image makes an empty
-// file.
-void SavePng(const std::wstring& target, const core::PixelImage& image) {
-    std::vector<uint8_t> data;
-    try {
-        data = core::EncodePng(image);
     } catch (const core::PngError& e) {
         throw FormatError(Texts().pngErrorFormat, {FromUtf8(e.what())});
     }
-    WriteWholeFile(target, {data});
+    return WriteWholeFile(target, {data}, placing);
 }
 
 } // namespace
+
+const wchar_t* ExtensionOf(ImageFormat format) {
+    return format == ImageFormat::Bitmap ? L".bmp" : format == ImageFormat::Png ? L".png" : L".jpg";
+}
+
+bool WriteNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
+    return SaveImage(target, format, ReadImagePixels(image), Placing::NeverReplace);
+}
 
 std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
                                         SaveDialogMemory& memory) {
@@ -222,15 +235,11 @@ std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::ws
     memory.fileName = chosen;
     memory.filterIndex = dialog.nFilterIndex;
     const DWORD entry = dialog.nFilterIndex;
-    const wchar_t* extension = entry == kBitmapFilterIndex ? L".bmp" : entry == kPngFilterIndex ? L".png" : L".jpg";
-    const std::wstring target = core::ChangeFileExt(chosen, extension);
-    const core::PixelImage pixels = ReadImagePixels(image);
-    if (entry == kBitmapFilterIndex)
-        SaveBmp(target, pixels);
-    else if (entry == kPngFilterIndex)
-        SavePng(target, pixels);
-    else
-        SaveJpeg(target, pixels);
+    // Any other entry is JPEG.
+    const ImageFormat format = entry == kBitmapFilterIndex ? ImageFormat::Bitmap
+                               : entry == kPngFilterIndex  ? ImageFormat::Png
+                                                           : ImageFormat::Jpeg;
+    SaveImage(core::ChangeFileExt(chosen, ExtensionOf(format)), format, ReadImagePixels(image), Placing::Replace);
     return core::ExtractFilePath(chosen);
 }
 

@@ -2,10 +2,26 @@
 #pragma once
 #include <windows.h>
 
+#include "core/pixel_image.h"
+
 #include <optional>
 #include <string>
 
 namespace kelpix {
+
+// The formats the program writes, numbered as the save dialog's entries.
+enum class ImageFormat : int32_t { Bitmap = 1, Jpeg = 2, Png = 3 };
+// ".bmp", ".jpg", ".png"
+const wchar_t* ExtensionOf(ImageFormat format);
+
+// The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
+// colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
+core::PixelImage ReadImagePixels(HBITMAP bitmap);
+
+// Writes the image as a new file `target`, written beside it first and then put in place, never
+// replacing anything: false when the name is taken (nothing is left behind then). Any other
+// failure raises the error to show.
+bool WriteNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
 
 // What the save dialog keeps from one use to the next.
 struct SaveDialogMemory {

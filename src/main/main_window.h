@@ -37,6 +37,7 @@ public:
     // The last image, its size in pixels.
     void ShowImage(Bitmap image, SIZE size);
     HBITMAP LastImage() const { return lastImage_->BitmapHandle(); }
+    std::shared_ptr<const Bitmap> SharedLastImage() const { return lastImage_->SharedBitmap(); }
     SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
 
     // View commands.

@@ -1,5 +1,6 @@
 #include "main/program.h"
 
+#include "main/auto_save.h"
 #include "main/platform.h"
 #include "main/screen_grab.h"
 #include "main/settings_file.h"
@@ -40,8 +41,16 @@ Program::~Program() {
 
 core::Actions Program::Send(const Event& event) {
     core::Actions actions = event(session_);
-    for (const core::Action& action : actions)
-        Perform(action);
+    ++sendDepth_;
+    try {
+        for (const core::Action& action : actions)
+            Perform(action);
+    } catch (...) {
+        --sendDepth_;
+        throw;
+    }
+    // A failed automatic save is told once every action of the capture has been carried out.
+    if (--sendDepth_ == 0 && !autoSaveFailure_.empty()) ShowErrorBox(std::exchange(autoSaveFailure_, {}));
     return actions;
 }
 
@@ -83,6 +92,9 @@ void Program::Perform(const core::Action& action) {
         break;
     case Act::CopyToClipboard:
         CopyLastImage(action.value != 0);
+        break;
+    case Act::SaveAutomatically:
+        SaveLastImageAutomatically(window);
         break;
     case Act::SetTrayIcon:
         tray_->ShowIcon(action.value);
@@ -137,9 +149,17 @@ void Program::Grab(HWND target, bool withCursor) {
 
 void Program::CopyLastImage(bool reportFailure) {
     try {
-        CopyBitmapToClipboard(Application::Get().Handle(), main_->LastImage(), main_->LastImageSize());
+        clipboard_.Copy(main_->SharedLastImage(), main_->LastImageSize());
     } catch (...) {
         if (reportFailure) throw;
+    }
+}
+
+void Program::SaveLastImageAutomatically(HWND captured) {
+    try {
+        SaveAutomatically(main_->LastImage(), captured, session_.settings(), ++autoSaved_);
+    } catch (const Error& e) {
+        autoSaveFailure_ = e.Message();
     }
 }
 

@@ -2,6 +2,7 @@
 // out the session's answers (the frame on the screen, the grab, the clipboard, the settings file,
 // the hook, the timers).
 #pragma once
+#include "main/clipboard_image.h"
 #include "main/drag_hook.h"
 #include "main/highlight_frame.h"
 #include "main/image_files.h"
@@ -34,6 +35,7 @@ private:
     void Perform(const core::Action& action);
     void Grab(HWND target, bool withCursor);
     void CopyLastImage(bool reportFailure);
+    void SaveLastImageAutomatically(HWND captured);
     void RunCommand(core::Command command);
     void EditOptions();
     void SaveLastImage();
@@ -44,6 +46,10 @@ private:
     HighlightFrame frame_;
     DragHook hook_;
     SaveDialogMemory saveDialog_;
+    ClipboardImage clipboard_;
+    uint32_t autoSaved_ = 0;       // captures written automatically since the start
+    int sendDepth_ = 0;            // Send calls under way (an action may send another event)
+    std::wstring autoSaveFailure_; // shown once the event that failed has run to its end
     std::array<Timer, core::kSessionTimerCount> timers_{Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}};
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayWindow> tray_;

@@ -58,24 +58,4 @@ ScreenImage GrabWindow(HWND window, bool withCursor) {
     return grabbed;
 }
 
-void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap, SIZE size) {
-    Bitmap copy;
-    if (bitmap) {
-        WindowDc screen;
-        copy.reset(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
-        if (!copy) throw Error(Texts().outOfMemory);
-        MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
-        SelectGuard keepFrom(from.get(), bitmap), keepTo(to.get(), copy.get());
-        BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
-    }
-    ClipboardSession clipboard(owner);
-    if (!clipboard.IsOpen()) throw Error(Texts().clipboardOpenFailed);
-    // A clipboard that cannot be emptied or will not take the image fails the copy as one that
-    // cannot be opened does.
-    if (!EmptyClipboard()) throw Error(Texts().clipboardOpenFailed);
-    if (!copy) return;
-    if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(Texts().clipboardOpenFailed);
-    copy.release();
-}
-
 } // namespace kelpix

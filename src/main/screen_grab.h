@@ -1,5 +1,4 @@
-// Copying a window's screen area into a bitmap, with the mouse cursor drawn in, and handing a
-// bitmap to the clipboard.
+// Copying a window's screen area into a bitmap, with the mouse cursor drawn in.
 #pragma once
 #include "toolkit/handles.h"
 
@@ -14,10 +13,5 @@ struct ScreenImage {
 // gone, is minimised or lies off every screen gives no bitmap. withCursor: the cursor the pointer
 // shows is drawn in at its place.
 ScreenImage GrabWindow(HWND window, bool withCursor);
-
-// Puts a copy of the bitmap on the clipboard as CF_BITMAP, emptying it first (no bitmap: it stays
-// empty). A clipboard that cannot be opened, emptied or given the image raises
-// "クリップボードを開くことができません".
-void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap, SIZE size);
 
 } // namespace kelpix

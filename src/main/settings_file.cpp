@@ -122,12 +122,18 @@ std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     }
     s.save_folder = ReadText(path, L"SaveDir");
     s.language = core::LanguageSetting(ReadInt(path, L"Language"));
+    s.auto_save = ReadInt(path, L"AutoSave") != 0;
+    s.auto_save_folder = ReadText(path, L"AutoSaveDir");
+    if (const int32_t format = ReadInt(path, L"AutoSaveFormat"); format >= 1 && format <= 3)
+        s.auto_save_format = format;
+    if (std::wstring name = ReadText(path, L"AutoSaveName"); !name.empty()) s.auto_save_name = std::move(name);
     return s;
 }
 
 void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     ProfileFlush flush(path);
-    if (!FitsAnsiCodePage(s.save_folder)) {
+    if (!FitsAnsiCodePage(s.save_folder) || !FitsAnsiCodePage(s.auto_save_folder) ||
+        !FitsAnsiCodePage(s.auto_save_name)) {
         WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str()); // nothing cached over the change
         MakeUnicodeFile(path);
     }
@@ -139,6 +145,10 @@ void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     WriteInt(path, L"Time", s.delay_seconds);
     WriteText(path, L"SaveDir", s.save_folder);
     WriteInt(path, L"Language", static_cast<int32_t>(s.language));
+    WriteInt(path, L"AutoSave", s.auto_save);
+    WriteText(path, L"AutoSaveDir", s.auto_save_folder);
+    WriteInt(path, L"AutoSaveFormat", s.auto_save_format);
+    WriteText(path, L"AutoSaveName", s.auto_save_name);
 }
 
 } // namespace kelpix

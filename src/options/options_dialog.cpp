@@ -3,7 +3,12 @@
 #include "core/text_to_int.h"
 #include "main/texts.h"
 
+#include "main/image_files.h"
+
 #include <commctrl.h>
+#include <shlobj.h>
+
+#include <optional>
 #include <string>
 
 namespace kelpix {
@@ -11,7 +16,7 @@ namespace kelpix {
 namespace {
 
 constexpr int kClientWidth = 269;
-constexpr int kClientHeight = 236;
+constexpr int kClientHeight = 372;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -25,6 +30,39 @@ struct Box {
 };
 constexpr Box kEnvironmentBox{8, 8};
 constexpr Box kOperationBox{8, 104};
+constexpr Box kAutoSaveBox{8, 204};
+
+// The format choice's entries, and the image formats they stand for.
+constexpr ImageFormat kFormatEntries[] = {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap};
+constexpr const wchar_t* kFormatNames[] = {L"PNG", L"JPEG", L"BMP"};
+
+std::wstring WideText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Asks for a folder, starting at `start`; nothing when the user cancels.
+std::optional<std::wstring> ChooseFolder(HWND owner, const std::wstring& start) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = Texts().browseTitle;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = [](HWND dialog, UINT msg, LPARAM, LPARAM data) -> int {
+        if (msg == BFFM_INITIALIZED && data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+        return 0;
+    };
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    std::optional<std::wstring> chosen;
+    if (PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&info)) {
+        wchar_t path[MAX_PATH] = {};
+        if (SHGetPathFromIDListW(picked, path)) chosen = path;
+        CoTaskMemFree(picked);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return chosen;
+}
 
 void SetTicked(HWND box, bool ticked) {
     SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -95,13 +133,35 @@ OptionsDialog::OptionsDialog() {
     for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
         SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 206, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 206, 75, 25, nullptr, id++);
+    const Box& save = kAutoSaveBox;
+    constexpr DWORD label = WS_VISIBLE | SS_LEFT;
+    constexpr DWORD field = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+    CreateChild(WC_BUTTONW, t.groupAutoSave, WS_VISIBLE | BS_GROUPBOX, save.left, save.top, 249, 130);
+    c.autoSave = CreateChild(WC_BUTTONW, t.checkAutoSave, check, save.left + 8, save.top + 16, 233, 17, nullptr, id++);
+    CreateChild(WC_STATICW, t.autoSaveFolderLabel, label, save.left + 8, save.top + 42, 62, 12);
+    c.autoSaveFolder =
+        CreateChild(WC_EDITW, L"", field, save.left + 72, save.top + 38, 104, 20, nullptr, id++, WS_EX_CLIENTEDGE);
+    SendMessageW(c.autoSaveFolder, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(t.autoSaveFolderDefault));
+    c.browse = CreateChild(WC_BUTTONW, t.browseButton, button, save.left + 180, save.top + 37, 61, 22, nullptr, id++);
+    CreateChild(WC_STATICW, t.autoSaveFormatLabel, label, save.left + 8, save.top + 67, 62, 12);
+    c.autoSaveFormat = CreateChild(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                   save.left + 72, save.top + 63, 72, 120, nullptr, id++);
+    for (const wchar_t* name : kFormatNames)
+        SendMessageW(c.autoSaveFormat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    CreateChild(WC_STATICW, t.autoSaveNameLabel, label, save.left + 8, save.top + 92, 62, 12);
+    c.autoSaveName =
+        CreateChild(WC_EDITW, L"", field, save.left + 72, save.top + 88, 169, 20, nullptr, id++, WS_EX_CLIENTEDGE);
+    // The tokens the name may hold.
+    CreateChild(WC_STATICW, core::kAutoSaveTokens, label | SS_NOPREFIX, save.left + 8, save.top + 112, 233, 12);
+
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 342, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 342, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
     Show(settings);
     EnableDelay();
+    EnableAutoSave();
     if (ShowModal() != kModalOk) return std::nullopt;
     return Read(settings);
 }
@@ -114,6 +174,12 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.delayedCapture, s.delayed_capture);
     SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
     SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
+    SetTicked(controls_.autoSave, s.auto_save);
+    SetWindowTextW(controls_.autoSaveFolder, s.auto_save_folder.c_str());
+    for (int i = 0; i < 3; ++i)
+        if (kFormatEntries[i] == static_cast<ImageFormat>(s.auto_save_format))
+            SendMessageW(controls_.autoSaveFormat, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SetWindowTextW(controls_.autoSaveName, s.auto_save_name.c_str());
 }
 
 core::Settings OptionsDialog::Read(core::Settings s) const {
@@ -126,6 +192,13 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
     const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
     s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
+    s.auto_save = Ticked(controls_.autoSave);
+    s.auto_save_folder = WideText(controls_.autoSaveFolder);
+    const LRESULT format = SendMessageW(controls_.autoSaveFormat, CB_GETCURSEL, 0, 0);
+    if (format >= 0 && format < 3) s.auto_save_format = static_cast<int32_t>(kFormatEntries[format]);
+    // An empty pattern would name every file "_": the default instead.
+    const std::wstring name = WideText(controls_.autoSaveName);
+    s.auto_save_name = name.empty() ? core::kDefaultAutoSaveName : name;
     return s;
 }
 
@@ -133,12 +206,19 @@ void OptionsDialog::EnableDelay() {
     EnableWindow(controls_.delay, Ticked(controls_.delayedCapture));
 }
 
+void OptionsDialog::EnableAutoSave() {
+    const bool on = Ticked(controls_.autoSave);
+    for (HWND control : {controls_.autoSaveFolder, controls_.browse, controls_.autoSaveFormat, controls_.autoSaveName})
+        EnableWindow(control, on);
+}
+
 bool OptionsDialog::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
         // No default and no cancel button: Enter presses the focused button and nothing else,
         // Escape does nothing.
         HWND focus = GetFocus();
-        if (msg.wParam == VK_RETURN && (focus == controls_.ok || focus == controls_.cancel))
+        if (msg.wParam == VK_RETURN &&
+            (focus == controls_.ok || focus == controls_.cancel || focus == controls_.browse))
             SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
                          reinterpret_cast<LPARAM>(focus));
         return true;
@@ -152,7 +232,12 @@ LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             HWND control = reinterpret_cast<HWND>(lParam);
             if (control == controls_.delayedCapture)
                 EnableDelay();
-            else if (control == controls_.ok)
+            else if (control == controls_.autoSave)
+                EnableAutoSave();
+            else if (control == controls_.browse) {
+                if (auto folder = ChooseFolder(Handle(), WideText(controls_.autoSaveFolder)))
+                    SetWindowTextW(controls_.autoSaveFolder, folder->c_str());
+            } else if (control == controls_.ok)
                 SetModalResult(kModalOk);
             else if (control == controls_.cancel)
                 SetModalResult(kModalCancel);

@@ -19,9 +19,10 @@ public:
 
     // The controls, in tab order.
     struct Controls {
-        HWND closeToTray, startInTray, restoreToggles; // "環境設定"
-        HWND drawCursor, delayedCapture, delay;        // "動作設定"
-        HWND language;                                 // automatic, Japanese, English
+        HWND closeToTray, startInTray, restoreToggles;                       // "環境設定"
+        HWND drawCursor, delayedCapture, delay;                              // "動作設定"
+        HWND language;                                                       // automatic, Japanese, English
+        HWND autoSave, autoSaveFolder, browse, autoSaveFormat, autoSaveName; // "自動保存"
         HWND ok, cancel;
     };
     const Controls& Children() const { return controls_; }
@@ -36,6 +37,8 @@ private:
     core::Settings Read(core::Settings settings) const;
     // The delay field is enabled exactly while delayed capture is ticked.
     void EnableDelay();
+    // The automatic save's folder, format and name are enabled exactly while it is ticked.
+    void EnableAutoSave();
 
     Controls controls_{};
 };

@@ -179,7 +179,7 @@ void ImageView::SetIcon(HICON icon) {
 }
 
 void ImageView::SetBitmap(Bitmap bitmap, SIZE size) {
-    bitmap_ = std::move(bitmap);
+    bitmap_ = bitmap ? std::make_shared<Bitmap>(std::move(bitmap)) : nullptr;
     bitmapSize_ = size;
     InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -196,9 +196,9 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         RECT r{};
         GetClientRect(Handle(), &r);
         int drawnW = 0, drawnH = 0;
-        if (bitmap_) {
+        if (BitmapHandle()) {
             MemoryDc source(CreateCompatibleDC(dc));
-            SelectGuard keep(source.get(), bitmap_.get());
+            SelectGuard keep(source.get(), BitmapHandle());
             drawnW = std::min<int>(bitmapSize_.cx, r.right);
             drawnH = std::min<int>(bitmapSize_.cy, r.bottom);
             BitBlt(dc, 0, 0, drawnW, drawnH, source.get(), 0, 0, SRCCOPY);

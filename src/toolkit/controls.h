@@ -5,6 +5,7 @@
 #include "toolkit/window.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace kelpix {
@@ -60,7 +61,9 @@ public:
     HICON IconHandle() const { return icon_; }
     // Takes ownership of the bitmap (may be empty); the view shows it and keeps its size separately.
     void SetBitmap(Bitmap bitmap, SIZE size);
-    HBITMAP BitmapHandle() const { return bitmap_.get(); }
+    HBITMAP BitmapHandle() const { return bitmap_ ? bitmap_->get() : nullptr; }
+    // The bitmap shown, to keep for as long as the caller needs it, whatever the view shows later.
+    std::shared_ptr<const Bitmap> SharedBitmap() const { return bitmap_; }
     SIZE BitmapSize() const { return bitmapSize_; }
     // Resizes the control (device pixels) keeping its position.
     void SetSize(int width, int height);
@@ -70,7 +73,7 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     HICON icon_ = nullptr;
-    Bitmap bitmap_;
+    std::shared_ptr<Bitmap> bitmap_;
     SIZE bitmapSize_{0, 0};
 };
 

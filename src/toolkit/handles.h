@@ -56,6 +56,10 @@ struct MappedViewTraits {
     using Handle = void*;
     static void Close(Handle h) { UnmapViewOfFile(h); }
 };
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static void Close(Handle h) { GlobalFree(h); }
+};
 struct ImageListTraits {
     using Handle = HIMAGELIST;
     static void Close(Handle h) { ImageList_Destroy(h); }
@@ -68,6 +72,7 @@ using Icon = UniqueHandle<IconTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using MappedView = UniqueHandle<MappedViewTraits>;
 using ImageList = UniqueHandle<ImageListTraits>;
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 
 // A device context from GetDC, released with ReleaseDC on the same window (NULL for the screen).
 class WindowDc {

@@ -97,12 +97,14 @@ const Actions kReleasedOverB = {kNormalCursor, Stop(T::Cooldown), Erase(kB), kHi
 const Actions kHookReleasedOverB = Then<Actions>({kRemove, Stop(T::DragWatch)}, kReleasedOverB);
 const Actions kTrayDragCancelled = {kRemove, Stop(T::DragWatch), kNormalCursor, Erase(kB)};
 
-TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesAndCoolsDown) {
+TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCoolsDown) {
     for (bool cursor : {false, true}) {
         for (bool image : {true, false}) {
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
-            const Actions shown = image ? Actions{kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}
-                                        : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
+            // The automatic save, when on, follows the clipboard for a capture that gave an image.
+            const Actions shown =
+                image ? Actions{kShow, Copy(0), {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
+                      : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
                 {Over(kB), {Erase(kA), Draw(kB)}},
@@ -114,7 +116,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesAndCoolsDo
                 {Grabbed(image), shown},
                 {Fire(T::Cooldown), {Stop(T::Cooldown)}},
             };
-            CaptureSession s(Settings{.draw_cursor = cursor});
+            CaptureSession s(Settings{.draw_cursor = cursor, .auto_save = true});
             for (size_t i = 0; i < steps.size(); ++i) {
                 SCOPED_TRACE(testing::Message() << "step " << i);
                 EXPECT_EQ(steps[i].event(s), steps[i].expected);

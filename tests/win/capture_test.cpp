@@ -3,6 +3,7 @@
 #include "main_window_fixture.h"
 #include "test_support.h"
 
+#include "main/clipboard_image.h"
 #include "main/platform.h"
 
 #include <algorithm>
@@ -77,11 +78,24 @@ TEST_F(CaptureTest, F5CapturesWhatLiesUnderTheMainWindowAndPutsExactlyThatOnTheC
     EXPECT_EQ(view.right, image.width);
     EXPECT_EQ(view.bottom, image.height);
 
-    // Only the bitmap: the system may offer it as a DIB too, but there is no palette or other format.
+    // The bitmap first and "PNG": the system may offer the bitmap as a DIB too, but there is no
+    // palette or other format.
     ASSERT_TRUE(OpenClipboard(nullptr));
+    std::vector<UINT> formats;
     for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;)
-        EXPECT_TRUE(format == CF_BITMAP || format == CF_DIB || format == CF_DIBV5) << "format " << format;
+        formats.push_back(format);
     CloseClipboard();
+    ASSERT_FALSE(formats.empty());
+    EXPECT_EQ(formats.front(), static_cast<UINT>(CF_BITMAP));
+    EXPECT_EQ(std::count(formats.begin(), formats.end(), ClipboardImage::PngFormat()), 1);
+    for (UINT format : formats)
+        EXPECT_TRUE(format == CF_BITMAP || format == CF_DIB || format == CF_DIBV5 ||
+                    format == ClipboardImage::PngFormat())
+            << "format " << format;
+    EXPECT_EQ(ReadClipboardBitmap().data, image.data);
+    // Not asked for yet: the program renders the PNG it owes as it ends.
+    StopProgram(program_);
+    EXPECT_EQ(ReadClipboardPng().data, image.data);
     EXPECT_EQ(ReadClipboardBitmap().data, image.data);
 }
 

@@ -310,6 +310,7 @@ TEST_F(ImageOutputTest, EveryWayOfCopyingAgainPutsTheImageOnTheClipboard) {
         CloseClipboard();
         copy();
         EXPECT_TRUE(PumpUntil([&] { return ReadClipboardBitmap().data == image.data; }));
+        EXPECT_EQ(ReadClipboardPng().data, image.data);
         EXPECT_TRUE(PumpUntil([&] { return !main().RecopyButton().Down(); }));
     }
     // With no image the clipboard is emptied.

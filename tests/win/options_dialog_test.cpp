@@ -34,11 +34,31 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
             Click(box);
         SetWindowTextA(c.delay, "42");
         SendMessageW(c.language, CB_SETCURSEL, 2, 0); // English
+        // The automatic save's fields follow its box, as the delay field does.
+        EXPECT_FALSE(IsWindowEnabled(c.autoSaveName));
+        Click(c.autoSave);
+        EXPECT_TRUE(IsWindowEnabled(c.autoSaveName) && IsWindowEnabled(c.browse));
+        SetWindowTextW(c.autoSaveFolder, L"D:\\shots");
+        SendMessageW(c.autoSaveFormat, CB_SETCURSEL, 1, 0); // JPEG
+        SetWindowTextW(c.autoSaveName, L"<program>-<n>");
         Click(c.ok);
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
               (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2"}));
+                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "AutoSave=1",
+                                        "AutoSaveDir=D:\\shots", "AutoSaveFormat=2", "AutoSaveName=<program>-<n>"}));
+    // Read back as the dialog shows them the next time.
+    WhileDialogUp(Start().Main(), [](OptionsDialog& d) {
+        const OptionsDialog::Controls& c = d.Children();
+        wchar_t folder[32] = {}, name[32] = {};
+        GetWindowTextW(c.autoSaveFolder, folder, 32);
+        GetWindowTextW(c.autoSaveName, name, 32);
+        EXPECT_EQ(SendMessageW(c.autoSave, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_STREQ(folder, L"D:\\shots");
+        EXPECT_EQ(SendMessageW(c.autoSaveFormat, CB_GETCURSEL, 0, 0), 1);
+        EXPECT_STREQ(name, L"<program>-<n>");
+        d.Close();
+    });
     // The new language shows at once.
     wchar_t file[32] = {};
     GetMenuStringW(main().MenuBar(), 0, file, 32, MF_BYPOSITION);

@@ -28,12 +28,11 @@ TEST_F(SettingsTest, ValuesAreReadBackAtStartUpAndTheTogglesShowThem) {
     WriteIni({"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30",
               "SaveDir=C:\\pics\\", "Language=2"});
     Program& program = Start();
-    core::Settings expected{.close_to_tray = true,
-                            .restore_toggles = true,
-                            .draw_cursor = true,
-                            .delay_seconds = 30,
-                            .save_folder = L"C:\\pics\\",
-                            .language = core::Language::English};
+    core::Settings expected;
+    expected.close_to_tray = expected.restore_toggles = expected.draw_cursor = true;
+    expected.delay_seconds = 30;
+    expected.save_folder = L"C:\\pics\\";
+    expected.language = core::Language::English;
     EXPECT_EQ(program.Session().settings(), expected) << "\"yes\" is no integer and reads as 0";
     EXPECT_TRUE(main().CursorButton().Down());
     EXPECT_FALSE(main().DelayButton().Down());
@@ -50,7 +49,7 @@ TEST_F(SettingsTest, AShiftJisFileFromEarlierVersionsReadsAsBefore) {
     EXPECT_EQ(read.language, core::Language::Automatic);
 }
 
-TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
+TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_FALSE(FileExists(IniFile()));
@@ -58,9 +57,11 @@ TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
     WriteIni({"[Option]", "Fukugen=1", "Time=30"});
     Start();
     ClickControl(main().CursorButton().Handle());
-    EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
-                                        "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
+    EXPECT_EQ(
+        SortedLines(ReadBytes(IniFile())),
+        (std::vector<std::string>{"AutoSave=0", "AutoSaveDir=", "AutoSaveFormat=3", "AutoSaveName=Kelpix_<date>_<time>",
+                                  "CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
+                                  "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
 TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <utility>
 
+#include <png.h>
+
 namespace kelpix::test {
 
 namespace {
@@ -158,6 +160,33 @@ Pixels ReadClipboardBitmap(int* formatCount) {
     if (!open) return p;
     if (formatCount) *formatCount = CountClipboardFormats();
     p = ReadBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    CloseClipboard();
+    return p;
+}
+
+Pixels ReadClipboardPng() {
+    Pixels p;
+    bool open = false;
+    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
+        Sleep(10);
+    if (!open) return p;
+    HANDLE data = GetClipboardData(RegisterClipboardFormatW(L"PNG"));
+    const void* bytes = data ? GlobalLock(data) : nullptr;
+    if (bytes) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (png_image_begin_read_from_memory(&image, bytes, GlobalSize(data))) {
+            image.format = PNG_FORMAT_RGB;
+            std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+            if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+                p.width = static_cast<int>(image.width);
+                p.height = static_cast<int>(image.height);
+                for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+                    p.data.push_back((uint32_t{rgb[i]} << 16) | (uint32_t{rgb[i + 1]} << 8) | rgb[i + 2]);
+            }
+        }
+        GlobalUnlock(data);
+    }
     CloseClipboard();
     return p;
 }

@@ -41,6 +41,8 @@ Pixels ReadBitmap(HBITMAP bitmap);
 Pixels ReadScreen(const RECT& area);
 // What the clipboard holds as CF_BITMAP, and how many formats it holds.
 Pixels ReadClipboardBitmap(int* formatCount = nullptr);
+// What the clipboard's "PNG" decodes to (no pixels when it holds none or it does not decode).
+Pixels ReadClipboardPng();
 constexpr uint32_t Rgb(COLORREF c) {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }

@@ -1,0 +1,20 @@
+// Writing each capture to the automatic-save folder, under a name made from the user's pattern.
+#pragma once
+#include <windows.h>
+
+#include "core/capture_session.h"
+
+#include <string>
+
+namespace kelpix {
+
+// The folder automatic saves go to, ending in "\": the chosen one, or "Kelpix" in the user's
+// Pictures folder.
+std::wstring AutoSaveFolder(const core::Settings& settings);
+
+// Writes the image into the folder (made when missing) under the pattern's name for the captured
+// window and the capture's number, never replacing a file: a name that is taken gets " (2)",
+// " (3)"... Returns the file's path. A failure raises one error naming the folder and the reason.
+std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number);
+
+} // namespace kelpix

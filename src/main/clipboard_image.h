@@ -1,0 +1,38 @@
+// The clipboard's image: a copy of a bitmap as CF_BITMAP, and the same pixels as the registered
+// format "PNG", which Office, chat programs, Qt programs and browsers prefer. The PNG is encoded
+// only when a program asks for it (delayed rendering); what is still owed when the program ends is
+// rendered then, and nothing is kept once another program has taken the clipboard.
+#pragma once
+#include "toolkit/handles.h"
+#include "toolkit/window.h"
+
+#include <memory>
+
+namespace kelpix {
+
+class ClipboardImage : public Window {
+public:
+    ClipboardImage();
+    ~ClipboardImage() override;
+
+    // Empties the clipboard and puts a copy of the bitmap there (no bitmap: it stays empty), and
+    // keeps the image itself for the PNG, which is made from it when asked: the image must not
+    // change afterwards. A clipboard that cannot be opened, emptied or given the image raises
+    // "クリップボードを開くことができません".
+    void Copy(std::shared_ptr<const Bitmap> image, SIZE size);
+
+    // The registered format "PNG".
+    static UINT PngFormat();
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Hands the PNG of the pending pixels to the clipboard, which is open; a failure leaves the
+    // bitmap as it is and says nothing (another program is in the middle of a paste).
+    void RenderPng();
+
+    std::shared_ptr<const Bitmap> pending_; // the image the PNG is owed for
+};
+
+} // namespace kelpix
