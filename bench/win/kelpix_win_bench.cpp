@@ -179,7 +179,7 @@ int main() {
     std::vector<double> grab, bareGrab;
     for (int i = 0; i < runs; ++i) {
         program->Send([&](auto& s) { return s.TargetPressed(IdOf(target)); });
-        program->Send([](auto& s) { return s.Released(); });
+        program->Send([&](auto& s) { return s.Released(program->SceneAtRelease(s.target())); });
         double start = Now();
         program->Send([](auto& s) { return s.TimerFired(core::SessionTimer::RepaintWait); });
         grab.push_back(Now() - start);
