@@ -62,6 +62,8 @@ constexpr Texts kJapanese{
     .pngErrorFormat = L"PNG エラー: %s",
     .imageReadFailed = L"画像を読み取れません",
     .outOfMemory = L"メモリが不足しています",
+
+    .checkPrintWindow = L"他のウィンドウに隠れた部分も写す",
 };
 
 constexpr Texts kEnglish{
@@ -119,6 +121,8 @@ constexpr Texts kEnglish{
     .pngErrorFormat = L"PNG error: %s",
     .imageReadFailed = L"Cannot read the image",
     .outOfMemory = L"Not enough memory",
+
+    .checkPrintWindow = L"Include parts covered by other windows",
 };
 
 } // namespace

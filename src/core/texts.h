@@ -85,6 +85,9 @@ struct Texts {
     const wchar_t* pngErrorFormat;  // %s: the library's message
     const wchar_t* imageReadFailed;
     const wchar_t* outOfMemory;
+
+    // --- The parts that other windows cover
+    const wchar_t* checkPrintWindow; // options dialog, below the language row
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.

@@ -11,7 +11,10 @@ namespace kelpix {
 namespace {
 
 constexpr int kClientWidth = 269;
-constexpr int kClientHeight = 236;
+// Below the language row: the block of the parts that other windows cover, then OK and Cancel.
+constexpr int kPrintWindowTop = 204;
+constexpr int kButtonsTop = 230;
+constexpr int kClientHeight = kButtonsTop + 30;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -95,8 +98,11 @@ OptionsDialog::OptionsDialog() {
     for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
         SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 206, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 206, 75, 25, nullptr, id++);
+    // --- The parts that other windows cover
+    c.printWindow = CreateChild(WC_BUTTONW, t.checkPrintWindow, check, 16, kPrintWindowTop, 245, 17, nullptr, id++);
+
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, kButtonsTop, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, kButtonsTop, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
@@ -114,6 +120,7 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.delayedCapture, s.delayed_capture);
     SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
     SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
+    SetTicked(controls_.printWindow, s.print_window);
 }
 
 core::Settings OptionsDialog::Read(core::Settings s) const {
@@ -126,6 +133,7 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
     const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
     s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
+    s.print_window = Ticked(controls_.printWindow);
     return s;
 }
 

@@ -22,6 +22,7 @@ public:
         HWND closeToTray, startInTray, restoreToggles; // "環境設定"
         HWND drawCursor, delayedCapture, delay;        // "動作設定"
         HWND language;                                 // automatic, Japanese, English
+        HWND printWindow;                              // the parts that other windows cover
         HWND ok, cancel;
     };
     const Controls& Children() const { return controls_; }

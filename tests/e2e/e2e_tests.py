@@ -320,19 +320,21 @@ class OptionsDialog(KelpixTestCase):
         # The focus starts on the first box; the keyboard ticks that one, Fukugen and the delay.
         xdotool("key", "space", "Tab", "Tab", "space", "Tab", "Tab", "space", "Tab")
         xdotool("type", "42")
-        # The mouse ticks the cursor box (client area 269 x 236 at the bottom of the frame; the box at 16, 120).
+        # The mouse ticks the cursor box (client area 269 x 260 at the bottom of the frame; the box at 16, 120).
         border = (dialog.size[0] - 269) // 2
-        client_left, client_top = dialog.left + border, dialog.bottom - border - 236
+        client_left, client_top = dialog.left + border, dialog.bottom - border - 260
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: four tabs (past the language) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: five tabs (past the language and the covered parts' box) to
+        # OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "Language" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "PrintWindow" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
-                                  "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0"})
+                                  "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0",
+                                  "PrintWindow": "0"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):

@@ -26,14 +26,15 @@ std::vector<std::string> SortedLines(const std::string& text) {
 
 TEST_F(SettingsTest, ValuesAreReadBackAtStartUpAndTheTogglesShowThem) {
     WriteIni({"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30",
-              "SaveDir=C:\\pics\\", "Language=2"});
+              "SaveDir=C:\\pics\\", "Language=2", "PrintWindow=1"});
     Program& program = Start();
     core::Settings expected{.close_to_tray = true,
                             .restore_toggles = true,
                             .draw_cursor = true,
                             .delay_seconds = 30,
                             .save_folder = L"C:\\pics\\",
-                            .language = core::Language::English};
+                            .language = core::Language::English,
+                            .print_window = true};
     EXPECT_EQ(program.Session().settings(), expected) << "\"yes\" is no integer and reads as 0";
     EXPECT_TRUE(main().CursorButton().Down());
     EXPECT_FALSE(main().DelayButton().Down());
@@ -50,7 +51,7 @@ TEST_F(SettingsTest, AShiftJisFileFromEarlierVersionsReadsAsBefore) {
     EXPECT_EQ(read.language, core::Language::Automatic);
 }
 
-TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
+TEST_F(SettingsTest, TheTogglesWriteAllNineKeysUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_FALSE(FileExists(IniFile()));
@@ -60,7 +61,7 @@ TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
     ClickControl(main().CursorButton().Handle());
     EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
               (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
-                                        "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
+                                        "PrintWindow=0", "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
 TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {

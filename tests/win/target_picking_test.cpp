@@ -351,3 +351,56 @@ TEST_F(TargetPickingTest, LosingTheMouseCaptureEndsTheDragWithoutACapture) {
         ExpectNoCapture();
     }
 }
+
+// A window that paints itself anew every 20 ms, framed for a while and then left: the frame never
+// lies on its pixels, so they are always its own, and nothing black stays behind.
+TEST_F(TargetPickingTest, AWindowRepaintingUnderTheFrameIsAlwaysItsOwnAndNoBlackStays) {
+    const RECT r = kWindowB;
+    DrawnWindow animated(r, DrawnWindow::Kind::Animated);
+    ColourWindow a(kWindowA, kTeal);
+    Pump(150);
+    const auto own = [](uint32_t px) {
+        for (COLORREF c : DrawnWindow::kAnimationColours)
+            if (px == Rgb(c)) return true;
+        return false;
+    };
+    PressOnTargetIcon();
+    DragTo(Centre(r), animated.Handle());
+    ExpectFrameAround(r);
+    int looks = 0, foreign = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 400; ++looks) {
+        for (uint32_t px : ReadScreen(r).data)
+            foreign += !own(px);
+        Pump(15);
+    }
+    EXPECT_EQ(foreign, 0) << "pixels not the window's own in " << looks << " looks";
+    DragTo(Centre(kWindowA), a.Handle());
+    ExpectFrameAround(kWindowA);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return !Dragging() && !session().busy(); }));
+    // Round both windows: no frame window shown, and nothing black once what it uncovered has painted.
+    for (HWND side : program().Frame().Windows())
+        EXPECT_FALSE(IsWindowVisible(side));
+    int black = 0;
+    EXPECT_TRUE(
+        PumpUntil([&] { return (black = BlackIn(Inflated(r, 6)) + BlackIn(Inflated(kWindowA, 6))) == 0; }, 1000))
+        << black << " black pixels stayed";
+}
+
+// At the screen's edges the sides lie just inside the window; hiding them uncovers part of the
+// target, which the grab then waits for: the frame is never in the image.
+TEST_F(TargetPickingTest, AtTheScreensEdgesTheFrameLiesInsideAndIsNeverInTheImage) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    const RECT corner{w - 200, h - 150, w + 20, h + 30}; // past the right and bottom edges
+    ColourWindow target(corner, kOrange);
+    Pump(150);
+    PressOnTargetIcon();
+    DragTo({w - 100, h - 80}, target.Handle());
+    ExpectFrameAround(corner);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return main().LastImage() != nullptr; })) << "no capture";
+    const Pixels image = ReadBitmap(main().LastImage());
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 150);
+    EXPECT_TRUE(AllPixels(image, Rgb(kOrange))) << "a side of the frame is in the image";
+}
