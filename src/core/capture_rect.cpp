@@ -21,4 +21,18 @@ Rect CaptureRect(const Rect& window, int32_t screenWidth, int32_t screenHeight, 
     return cut;
 }
 
+Rect PrintedArea(const Rect& window, const Rect& visible) {
+    if (window.Empty()) return {};
+    const Rect inside = Cut(visible, window);
+    if (inside.Empty()) return {};
+    return {inside.left - window.left, inside.top - window.top, inside.right - window.left, inside.bottom - window.top};
+}
+
+bool OneColour(const uint32_t* pixels, std::size_t count) {
+    constexpr uint32_t kColour = 0x00FFFFFF;
+    for (std::size_t i = 1; i < count; ++i)
+        if ((pixels[i] & kColour) != (pixels[0] & kColour)) return false;
+    return true;
+}
+
 } // namespace kelpix::core

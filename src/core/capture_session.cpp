@@ -1,5 +1,7 @@
 #include "core/capture_session.h"
 
+#include "core/frame_geometry.h"
+
 #include <algorithm>
 
 namespace kelpix::core {
@@ -32,6 +34,11 @@ int CountdownIcon(int seconds) {
 }
 
 } // namespace
+
+bool ReleaseScene::OwnWindowsCovered() const {
+    if (Overlap(main_window, target)) return true;
+    return std::any_of(frame.begin(), frame.end(), [&](const Rect& side) { return Overlap(side, target); });
+}
 
 // --- Picking a target --------------------------------------------------------------------------
 
@@ -72,14 +79,16 @@ Actions CaptureSession::TargetPressed(WindowId under_pointer) {
 Actions CaptureSession::PointerOver(WindowId window) {
     Actions out;
     if (!dragging() || window == target_) return out;
-    // The old frame goes first, so that the pixels saved for the new one never hold frame pixels.
-    if (target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
+    // From one window to the next the frame moves in one step; with nothing under the pointer it goes.
+    if (window == kNoWindow)
+        out.push_back(On(Act::EraseFrame, target_));
+    else
+        out.push_back(On(Act::DrawFrame, window));
     target_ = window;
-    if (window != kNoWindow) out.push_back(On(Act::DrawFrame, window));
     return out;
 }
 
-Actions CaptureSession::Released() {
+Actions CaptureSession::Released(const ReleaseScene& scene) {
     Actions out;
     // A release whose press was not on the target icon ends nothing.
     if (!dragging()) return out;
@@ -89,7 +98,8 @@ Actions CaptureSession::Released() {
     // A cooldown still pending from the capture before must not end this one's busy time.
     out.push_back(Stop(SessionTimer::Cooldown));
     if (target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
-    StartCapture(out);
+    own_area_ = false;
+    StartCapture(out, scene.OwnWindowsCovered(), scene.compositor);
     return out;
 }
 
@@ -118,11 +128,11 @@ Actions CaptureSession::HookMove(WindowId under_pointer) {
     return PointerOver(under_pointer);
 }
 
-Actions CaptureSession::HookRelease() {
+Actions CaptureSession::HookRelease(const ReleaseScene& scene) {
     if (busy_) return {};
     Actions out{Do(Act::RemoveHook)};
     // A release with no drag in progress (a report still queued) captures nothing.
-    Actions more = Released();
+    Actions more = Released(scene);
     out.insert(out.end(), more.begin(), more.end());
     return out;
 }
@@ -175,12 +185,25 @@ Actions CaptureSession::TrayNotify(uint32_t mouse_message, bool primary_down, bo
 
 // --- Capturing ---------------------------------------------------------------------------------
 
-void CaptureSession::StartCapture(Actions& out) {
+Action CaptureSession::GrabAction() const {
+    const bool printed = settings_.print_window && !own_area_;
+    return On(Act::Grab, target_, (settings_.draw_cursor ? kGrabWithCursor : 0) | (printed ? kGrabPrinted : 0));
+}
+
+void CaptureSession::StartCapture(Actions& out, bool covered, bool compositor) {
     out.push_back(Do(Act::HideMainWindow));
     if (!settings_.delayed_capture) {
-        // Other programs repaint what the main window covered before the grab.
-        pending_ = Pending::RepaintWait;
-        out.push_back(Start(SessionTimer::RepaintWait, kRepaintWaitMs));
+        if (compositor) {
+            // The compositor keeps every window's picture: its next frame is all the wait there is.
+            out.push_back(Do(Act::WaitForCompositor));
+            out.push_back(GrabAction());
+        } else if (covered) {
+            // Other programs repaint what the program's own windows covered before the grab.
+            pending_ = Pending::RepaintWait;
+            out.push_back(Start(SessionTimer::RepaintWait, kRepaintWaitMs));
+        } else {
+            out.push_back(GrabAction());
+        }
         return;
     }
     // The first number shows at once; the grab comes from the tick after the one that showed 1.
@@ -221,14 +244,14 @@ Actions CaptureSession::TimerFired(SessionTimer timer, bool primary_down) {
             out.push_back(Tray(in_tray_ ? kTrayDefault : kTrayNone));
             out.push_back(Stop(timer));
             pending_ = Pending::None;
-            out.push_back(On(Act::Grab, target_, settings_.draw_cursor));
+            out.push_back(GrabAction());
         }
         break;
     case SessionTimer::RepaintWait:
         out.push_back(Stop(timer));
         if (pending_ != Pending::RepaintWait) break;
         pending_ = Pending::None;
-        out.push_back(On(Act::Grab, target_, settings_.draw_cursor));
+        out.push_back(GrabAction());
         break;
     case SessionTimer::DragWatch:
         if (!drag_from_tray()) {
@@ -274,7 +297,7 @@ Actions CaptureSession::GrabFinished(bool image) {
 
 // --- Commands ----------------------------------------------------------------------------------
 
-Actions CaptureSession::Run(Command command, WindowId own_window, bool modal_up) {
+Actions CaptureSession::Run(Command command, WindowId own_window, bool modal_up, bool compositor) {
     // While a target is being picked the frame is on the screen and the release will capture: no
     // command may hide, move or capture anything until it ends.
     if (dragging()) return {};
@@ -285,7 +308,9 @@ Actions CaptureSession::Run(Command command, WindowId own_window, bool modal_up)
         busy_ = true;
         out.push_back(Stop(SessionTimer::Cooldown));
         target_ = own_window;
-        StartCapture(out);
+        own_area_ = true;
+        // What lies under the main window is the target: the main window covers all of it.
+        StartCapture(out, true, compositor);
         break;
     case Command::Recopy:
         // The button shows pressed for a moment, as a click on it would, and the copy follows.

@@ -9,17 +9,20 @@
 // The flow of one capture:
 //   target pressed → (window under the pointer)* → released:
 //       cursor and target icon back, busy, frame off, main window hidden,
-//       then either the countdown (one tray number a second, from the delay down to 1) or the short
-//       wait for other programs to repaint what the main window covered;
+//       then either the countdown (one tray number a second, from the delay down to 1), or the grab
+//       at once: after the compositor's next frame where one runs, else after the short wait for
+//       other programs to repaint what the program's own windows covered of the target, if anything;
 //   then the grab, the main window shown again (unless stored in the notification area), the image
 //   on the clipboard, and the cooldown during which no other capture starts.
 #pragma once
 
 #include "core/auto_save_names.h"
 #include "core/icons.h"
+#include "core/rect.h"
 #include "core/texts.h"
 #include "core/tray_click.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -42,6 +45,9 @@ struct Settings {
     std::wstring auto_save_folder;                      // empty: the user's Pictures folder, in "Kelpix"
     int32_t auto_save_format = 3;                       // as the save dialog's entries: 1 BMP, 2 JPEG, 3 PNG
     std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
+
+    // --- The parts that other windows cover
+    bool print_window = false; // a top-level target is printed by itself rather than copied from the screen
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -87,8 +93,8 @@ inline constexpr int kTrayNone = -1;
 inline constexpr int kTrayDefault = 0;
 
 enum class Act : uint8_t {
-    DrawFrame,        // window: draw the black frame round it
-    EraseFrame,       // window: put back what the frame covered
+    DrawFrame,        // window: the black frame round it (moved from the window it framed, if any)
+    EraseFrame,       // window: the frame round it goes
     ShowDragCursor,   // the target icon leaves its place and becomes the pointer
     ShowNormalCursor, // the target icon is back in its place, the pointer as before
     HideMainWindow,   // the main window and its taskbar button
@@ -111,6 +117,25 @@ enum class Act : uint8_t {
     ShowHookFailure,   // says the hook could not be installed
     PressRecopyButton, // value 1 down, 0 up
     Run,               // command: a command the session leaves to the windows
+    WaitForCompositor, // the desktop compositor shows its next frame (what was hidden is gone from it)
+};
+
+// What Act::Grab's value holds.
+inline constexpr int kGrabWithCursor = 1; // the cursor is drawn in
+inline constexpr int kGrabPrinted = 2;    // printed by the window itself where it can be (else the screen copy)
+
+// The screen at the moment of a release, as the windows report it: the target's visible bounds, the
+// main window's while it is shown (else empty), the frame's sides that are shown, and whether the
+// desktop compositor runs. The grab waits for other programs to repaint only what the program's own
+// windows covered of the target.
+struct ReleaseScene {
+    Rect target;
+    Rect main_window;
+    std::array<Rect, 4> frame{};
+    bool compositor = false;
+
+    // Something of the program's own lay over part of the target.
+    bool OwnWindowsCovered() const;
 };
 
 struct Action {
@@ -131,12 +156,12 @@ public:
     // --- Picking a target with the mouse on the target icon
     Actions TargetPressed(WindowId under_pointer);
     Actions PointerOver(WindowId window);
-    Actions Released();
+    Actions Released(const ReleaseScene& scene);
     Actions DragCancelled(); // the mouse was taken away with the button held
 
     // --- A drag from the notification-area icon, reported by the mouse hook
     Actions HookMove(WindowId under_pointer);
-    Actions HookRelease();
+    Actions HookRelease(const ReleaseScene& scene);
     Actions HookFailed(); // the hook could not be installed: the drag ends, and the user is told
 
     // --- The notification-area icon
@@ -148,8 +173,9 @@ public:
     Actions TimerFired(SessionTimer timer, bool primary_down = false);
 
     // own_window: the main window, the target of the own-area capture; modal_up: a modal window is
-    // up (showing the main window brings that to the front instead).
-    Actions Run(Command command, WindowId own_window = kNoWindow, bool modal_up = false);
+    // up (showing the main window brings that to the front instead); compositor: the desktop
+    // compositor runs.
+    Actions Run(Command command, WindowId own_window = kNoWindow, bool modal_up = false, bool compositor = false);
     // A click on the re-copy button itself: the copy at once.
     Actions RecopyClicked();
     // The grab asked for has been done; image: it gave a picture (the last image is now that).
@@ -183,7 +209,9 @@ private:
 
     void BeginDrag(Actions& out, Drag kind);
     void EndDragLook(Actions& out);
-    void StartCapture(Actions& out);
+    // covered: the program's own windows covered part of the target, which must first be repainted.
+    void StartCapture(Actions& out, bool covered, bool compositor);
+    Action GrabAction() const;
     void StoreInTray(Actions& out);
     void CancelTrayDrag(Actions& out);
     void CancelCountdown(Actions& out);
@@ -193,6 +221,7 @@ private:
     Drag drag_ = Drag::None;
     Pending pending_ = Pending::None;
     WindowId target_ = kNoWindow;
+    bool own_area_ = false; // the capture to come is of the program's own area, never printed
     bool busy_ = false;
     bool in_tray_ = false;
     bool exiting_ = false;

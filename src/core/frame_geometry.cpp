@@ -6,52 +6,46 @@
 namespace kelpix::core {
 namespace {
 
-constexpr int64_t kPenHalf = kFramePenWidth / 2;
-
 int32_t Saturate(int64_t value) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// A strip's length along its side: the side's extent plus one, never below zero.
-int32_t StripLength(int32_t from, int32_t to) {
-    return Saturate(std::max<int64_t>(0, int64_t{to} - from + 1));
-}
-
-EdgeStrip Strip(FrameEdge edge, int32_t width, int32_t height, int64_t x, int64_t y) {
-    const Point at{Saturate(x), Saturate(y)};
-    return EdgeStrip{edge, width, height, at, at};
+Rect Side(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    // A side squeezed to nothing (a target thinner than the frame) is empty, never inverted.
+    right = std::max(left, right);
+    bottom = std::max(top, bottom);
+    return {Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};
 }
 
 } // namespace
 
-std::array<EdgeStrip, 4> FrameStrips(const Rect& r) {
-    const int32_t across = StripLength(r.left, r.right);
-    const int32_t down = StripLength(r.top, r.bottom);
-    return {
-        Strip(FrameEdge::Top, across, kFramePenWidth, r.left, int64_t{r.top} - kPenHalf),
-        Strip(FrameEdge::Bottom, across, kFramePenWidth, r.left, int64_t{r.bottom} - kPenHalf),
-        Strip(FrameEdge::Left, kFramePenWidth, down, int64_t{r.left} - kPenHalf, r.top),
-        Strip(FrameEdge::Right, kFramePenWidth, down, int64_t{r.right} - kPenHalf, r.top),
-    };
+Rect Intersection(const Rect& a, const Rect& b) {
+    const Rect cut{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                   std::min(a.bottom, b.bottom)};
+    return cut.Empty() ? Rect{} : cut;
 }
 
-std::array<EdgeStrip, 4> FrameStripsOnScreen(const Rect& window, const Rect& screen) {
-    std::array<EdgeStrip, 4> strips = FrameStrips(window);
-    for (EdgeStrip& strip : strips) {
-        const int64_t left = std::max<int64_t>(strip.source.x, screen.left);
-        const int64_t top = std::max<int64_t>(strip.source.y, screen.top);
-        const int64_t right = std::min<int64_t>(int64_t{strip.source.x} + strip.width, screen.right);
-        const int64_t bottom = std::min<int64_t>(int64_t{strip.source.y} + strip.height, screen.bottom);
-        if (right <= left || bottom <= top) {
-            strip = EdgeStrip{strip.edge};
-            continue;
-        }
-        strip.source = strip.destination = Point{Saturate(left), Saturate(top)};
-        strip.width = Saturate(right - left);
-        strip.height = Saturate(bottom - top);
-    }
-    return strips;
+bool Overlap(const Rect& a, const Rect& b) {
+    return !Intersection(a, b).Empty();
+}
+
+std::array<Rect, 4> FrameSides(const Rect& target, const Rect& screen) {
+    const Rect seen = Intersection(target, screen);
+    if (seen.Empty()) return {};
+    const int64_t t = kFrameThickness;
+    // Outside where the screen has room for the whole thickness, else at the edge of what is seen.
+    const int64_t left = int64_t{target.left} - t >= screen.left ? int64_t{target.left} - t : seen.left;
+    const int64_t top = int64_t{target.top} - t >= screen.top ? int64_t{target.top} - t : seen.top;
+    const int64_t right = int64_t{target.right} + t <= screen.right ? int64_t{target.right} + t : seen.right;
+    const int64_t bottom = int64_t{target.bottom} + t <= screen.bottom ? int64_t{target.bottom} + t : seen.bottom;
+    const int64_t innerTop = std::min(top + t, bottom), innerBottom = std::max(bottom - t, innerTop);
+    return {
+        Side(left, top, right, innerTop),
+        Side(left, innerBottom, right, bottom),
+        Side(left, innerTop, std::min(left + t, right), innerBottom),
+        Side(std::max(right - t, left), innerTop, right, innerBottom),
+    };
 }
 
 } // namespace kelpix::core

@@ -63,6 +63,8 @@ constexpr Texts kJapanese{
     .imageReadFailed = L"画像を読み取れません",
     .outOfMemory = L"メモリが不足しています",
 
+    .checkPrintWindow = L"他のウィンドウに隠れた部分も写す",
+
     .groupAutoSave = L"自動保存",
     .checkAutoSave = L"キャプチャを自動で保存する",
     .autoSaveFolderLabel = L"保存先:",
@@ -129,6 +131,8 @@ constexpr Texts kEnglish{
     .pngErrorFormat = L"PNG error: %s",
     .imageReadFailed = L"Cannot read the image",
     .outOfMemory = L"Not enough memory",
+
+    .checkPrintWindow = L"Include parts covered by other windows",
 
     .groupAutoSave = L"Automatic Save",
     .checkAutoSave = L"Save every capture automatically",

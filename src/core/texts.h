@@ -86,6 +86,9 @@ struct Texts {
     const wchar_t* imageReadFailed;
     const wchar_t* outOfMemory;
 
+    // --- The parts that other windows cover
+    const wchar_t* checkPrintWindow; // options dialog, below the language row
+
     // Automatic save (the options dialog's group, the folder chooser, the failure)
     const wchar_t* groupAutoSave;
     const wchar_t* checkAutoSave;

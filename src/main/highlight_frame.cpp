@@ -3,95 +3,89 @@
 #include "core/frame_geometry.h"
 #include "main/platform.h"
 
-#include <algorithm>
-
 namespace kelpix {
 
 namespace {
 
-// Room beyond the screen's size a new strip bitmap gets, for maximised windows whose frames reach
-// past the screen's edges.
-constexpr int kStripSlack = 64;
+constexpr wchar_t kFrameClass[] = L"KelpixFrame";
+// Topmost, no taskbar button, never activated, and with WS_EX_LAYERED | WS_EX_TRANSPARENT passed over
+// by the mouse and by WindowFromPoint.
+constexpr DWORD kFrameExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
+constexpr BYTE kOpaque = 255;
 
-core::Rect ToCore(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
+LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_NCHITTEST:
+        return HTTRANSPARENT; // what lies below takes the mouse, also in this thread's own picking
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    default:
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+}
+
+bool RegisterFrameClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &FrameProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)); // the frame is its background
+    wc.lpszClassName = kFrameClass;
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 } // namespace
 
-bool StripBitmap::Resize(HDC screen, int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (!bitmap_ || width > capacity_.cx || height > capacity_.cy) {
-        SIZE room{std::max<LONG>({width, capacity_.cx, 1}), std::max<LONG>({height, capacity_.cy, 1})};
-        if (across_)
-            room.cx = std::max<LONG>(room.cx, GetSystemMetrics(SM_CXVIRTUALSCREEN) + kStripSlack);
-        else
-            room.cy = std::max<LONG>(room.cy, GetSystemMetrics(SM_CYVIRTUALSCREEN) + kStripSlack);
-        Bitmap grown(CreateCompatibleBitmap(screen, room.cx, room.cy));
-        if (!grown) {
-            size_ = {0, 0};
-            return false;
-        }
-        bitmap_ = std::move(grown);
-        capacity_ = room;
+bool HighlightFrame::Make() {
+    if (sides_[0]) return true;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!RegisterFrameClass(instance)) return false;
+    std::array<WindowHandle, 4> made;
+    for (WindowHandle& side : made) {
+        side.reset(CreateWindowExW(kFrameExStyle, kFrameClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                                   nullptr));
+        if (!side) return false;
+        SetLayeredWindowAttributes(side.get(), 0, kOpaque, LWA_ALPHA);
     }
-    size_ = {width, height};
+    sides_ = std::move(made);
     return true;
 }
 
-void HighlightFrame::Draw(HWND window) {
-    if (!window) return;
-    framed_ = VisibleBounds(window);
-    const auto strips = core::FrameStripsOnScreen(ToCore(framed_), VirtualScreen());
-    saved_ = strips;
-    WindowDc screen;
-    if (!screen) return;
-    for (std::size_t i = 0; i < strips.size(); ++i) {
-        if (!strips_[i].Resize(screen.get(), strips[i].width, strips[i].height)) {
-            // Without all four strips saved the frame could not be taken off again: draw none.
-            for (StripBitmap& strip : strips_)
-                strip.Clear();
-            return;
-        }
-        MemoryDc saved(CreateCompatibleDC(screen.get()));
-        SelectGuard keep(saved.get(), strips_[i].Handle());
-        BitBlt(saved.get(), 0, 0, strips[i].width, strips[i].height, screen.get(), strips[i].source.x,
-               strips[i].source.y, SRCCOPY);
+void HighlightFrame::Show(HWND window) {
+    if (!window || !Make()) return;
+    const RECT bounds = VisibleBounds(window);
+    const auto sides = core::FrameSides({bounds.left, bounds.top, bounds.right, bounds.bottom}, VirtualScreen());
+    // All four move in one step: no side is seen at the old place while another is at the new one.
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(sides.size()));
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        const core::Rect& r = sides[i];
+        const UINT show = r.Empty() ? SWP_HIDEWINDOW : SWP_SHOWWINDOW;
+        if (moves)
+            moves = DeferWindowPos(moves, sides_[i].get(), HWND_TOPMOST, r.left, r.top, r.Width(), r.Height(),
+                                   SWP_NOACTIVATE | SWP_NOOWNERZORDER | show);
+        shown_[i] = r.Empty() ? core::Rect{} : r;
     }
-    for (const core::EdgeStrip& strip : strips)
-        PatBlt(screen.get(), strip.source.x, strip.source.y, strip.width, strip.height, BLACKNESS);
+    if (moves) {
+        EndDeferWindowPos(moves);
+        return;
+    }
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        const core::Rect& r = sides[i];
+        SetWindowPos(sides_[i].get(), HWND_TOPMOST, r.left, r.top, r.Width(), r.Height(),
+                     SWP_NOACTIVATE | SWP_NOOWNERZORDER | (r.Empty() ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+    }
 }
 
-void HighlightFrame::Erase(HWND window) {
-    if (!window) return;
-    const core::Rect framed = ToCore(framed_);
-    const core::Rect now = ToCore(VisibleBounds(window));
-    const bool stayed = IsWindow(window) && now == framed;
-    const auto& strips = saved_;
-    WindowDc screen;
-    if (!screen) return;
-    bool putBack = false;
-    for (std::size_t i = 0; i < strips.size(); ++i) {
-        StripBitmap& saved = strips_[i];
-        if (saved.Empty()) continue;
-        MemoryDc source(CreateCompatibleDC(screen.get()));
-        SelectGuard keep(source.get(), saved.Handle());
-        BitBlt(screen.get(), strips[i].destination.x, strips[i].destination.y, saved.Size().cx, saved.Size().cy,
-               source.get(), 0, 0, SRCCOPY);
-        // Put back once: a second erase must not paint these pixels over whatever came since.
-        saved.Clear();
-        putBack = true;
-    }
-    if (stayed || !putBack) return;
-    for (const core::Rect& place : {framed, now}) {
-        if (place.Empty()) continue;
-        for (const core::EdgeStrip& strip : core::FrameStrips(place)) {
-            RECT area{strip.destination.x, strip.destination.y, strip.destination.x + strip.width,
-                      strip.destination.y + strip.height};
-            RedrawWindow(nullptr, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-        }
-    }
+void HighlightFrame::Hide() {
+    for (WindowHandle& side : sides_)
+        if (side)
+            SetWindowPos(side.get(), nullptr, 0, 0, 0, 0,
+                         SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_HIDEWINDOW);
+    shown_ = {};
+}
+
+std::array<HWND, 4> HighlightFrame::Windows() const {
+    return {sides_[0].get(), sides_[1].get(), sides_[2].get(), sides_[3].get()};
 }
 
 } // namespace kelpix

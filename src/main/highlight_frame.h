@@ -1,50 +1,38 @@
-// The black frame that marks the window under the pointer while a target is picked, drawn straight
-// on the screen. It is the four strips of screen pixels saved before it is drawn, painted black: it
-// covers exactly the pixels the strips hold, so putting them back leaves the screen as it was.
+// The black frame that marks the window under the pointer while a target is picked: four thin
+// windows of the program's own laid round the target (core/frame_geometry.h), above every other
+// window. They never take the focus or the mouse, have no taskbar button, and are skipped by
+// WindowFromPoint, so that picking finds what lies under them. Nothing on the screen is read or
+// drawn over: the window under the frame stays exactly as its own program paints it.
 #pragma once
-#include "core/frame_geometry.h"
+#include "core/rect.h"
 #include "toolkit/handles.h"
 
 #include <array>
 
 namespace kelpix {
 
-// A strip of screen pixels under one side of the frame, in a bitmap compatible with the screen that
-// is resized in place: the system bitmap behind it is made with room for a strip along the whole
-// screen, and made anew only when a strip needs more.
-class StripBitmap {
-public:
-    // A strip of the top or bottom side runs across (its width is the long side), of the left or
-    // right side down.
-    explicit StripBitmap(bool across) : across_(across) {}
-    // Sets the size. False when the system refuses a bitmap that large; the strip is then empty.
-    bool Resize(HDC screen, int width, int height);
-    // Empties the strip (size 0 by 0), keeping its bitmap for the next use.
-    void Clear() { size_ = {0, 0}; }
-    HBITMAP Handle() const { return bitmap_.get(); }
-    SIZE Size() const { return size_; }
-    bool Empty() const { return size_.cx <= 0 || size_.cy <= 0; }
-
-private:
-    bool across_;
-    Bitmap bitmap_;
-    SIZE capacity_{0, 0};
-    SIZE size_{0, 0};
-};
-
 class HighlightFrame {
 public:
-    // Frames the window's visible bounds, read once: the strips go back to exactly that place.
-    void Draw(HWND window);
-    // Puts the strips back. A window that has moved or gone since leaves those pixels, and where it
-    // is now, to be painted again by whatever lies there.
-    void Erase(HWND window);
+    HighlightFrame() = default;
+    HighlightFrame(const HighlightFrame&) = delete;
+    HighlightFrame& operator=(const HighlightFrame&) = delete;
+
+    // Lays the frame round the window's visible bounds and shows it, moving it there in one step
+    // when it framed another window. Nothing when the window is none.
+    void Show(HWND window);
+    // Hides the frame; it stays made, for the next drag.
+    void Hide();
+    // Where the sides are shown, in the order top, bottom, left, right (empty ones are hidden); all
+    // empty while the frame is hidden.
+    const std::array<core::Rect, 4>& Shown() const { return shown_; }
+    // The four windows, once made (tests).
+    std::array<HWND, 4> Windows() const;
 
 private:
-    std::array<StripBitmap, 4> strips_{StripBitmap{true}, StripBitmap{true}, StripBitmap{false},
-                                       StripBitmap{false}}; // top, bottom, left, right
-    RECT framed_{};
-    std::array<core::EdgeStrip, 4> saved_{}; // where each strip was taken from, cut to the screen
+    bool Make();
+
+    std::array<WindowHandle, 4> sides_;
+    std::array<core::Rect, 4> shown_{};
 };
 
 } // namespace kelpix

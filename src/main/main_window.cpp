@@ -1,6 +1,7 @@
 #include "main/main_window.h"
 
 #include "kelpix_hook.h"
+#include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -272,7 +273,7 @@ void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
             pressedControl_ = nullptr; // first, so that the capture's loss below is not taken for a cancel
             ReleaseCapture();
         }
-        Send([](auto& s) { return s.Released(); });
+        Send([this](auto& s) { return s.Released(session_.SceneAtRelease(s.target())); });
         break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (or the system cancelled the mode) with the button still held.
@@ -288,7 +289,9 @@ void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
 
 void MainWindow::Run(core::Command command) {
     const bool modalUp = Application::Get().ModalUp();
-    Send([command, modalUp, own = IdOf(Handle())](auto& s) { return s.Run(command, own, modalUp); });
+    Send([command, modalUp, own = IdOf(Handle()), compositor = CompositorRuns()](auto& s) {
+        return s.Run(command, own, modalUp, compositor);
+    });
 }
 
 bool MainWindow::CanClose() {
@@ -327,7 +330,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             GetCursorPos(&at);
             Send([under = WindowAt(at, Handle())](auto& s) { return s.HookMove(under); });
         } else if (wParam == WM_LBUTTONUP) {
-            Send([](auto& s) { return s.HookRelease(); });
+            Send([this](auto& s) { return s.HookRelease(session_.SceneAtRelease(s.target())); });
         }
         return 0;
     case WM_QUERYENDSESSION:

@@ -8,11 +8,9 @@ namespace {
 
 constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
 
-decltype(PlatformCalls::windowAttribute) LoadWindowAttribute() {
-    HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-    return dwm ? reinterpret_cast<decltype(PlatformCalls::windowAttribute)>(
-                     reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
-               : nullptr;
+template <class Function> Function LoadDwm(const char* name) {
+    static HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+    return dwm ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dwm, name))) : nullptr;
 }
 
 } // namespace
@@ -22,7 +20,9 @@ PlatformCalls& Platform() {
         PlatformCalls c;
         c.installHook = &InstallHook_CallWndProc;
         c.uninstallHook = &UnInstallHook_CallWndProc;
-        c.windowAttribute = LoadWindowAttribute();
+        c.windowAttribute = LoadDwm<decltype(c.windowAttribute)>("DwmGetWindowAttribute");
+        c.compositionEnabled = LoadDwm<decltype(c.compositionEnabled)>("DwmIsCompositionEnabled");
+        c.flushCompositor = LoadDwm<decltype(c.flushCompositor)>("DwmFlush");
         return c;
     }();
     return calls;
@@ -43,6 +43,17 @@ RECT VisibleBounds(HWND window) {
 core::Rect VirtualScreen() {
     int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+bool CompositorRuns() {
+    BOOL enabled = FALSE;
+    const PlatformCalls& calls = Platform();
+    return calls.compositionEnabled && calls.flushCompositor && SUCCEEDED(calls.compositionEnabled(&enabled)) &&
+           enabled;
+}
+
+void WaitForCompositor() {
+    if (CompositorRuns()) Platform().flushCompositor();
 }
 
 bool PrimaryButtonDown() {

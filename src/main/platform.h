@@ -17,6 +17,9 @@ struct PlatformCalls {
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
     // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.
     HRESULT(WINAPI* windowAttribute)(HWND, DWORD, PVOID, DWORD) = nullptr;
+    // DwmIsCompositionEnabled and DwmFlush, likewise (there is no compositor under Wine).
+    HRESULT(WINAPI* compositionEnabled)(BOOL*) = nullptr;
+    HRESULT(WINAPI* flushCompositor)() = nullptr;
 };
 
 // The calls the program makes; tests replace entries and put them back.
@@ -30,6 +33,12 @@ RECT VisibleBounds(HWND window);
 
 // The rectangle of all monitors together, in screen pixels.
 core::Rect VirtualScreen();
+
+// Whether the desktop compositor runs: it keeps every window's picture, so that what one window
+// uncovers of another shows again with its next frame, without a repaint by its program.
+bool CompositorRuns();
+// Waits for the compositor's next frame; nothing where none runs.
+void WaitForCompositor();
 
 // The primary (logical left) button is down now, whichever physical button that is.
 bool PrimaryButtonDown();

@@ -59,10 +59,10 @@ void Program::Perform(const core::Action& action) {
     HWND window = WindowOf(action.window);
     switch (action.act) {
     case Act::DrawFrame:
-        frame_.Draw(window);
+        frame_.Show(window);
         break;
     case Act::EraseFrame:
-        frame_.Erase(window);
+        frame_.Hide();
         break;
     case Act::ShowDragCursor:
         main_->ShowDragCursor(true);
@@ -87,8 +87,11 @@ void Program::Perform(const core::Action& action) {
         break;
     case Act::EndProgram: // the main window's close goes on
         break;
+    case Act::WaitForCompositor:
+        WaitForCompositor();
+        break;
     case Act::Grab:
-        Grab(window, action.value != 0);
+        Grab(window, action.value);
         break;
     case Act::CopyToClipboard:
         CopyLastImage(action.value != 0);
@@ -133,10 +136,20 @@ void Program::Perform(const core::Action& action) {
     }
 }
 
-void Program::Grab(HWND target, bool withCursor) {
+core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
+    auto core = [](const RECT& r) { return core::Rect{r.left, r.top, r.right, r.bottom}; };
+    core::ReleaseScene scene;
+    if (HWND window = WindowOf(target)) scene.target = core(VisibleBounds(window));
+    if (main_->Visible()) scene.main_window = core(VisibleBounds(main_->Handle()));
+    scene.frame = frame_.Shown();
+    scene.compositor = CompositorRuns();
+    return scene;
+}
+
+void Program::Grab(HWND target, int how) {
     bool image = false;
     try {
-        ScreenImage grabbed = GrabWindow(target, withCursor);
+        ScreenImage grabbed = GrabWindow(target, (how & core::kGrabWithCursor) != 0, (how & core::kGrabPrinted) != 0);
         if (grabbed.bitmap) {
             main_->ShowImage(std::move(grabbed.bitmap), grabbed.size);
             image = true;

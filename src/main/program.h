@@ -25,15 +25,17 @@ public:
     ~Program();
 
     core::Actions Send(const Event& event) override;
+    core::ReleaseScene SceneAtRelease(core::WindowId target) const override;
 
     MainWindow& Main() { return *main_; }
     TrayWindow& Tray() { return *tray_; }
     const core::CaptureSession& Session() const { return session_; }
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
+    const HighlightFrame& Frame() const { return frame_; }
 
 private:
     void Perform(const core::Action& action);
-    void Grab(HWND target, bool withCursor);
+    void Grab(HWND target, int how);
     void CopyLastImage(bool reportFailure);
     void SaveLastImageAutomatically(HWND captured);
     void RunCommand(core::Command command);

@@ -30,6 +30,8 @@ public:
 
     // Gives the event to the session and carries out its answer before returning it.
     virtual core::Actions Send(const Event& event) = 0;
+    // The screen as a release finds it, with this target (see core::ReleaseScene).
+    virtual core::ReleaseScene SceneAtRelease(core::WindowId target) const = 0;
 
 protected:
     ~SessionDriver() = default;

@@ -122,6 +122,8 @@ std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     }
     s.save_folder = ReadText(path, L"SaveDir");
     s.language = core::LanguageSetting(ReadInt(path, L"Language"));
+    // --- The parts that other windows cover (absent: off, as in files written before it existed)
+    s.print_window = ReadInt(path, L"PrintWindow") != 0;
     s.auto_save = ReadInt(path, L"AutoSave") != 0;
     s.auto_save_folder = ReadText(path, L"AutoSaveDir");
     if (const int32_t format = ReadInt(path, L"AutoSaveFormat"); format >= 1 && format <= 3)
@@ -145,6 +147,8 @@ void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     WriteInt(path, L"Time", s.delay_seconds);
     WriteText(path, L"SaveDir", s.save_folder);
     WriteInt(path, L"Language", static_cast<int32_t>(s.language));
+    // --- The parts that other windows cover
+    WriteInt(path, L"PrintWindow", s.print_window);
     WriteInt(path, L"AutoSave", s.auto_save);
     WriteText(path, L"AutoSaveDir", s.auto_save_folder);
     WriteInt(path, L"AutoSaveFormat", s.auto_save_format);

@@ -16,7 +16,10 @@ namespace kelpix {
 namespace {
 
 constexpr int kClientWidth = 269;
-constexpr int kClientHeight = 372;
+// Below the language row: the parts that other windows cover, the automatic save, then OK and Cancel.
+constexpr int kPrintWindowTop = 204;
+constexpr int kButtonsTop = 368;
+constexpr int kClientHeight = kButtonsTop + 30;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -30,7 +33,7 @@ struct Box {
 };
 constexpr Box kEnvironmentBox{8, 8};
 constexpr Box kOperationBox{8, 104};
-constexpr Box kAutoSaveBox{8, 204};
+constexpr Box kAutoSaveBox{8, 230};
 
 // The format choice's entries, and the image formats they stand for.
 constexpr ImageFormat kFormatEntries[] = {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap};
@@ -133,6 +136,10 @@ OptionsDialog::OptionsDialog() {
     for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
         SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
+    // --- The parts that other windows cover
+    c.printWindow = CreateChild(WC_BUTTONW, t.checkPrintWindow, check, 16, kPrintWindowTop, 245, 17, nullptr, id++);
+
+    // --- The automatic save
     const Box& save = kAutoSaveBox;
     constexpr DWORD label = WS_VISIBLE | SS_LEFT;
     constexpr DWORD field = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
@@ -154,8 +161,8 @@ OptionsDialog::OptionsDialog() {
     // The tokens the name may hold.
     CreateChild(WC_STATICW, core::kAutoSaveTokens, label | SS_NOPREFIX, save.left + 8, save.top + 112, 233, 12);
 
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 342, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 342, 75, 25, nullptr, id++);
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, kButtonsTop, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, kButtonsTop, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
@@ -174,6 +181,7 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.delayedCapture, s.delayed_capture);
     SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
     SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
+    SetTicked(controls_.printWindow, s.print_window);
     SetTicked(controls_.autoSave, s.auto_save);
     SetWindowTextW(controls_.autoSaveFolder, s.auto_save_folder.c_str());
     for (int i = 0; i < 3; ++i)
@@ -192,6 +200,7 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
     const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
     s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
+    s.print_window = Ticked(controls_.printWindow);
     s.auto_save = Ticked(controls_.autoSave);
     s.auto_save_folder = WideText(controls_.autoSaveFolder);
     const LRESULT format = SendMessageW(controls_.autoSaveFormat, CB_GETCURSEL, 0, 0);

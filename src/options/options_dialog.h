@@ -22,6 +22,7 @@ public:
         HWND closeToTray, startInTray, restoreToggles;                       // "環境設定"
         HWND drawCursor, delayedCapture, delay;                              // "動作設定"
         HWND language;                                                       // automatic, Japanese, English
+        HWND printWindow;                                                    // the parts that other windows cover
         HWND autoSave, autoSaveFolder, browse, autoSaveFormat, autoSaveName; // "自動保存"
         HWND ok, cancel;
     };

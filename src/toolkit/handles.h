@@ -52,6 +52,10 @@ struct KernelHandleTraits {
     using Handle = HANDLE;
     static void Close(Handle h) { CloseHandle(h); }
 };
+struct WindowTraits {
+    using Handle = HWND;
+    static void Close(Handle h) { DestroyWindow(h); }
+};
 struct MappedViewTraits {
     using Handle = void*;
     static void Close(Handle h) { UnmapViewOfFile(h); }
@@ -71,6 +75,7 @@ using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using Icon = UniqueHandle<IconTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using MappedView = UniqueHandle<MappedViewTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>; // a window this thread made and destroys
 using ImageList = UniqueHandle<ImageListTraits>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 

@@ -18,23 +18,30 @@ def rgb_bytes(rgb):
     return bytes([(rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF])
 
 
-def frame_strips(left, top, right, bottom):
-    """The four strips the highlight frame covers round a window rectangle, as (left, top, right, bottom)."""
-    return [(left, top - 1, right + 1, top + 2), (left, bottom - 1, right + 1, bottom + 2),
-            (left - 1, top, left + 2, bottom + 1), (right - 1, top, right + 2, bottom + 1)]
+def frame_strips(left, top, right, bottom, screen=(0, 0, 1024, 768)):
+    """The four sides of the highlight frame round a window rectangle, as (left, top, right, bottom):
+    3 pixels just outside the window, just inside where the screen ends."""
+    sl, st, sr, sb = screen
+    outer_left = left - 3 if left - 3 >= sl else max(left, sl)
+    outer_top = top - 3 if top - 3 >= st else max(top, st)
+    outer_right = right + 3 if right + 3 <= sr else min(right, sr)
+    outer_bottom = bottom + 3 if bottom + 3 <= sb else min(bottom, sb)
+    inner_top, inner_bottom = outer_top + 3, outer_bottom - 3
+    return [(outer_left, outer_top, outer_right, inner_top), (outer_left, inner_bottom, outer_right, outer_bottom),
+            (outer_left, inner_top, outer_left + 3, inner_bottom), (outer_right - 3, inner_top, outer_right, inner_bottom)]
 
 
 def frame_mismatches(window, inside, outside):
-    """Pixels round and in a window that do not show the frame on the strips, the window's colour
-    inside and the backdrop outside, within 3 pixels of the window's edge."""
+    """Pixels round and in a window that do not show the frame on its sides, the window's colour
+    inside and the backdrop outside, within 6 pixels of the window's edge."""
     left, top, right, bottom = window
-    area = (left - 3, top - 3, right + 4, bottom + 4)
+    area = (left - 6, top - 6, right + 6, bottom + 6)
     w, h, pixels = screen(*area)
     strips = frame_strips(*window)
     wrong = []
     for y in range(area[1], area[3]):
         for x in range(area[0], area[2]):
-            if left + 3 <= x < right - 3 and top + 3 <= y < bottom - 3:
+            if left + 6 <= x < right - 6 and top + 6 <= y < bottom - 6:
                 continue
             if any(l <= x < r and t <= y < b for l, t, r, b in strips):
                 expected = b"\0\0\0"
@@ -313,20 +320,21 @@ class OptionsDialog(KelpixTestCase):
         # The focus starts on the first box; the keyboard ticks that one, Fukugen and the delay.
         xdotool("key", "space", "Tab", "Tab", "space", "Tab", "Tab", "space", "Tab")
         xdotool("type", "42")
-        # The mouse ticks the cursor box (client area 269 x 372 at the bottom of the frame; the box at 16, 120).
+        # The mouse ticks the cursor box (client area 269 x 398 at the bottom of the frame; the box at 16, 120).
         border = (dialog.size[0] - 269) // 2
-        client_left, client_top = dialog.left + border, dialog.bottom - border - 372
+        client_left, client_top = dialog.left + border, dialog.bottom - border - 398
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: five tabs (past the language and the automatic save's
-        # box, whose fields are disabled) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: six tabs (past the language, the covered parts' box and
+        # the automatic save's box, whose fields are disabled) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
         self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "AutoSaveName" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
-                                  "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "AutoSave": "0",
+                                  "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "PrintWindow": "0",
+                                  "AutoSave": "0",
                                   "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
@@ -469,7 +477,8 @@ class TargetPicking(KelpixTestCase):
         xdotool("mousemove", str(self.B[0] + 100), str(self.B[1] + 80))
         self.assertTrue(wait_for(lambda: not frame_mismatches(self.B, self.ORANGE, self.GREY), timeout=5),
                         f"no exact frame round B: {frame_mismatches(self.B, self.ORANGE, self.GREY)[:5]}")
-        self.assertEqual(self.around(self.A), before_a, "A's surroundings are not as they were before the drag")
+        self.assertTrue(wait_for(lambda: self.around(self.A) == before_a, timeout=5),
+                        "A's surroundings are not as they were before the drag")
 
         xdotool("mouseup", "1")
         self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")

@@ -8,7 +8,9 @@ using kelpix::core::Rect;
 namespace {
 // A 1024x768 primary screen with a second 800x600 monitor to its left.
 const Rect kVirtual{-800, 0, 1024, 768};
-Rect Capture(Rect window) { return CaptureRect(window, 1024, 768, kVirtual); }
+Rect Capture(Rect window) {
+    return CaptureRect(window, 1024, 768, kVirtual);
+}
 } // namespace
 
 TEST(CaptureRect, CutsToThePrimaryScreen) {
@@ -43,4 +45,33 @@ TEST(CaptureRect, NothingToCaptureGivesAnEmptyRectangleNeverANegativeOne) {
     Rect parked = Capture({-32000, -32000, -31840, -31972});
     EXPECT_EQ(parked.Width(), 0);
     EXPECT_EQ(parked.Height(), 0);
+}
+
+TEST(PrintedArea, IsTheVisibleBoundsWithinThePictureOfTheWholeWindow) {
+    using kelpix::core::PrintedArea;
+    const struct {
+        const char* name;
+        Rect window, visible, area;
+    } rows[] = {
+        {"no invisible borders", {100, 50, 400, 300}, {100, 50, 400, 300}, {0, 0, 300, 250}},
+        {"invisible borders left, right and bottom", {100, 50, 400, 300}, {107, 50, 393, 293}, {7, 0, 293, 243}},
+        {"off the screen: whole all the same", {-200, -100, 300, 200}, {-200, -100, 300, 200}, {0, 0, 500, 300}},
+        {"visible bounds reaching past the window", {100, 50, 400, 300}, {90, 40, 410, 310}, {0, 0, 300, 250}},
+        {"visible bounds outside the window", {100, 50, 400, 300}, {500, 50, 600, 300}, {}},
+        {"gone", {}, {}, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PrintedArea(row.window, row.visible), row.area) << row.name;
+}
+
+TEST(OneColour, IgnoresTheTopByteAndFindsASinglePixelThatDiffers) {
+    using kelpix::core::OneColour;
+    const uint32_t black[4] = {0, 0, 0, 0}, alpha[3] = {0xFF102030, 0x00102030, 0x7F102030},
+                   last[4] = {0x808080, 0x808080, 0x808080, 0x808081}, first[2] = {1, 0};
+    EXPECT_TRUE(OneColour(black, 4));
+    EXPECT_TRUE(OneColour(alpha, 3));
+    EXPECT_FALSE(OneColour(last, 4));
+    EXPECT_FALSE(OneColour(first, 2));
+    EXPECT_TRUE(OneColour(last, 1));
+    EXPECT_TRUE(OneColour(nullptr, 0));
 }

@@ -16,7 +16,7 @@ std::ostream& operator<<(std::ostream& out, const Action& a) {
     std::istringstream acts("DrawFrame EraseFrame ShowDragCursor ShowNormalCursor HideMainWindow ShowMainWindow "
                             "RestoreMainWindow BringModalToFront CloseMainWindow EndProgram Grab CopyToClipboard "
                             "SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer StopTimer InstallHook "
-                            "RemoveHook ShowHookFailure PressRecopyButton Run");
+                            "RemoveHook ShowHookFailure PressRecopyButton Run WaitForCompositor");
     std::istringstream timers("Cooldown Countdown RepaintWait DragWatch TrayPress RecopyFlash");
     std::string act, timer;
     for (int i = 0; i <= static_cast<int>(a.act); ++i)
@@ -54,9 +54,11 @@ const auto Stop = [](T t) { return Action{Act::StopTimer, kNoWindow, 0, t}; };
 // Events, each one call on the session.
 const auto Press = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.TargetPressed(w); }; };
 const auto Over = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.PointerOver(w); }; };
-const Event Release = [](CaptureSession& s) { return s.Released(); };
+// A release where the main window lay over part of the target: the grab waits for its repaint.
+const ReleaseScene kCovered{.target = {0, 0, 100, 100}, .main_window = {50, 50, 150, 150}};
+const Event Release = [](CaptureSession& s) { return s.Released(kCovered); };
 const auto HookOver = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.HookMove(w); }; };
-const Event HookUp = [](CaptureSession& s) { return s.HookRelease(); };
+const Event HookUp = [](CaptureSession& s) { return s.HookRelease(kCovered); };
 const auto Icon = [](uint32_t message, bool primary_down = true) -> Event {
     return [=](CaptureSession& s) { return s.TrayNotify(message, primary_down, false); };
 };
@@ -107,7 +109,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
                       : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
-                {Over(kB), {Erase(kA), Draw(kB)}},
+                {Over(kB), {Draw(kB)}},
                 {Over(kB), {}},
                 {Over(kNoWindow), {Erase(kB)}},
                 {Over(kB), {Draw(kB)}},
@@ -143,7 +145,7 @@ TEST(CaptureSession, DelayedCaptureShowsOneNumberASecondThenGrabs) {
             expected.push_back(n > 99 ? kTrayDefault : n);
         CaptureSession s(Settings{.draw_cursor = true, .delayed_capture = true, .delay_seconds = row.delay});
         Play(s, row.in_tray ? kTrayDragOverB : kIconDragOverB);
-        const Actions released = row.in_tray ? s.HookRelease() : s.Released();
+        const Actions released = row.in_tray ? s.HookRelease(kCovered) : s.Released(kCovered);
         ASSERT_GE(released.size(), 3u);
         EXPECT_EQ(released[released.size() - 3], kHide);
         EXPECT_EQ(released.back(), Start(T::Countdown, kCountdownTickMs));
@@ -165,8 +167,8 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
         bool dragging_after;
     } rows[] = {
         {"released over B",
-         Then(kTrayDragOverB, {{HookOver(kA), {Erase(kB), Draw(kA)}},
-                               {HookOver(kB), {Erase(kA), Draw(kB)}},
+         Then(kTrayDragOverB, {{HookOver(kA), {Draw(kA)}},
+                               {HookOver(kB), {Draw(kB)}},
                                {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
                                {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, 0)}},
                                {Grabbed(true), {Copy(0), Start(T::Cooldown, kCooldownMs)}}}),
@@ -189,7 +191,7 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
          Then(kTrayDragOverB, {{Fire(T::DragWatch), {}},
                                {Fire(T::DragWatch, true), {}},
                                {Fire(T::DragWatch), {}},
-                               {HookOver(kA), {Erase(kB), Draw(kA)}}}),
+                               {HookOver(kA), {Draw(kA)}}}),
          true},
         // The hook's report of the same release comes late and captures nothing.
         {"release on the icon", Then(kTrayDragOverB, {{Icon(kUp), kTrayDragCancelled}, {HookUp, {kRemove}}}), false},
@@ -379,6 +381,78 @@ TEST(CaptureSession, ATickForNoPendingGrabGrabsNothing) {
         session.Run(C::CaptureOwnArea, kOwn);
         EXPECT_EQ(session.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait), Grab(kOwn, 0)}));
         EXPECT_EQ(session.TimerFired(timer), (Actions{Stop(timer)}));
+    }
+}
+
+TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTarget) {
+    constexpr Rect kTarget{100, 100, 400, 300};
+    const Rect kOutsideSides[4] = {{97, 97, 403, 100}, {97, 300, 403, 303}, {97, 100, 100, 300}, {400, 100, 403, 300}};
+    const Rect kInsideTop{100, 100, 400, 103}; // the side of a target at the screen's top edge
+    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0)},
+                  after_frame = {{Act::WaitForCompositor}, Grab(kB, 0)};
+    const struct {
+        const char* name;
+        ReleaseScene scene;
+        Actions after_hide;
+    } rows[] = {
+        {"main window hidden, frame outside",
+         {kTarget, {}, {kOutsideSides[0], kOutsideSides[1], kOutsideSides[2], kOutsideSides[3]}},
+         at_once},
+        {"main window elsewhere", {kTarget, {500, 100, 700, 300}}, at_once},
+        {"main window touching the target's edge only", {kTarget, {400, 100, 600, 300}}, at_once},
+        {"main window over a corner", {kTarget, {390, 290, 600, 500}}, waits},
+        {"main window over all of it", {kTarget, {0, 0, 1000, 1000}}, waits},
+        {"a frame side inside", {kTarget, {}, {kInsideTop, kOutsideSides[1]}}, waits},
+        {"target gone (empty)", {{}, {0, 0, 1000, 1000}}, at_once},
+        {"compositor, nothing covered", {kTarget, {}, {}, true}, after_frame},
+        {"compositor, main window over it", {kTarget, {0, 0, 1000, 1000}, {}, true}, after_frame},
+        {"compositor, a frame side inside", {kTarget, {}, {kInsideTop}, true}, after_frame},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (bool from_tray : {false, true}) {
+            CaptureSession s;
+            Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
+            const Actions released = from_tray ? s.HookRelease(row.scene) : s.Released(row.scene);
+            const Actions before = from_tray ? kHookReleasedOverB : kReleasedOverB;
+            EXPECT_EQ(released, Then(before, row.after_hide));
+            // A grab at once is never granted twice by a late tick of the wait.
+            if (row.after_hide != waits) EXPECT_EQ(s.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait)}));
+            EXPECT_TRUE(s.busy());
+        }
+    }
+    // The own area is all under the main window: it waits, unless a compositor keeps what lies below.
+    CaptureSession own;
+    EXPECT_EQ(own.Run(C::CaptureOwnArea, kOwn, false, true),
+              (Actions{Stop(T::Cooldown), kHide, {Act::WaitForCompositor}, Grab(kOwn, 0)}));
+}
+
+TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnArea) {
+    const ReleaseScene nothing_covered{{100, 100, 400, 300}};
+    const struct {
+        Settings settings;
+        int picked, own_area;
+    } rows[] = {
+        {{}, 0, 0},
+        {{.draw_cursor = true}, kGrabWithCursor, kGrabWithCursor},
+        {{.print_window = true}, kGrabPrinted, 0},
+        {{.draw_cursor = true, .print_window = true}, kGrabWithCursor | kGrabPrinted, kGrabWithCursor},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "cursor " << row.settings.draw_cursor << ", print "
+                                        << row.settings.print_window);
+        CaptureSession s(row.settings);
+        Play(s, kIconDragOverB);
+        EXPECT_EQ(s.Released(nothing_covered).back(), Grab(kB, row.picked));
+        s.GrabFinished(true);
+        s.TimerFired(T::Cooldown);
+        s.Run(C::CaptureOwnArea, kOwn);
+        EXPECT_EQ(s.TimerFired(T::RepaintWait).back(), Grab(kOwn, row.own_area));
+        // A picked window after the own area is printed again.
+        s.GrabFinished(true);
+        s.TimerFired(T::Cooldown);
+        Play(s, kIconDragOverB);
+        EXPECT_EQ(s.Released(nothing_covered).back(), Grab(kB, row.picked));
     }
 }
 

@@ -2,120 +2,106 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <limits>
-#include <set>
-#include <utility>
 
 namespace kelpix::core {
+
+std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
 namespace {
 
-using E = FrameEdge;
+constexpr Rect kScreen{0, 0, 1024, 768};
+using Sides = std::array<Rect, 4>; // top, bottom, left, right
 
-// The bands a 3-pixel pen whose line ends reach as far as it is wide covers round each side, with
-// exclusive right and bottom: what a frame drawn with lines would touch.
-std::array<Rect, 4> FramePenBands(const Rect& r) {
-    auto band = [](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-        return Rect{std::min(x0, x1) - 1, std::min(y0, y1) - 1, std::max(x0, x1) + 2, std::max(y0, y1) + 2};
+TEST(FrameSides, LieJustOutsideTheTargetAndJustInsideWhereTheScreenEnds) {
+    const struct {
+        const char* name;
+        Rect target, screen;
+        Sides expected;
+    } rows[] = {
+        {"in the middle",
+         {100, 100, 400, 300},
+         kScreen,
+         {{{97, 97, 403, 100}, {97, 300, 403, 303}, {97, 100, 100, 300}, {400, 100, 403, 300}}}},
+        {"maximised, past every edge",
+         {-4, -4, 1028, 772},
+         kScreen,
+         {{{0, 0, 1024, 3}, {0, 765, 1024, 768}, {0, 3, 3, 765}, {1021, 3, 1024, 765}}}},
+        {"at the top-left edge",
+         {0, 0, 200, 100},
+         kScreen,
+         {{{0, 0, 203, 3}, {0, 100, 203, 103}, {0, 3, 3, 100}, {200, 3, 203, 100}}}},
+        {"two pixels from the left edge: no room for the side outside",
+         {2, 50, 200, 100},
+         kScreen,
+         {{{2, 47, 203, 50}, {2, 100, 203, 103}, {2, 50, 5, 100}, {200, 50, 203, 100}}}},
+        {"exactly three pixels from the left edge: room",
+         {3, 50, 200, 100},
+         kScreen,
+         {{{0, 47, 203, 50}, {0, 100, 203, 103}, {0, 50, 3, 100}, {200, 50, 203, 100}}}},
+        {"at the bottom-right corner",
+         {900, 700, 1024, 768},
+         kScreen,
+         {{{897, 697, 1024, 700}, {897, 765, 1024, 768}, {897, 700, 900, 765}, {1021, 700, 1024, 765}}}},
+        {"half off the bottom",
+         {100, 700, 300, 900},
+         kScreen,
+         {{{97, 697, 303, 700}, {97, 765, 303, 768}, {97, 700, 100, 765}, {300, 700, 303, 765}}}},
+        {"one pixel",
+         {10, 10, 11, 11},
+         kScreen,
+         {{{7, 7, 14, 10}, {7, 11, 14, 14}, {7, 10, 10, 11}, {11, 10, 14, 11}}}},
+        {"two pixels in the corner: the sides squeeze, never overlap",
+         {0, 0, 2, 2},
+         kScreen,
+         {{{0, 0, 5, 3}, {0, 3, 5, 5}, {0, 3, 3, 3}, {2, 3, 5, 3}}}},
+        {"on a monitor left of the primary one",
+         {-300, 100, -100, 200},
+         {-1280, 0, 1024, 768},
+         {{{-303, 97, -97, 100}, {-303, 200, -97, 203}, {-303, 100, -300, 200}, {-100, 100, -97, 200}}}},
+        {"off every screen", {2000, 100, 2300, 200}, kScreen, {}},
+        {"gone (all zero)", {}, kScreen, {}},
+        {"inverted", {300, 300, 100, 100}, kScreen, {}},
     };
-    return {band(r.left, r.top, r.right, r.top), band(r.left, r.bottom, r.right, r.bottom),
-            band(r.left, r.top, r.left, r.bottom), band(r.right, r.top, r.right, r.bottom)};
-}
-
-// A strip as the table gives it: size, and the one position it is copied from and put back at.
-EdgeStrip S(E edge, int32_t width, int32_t height, int32_t x, int32_t y) {
-    return {edge, width, height, {x, y}, {x, y}};
-}
-
-void ExpectStrips(const Rect& r, const EdgeStrip& top, const EdgeStrip& bottom, const EdgeStrip& left,
-                  const EdgeStrip& right) {
-    SCOPED_TRACE(testing::Message() << "window " << r.left << "," << r.top << "," << r.right << "," << r.bottom);
-    const auto strips = FrameStrips(r);
-    EXPECT_EQ(strips[0], top);
-    EXPECT_EQ(strips[1], bottom);
-    EXPECT_EQ(strips[2], left);
-    EXPECT_EQ(strips[3], right);
-}
-
-TEST(FrameStrips, FollowTheTable) {
-    // w = R - L, h = B - T; top and bottom (w + 1) x 3 at (L, T - 1) and (L, B - 1); left and right
-    // 3 x (h + 1) at (L - 1, T) and (R - 1, T).
-    ExpectStrips({100, 50, 400, 300}, S(E::Top, 301, 3, 100, 49), S(E::Bottom, 301, 3, 100, 299),
-                 S(E::Left, 3, 251, 99, 50), S(E::Right, 3, 251, 399, 50));
-    // At the screen's top-left corner the strips start off the screen; nothing is clipped.
-    ExpectStrips({0, 0, 640, 480}, S(E::Top, 641, 3, 0, -1), S(E::Bottom, 641, 3, 0, 479), S(E::Left, 3, 481, -1, 0),
-                 S(E::Right, 3, 481, 639, 0));
-    // A maximised window reaches past every edge of the work area.
-    ExpectStrips({-8, -8, 1928, 1048}, S(E::Top, 1937, 3, -8, -9), S(E::Bottom, 1937, 3, -8, 1047),
-                 S(E::Left, 3, 1057, -9, -8), S(E::Right, 3, 1057, 1927, -8));
-    // A window on a monitor to the left of the primary one.
-    ExpectStrips({-1280, 200, -1000, 260}, S(E::Top, 281, 3, -1280, 199), S(E::Bottom, 281, 3, -1280, 259),
-                 S(E::Left, 3, 61, -1281, 200), S(E::Right, 3, 61, -1001, 200));
-    // A one-pixel window.
-    ExpectStrips({10, 20, 11, 21}, S(E::Top, 2, 3, 10, 19), S(E::Bottom, 2, 3, 10, 20), S(E::Left, 3, 2, 9, 20),
-                 S(E::Right, 3, 2, 10, 20));
-    // A window that no longer exists reads as all zero: its strips lie round the screen's origin.
-    ExpectStrips({0, 0, 0, 0}, S(E::Top, 1, 3, 0, -1), S(E::Bottom, 1, 3, 0, -1), S(E::Left, 3, 1, -1, 0),
-                 S(E::Right, 3, 1, -1, 0));
-}
-
-TEST(FrameStrips, OnTheScreenAreCutAtItsEdges) {
-    const Rect screen{0, 0, 1920, 1080};
-    struct Row {
-        Rect window;
-        std::array<EdgeStrip, 4> expected;
-    };
-    const Row rows[] = {
-        // Wholly on the screen: as they are.
-        {{100, 50, 400, 300}, FrameStrips({100, 50, 400, 300})},
-        // At the top-left corner the outer pixel row and column are off the screen.
-        {{0, 0, 640, 480},
-         {S(E::Top, 641, 2, 0, 0), S(E::Bottom, 641, 3, 0, 479), S(E::Left, 2, 481, 0, 0),
-          S(E::Right, 3, 481, 639, 0)}},
-        // Maximised: the top, left and right strips lie off the screen, the bottom one is cut to its width.
-        {{-8, -8, 1928, 1088},
-         {S(E::Top, 0, 0, 0, 0), S(E::Bottom, 0, 0, 0, 0), S(E::Left, 0, 0, 0, 0), S(E::Right, 0, 0, 0, 0)}},
-        {{-8, -8, 1928, 1048},
-         {S(E::Top, 0, 0, 0, 0), S(E::Bottom, 1920, 3, 0, 1047), S(E::Left, 0, 0, 0, 0), S(E::Right, 0, 0, 0, 0)}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << "window " << row.window.left << "," << row.window.top);
-        EXPECT_EQ(FrameStripsOnScreen(row.window, screen), row.expected);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Sides sides = FrameSides(row.target, row.screen);
+        EXPECT_EQ(sides, row.expected);
+        for (const Rect& side : sides) {
+            EXPECT_GE(side.Width(), 0);
+            EXPECT_GE(side.Height(), 0);
+            if (!side.Empty()) EXPECT_EQ(Intersection(side, row.screen), side) << "on the screen";
+        }
+        for (int i = 0; i < 4; ++i)
+            for (int j = i + 1; j < 4; ++j)
+                EXPECT_FALSE(Overlap(sides[i], sides[j])) << "sides " << i << " and " << j;
     }
 }
 
-TEST(FrameStrips, NeverGoNegativeOrOverflow) {
-    const auto inverted = FrameStrips(Rect{50, 50, 40, 45});
-    EXPECT_EQ(inverted[0].width, 0);
-    EXPECT_EQ(inverted[2].height, 0);
-    EXPECT_EQ(inverted[0].height, 3);
-
+TEST(FrameSides, NeverOverflowAtTheEdgesOfTheRange) {
     constexpr int32_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
-    const auto huge = FrameStrips(Rect{lo, lo, hi, hi});
-    EXPECT_EQ(huge[0].width, hi);
-    EXPECT_EQ(huge[0].source.y, lo);
-    EXPECT_EQ(huge[3].source.x, hi - 1);
+    const Sides all = FrameSides({lo, lo, hi, hi}, {lo, lo, hi, hi});
+    EXPECT_EQ(all[0], (Rect{lo, lo, hi, lo + 3}));
+    EXPECT_EQ(all[3], (Rect{hi - 3, lo + 3, hi, hi - 3}));
 }
 
-TEST(FrameStrips, SaveEveryPixelUnderThePenExceptTheFourOuterCorners) {
-    for (const Rect& w : {Rect{100, 50, 140, 70}, Rect{0, 0, 1, 1}, Rect{0, 0, 0, 0}, Rect{-5, -5, 3, 2}}) {
-        SCOPED_TRACE(testing::Message() << w.left << "," << w.top << "," << w.right << "," << w.bottom);
-        std::set<std::pair<int32_t, int32_t>> saved, covered;
-        for (const EdgeStrip& s : FrameStrips(w))
-            for (int32_t y = 0; y < s.height; ++y)
-                for (int32_t x = 0; x < s.width; ++x)
-                    saved.emplace(s.source.x + x, s.source.y + y);
-        for (const Rect& band : FramePenBands(w))
-            for (int32_t y = band.top; y < band.bottom; ++y)
-                for (int32_t x = band.left; x < band.right; ++x)
-                    covered.emplace(x, y);
-        for (auto corner : {std::pair{w.left - 1, w.top - 1}, std::pair{w.right + 1, w.top - 1},
-                            std::pair{w.left - 1, w.bottom + 1}, std::pair{w.right + 1, w.bottom + 1}}) {
-            EXPECT_EQ(covered.erase(corner), 1u);
-            EXPECT_EQ(saved.count(corner), 0u);
-        }
-        EXPECT_EQ(saved, covered);
+TEST(FrameSides, IntersectionAndOverlap) {
+    const struct {
+        Rect a, b, cut;
+    } rows[] = {
+        {{0, 0, 10, 10}, {5, 5, 20, 20}, {5, 5, 10, 10}},
+        {{0, 0, 10, 10}, {10, 0, 20, 10}, {}}, // touching edges share no pixel
+        {{0, 0, 10, 10}, {2, 2, 3, 3}, {2, 2, 3, 3}},
+        {{0, 0, 10, 10}, {}, {}},
+        {{-5, -5, 5, 5}, {-10, 0, 0, 10}, {-5, 0, 0, 5}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Intersection(row.a, row.b), row.cut) << row.a << " " << row.b;
+        EXPECT_EQ(Intersection(row.b, row.a), row.cut) << row.a << " " << row.b;
+        EXPECT_EQ(Overlap(row.a, row.b), !row.cut.Empty());
     }
 }
 

@@ -40,12 +40,21 @@ HRESULT WINAPI FakeFrameBounds(HWND window, DWORD attribute, PVOID value, DWORD 
 
 class CaptureTest : public MainWindowTest {
 protected:
-    // Picks the window with the target icon and lets go (then runs `meanwhile`); returns once the
-    // capture and its cooldown are over.
+    // Picks the window with the target icon and lets go (then runs `meanwhile`, the release saying
+    // that the main window lay over the target, so that the grab waits); returns once the capture and
+    // its cooldown are over.
     void Capture(HWND target, const std::function<void()>& meanwhile = {}) {
         Send([id = IdOf(target)](auto& s) { return s.TargetPressed(id); });
-        Send([](auto& s) { return s.Released(); });
-        if (meanwhile) meanwhile();
+        if (meanwhile) {
+            Send([this](auto& s) {
+                core::ReleaseScene covered = program().SceneAtRelease(s.target());
+                covered.main_window = covered.target;
+                return s.Released(covered);
+            });
+            meanwhile();
+        } else {
+            Release();
+        }
         ASSERT_TRUE(PumpUntil([&] { return !session().busy(); }));
     }
     // The grab alone, as the session asks for it once a target is picked, without the pick's frame.

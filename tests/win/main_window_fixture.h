@@ -34,6 +34,10 @@ protected:
     const core::CaptureSession& session() { return program_->Session(); }
     // Gives the session an event as a window would.
     core::Actions Send(const SessionDriver::Event& event) { return program_->Send(event); }
+    // The release of a drag, with the screen as the program finds it.
+    core::Actions Release() {
+        return Send([this](auto& s) { return s.Released(program_->SceneAtRelease(s.target())); });
+    }
     // Runs a command as its menu item or shortcut does.
     void Run(core::Command command) {
         SendMessageA(main().Handle(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command), 0), 0);

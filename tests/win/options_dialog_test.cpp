@@ -30,7 +30,7 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
             Click(c.delayedCapture);
             EXPECT_EQ(IsWindowEnabled(c.delay) != FALSE, ticked);
         }
-        for (HWND box : {c.closeToTray, c.startInTray, c.restoreToggles, c.drawCursor})
+        for (HWND box : {c.closeToTray, c.startInTray, c.restoreToggles, c.drawCursor, c.printWindow})
             Click(box);
         SetWindowTextA(c.delay, "42");
         SendMessageW(c.language, CB_SETCURSEL, 2, 0); // English
@@ -45,7 +45,7 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
               (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "AutoSave=1",
+                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PrintWindow=1", "AutoSave=1",
                                         "AutoSaveDir=D:\\shots", "AutoSaveFormat=2", "AutoSaveName=<program>-<n>"}));
     // Read back as the dialog shows them the next time.
     WhileDialogUp(Start().Main(), [](OptionsDialog& d) {

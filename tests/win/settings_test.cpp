@@ -26,13 +26,14 @@ std::vector<std::string> SortedLines(const std::string& text) {
 
 TEST_F(SettingsTest, ValuesAreReadBackAtStartUpAndTheTogglesShowThem) {
     WriteIni({"[Option]", "CloseTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=yes", "Time=30",
-              "SaveDir=C:\\pics\\", "Language=2"});
+              "SaveDir=C:\\pics\\", "Language=2", "PrintWindow=1"});
     Program& program = Start();
     core::Settings expected;
     expected.close_to_tray = expected.restore_toggles = expected.draw_cursor = true;
     expected.delay_seconds = 30;
     expected.save_folder = L"C:\\pics\\";
     expected.language = core::Language::English;
+    expected.print_window = true;
     EXPECT_EQ(program.Session().settings(), expected) << "\"yes\" is no integer and reads as 0";
     EXPECT_TRUE(main().CursorButton().Down());
     EXPECT_FALSE(main().DelayButton().Down());
@@ -61,7 +62,7 @@ TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
         SortedLines(ReadBytes(IniFile())),
         (std::vector<std::string>{"AutoSave=0", "AutoSaveDir=", "AutoSaveFormat=3", "AutoSaveName=Kelpix_<date>_<time>",
                                   "CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
-                                  "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
+                                  "PrintWindow=0", "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
 TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {

@@ -1,5 +1,5 @@
-// Picking a target with the mouse on the target icon: the black frame drawn on the screen round the
-// window under the pointer, the screen's pixels put back when it moves on, and the capture the
+// Picking a target with the mouse on the target icon: the black frame of the program's own windows
+// round the window under the pointer, the screen left as its windows paint it, and the capture the
 // release makes. Real mouse input where the user's hand would be.
 #include "main_window_fixture.h"
 #include "test_support.h"
@@ -32,20 +32,6 @@ RECT WindowRectOf(HWND wnd) {
     return r;
 }
 
-RECT StripRect(const core::EdgeStrip& s) {
-    return {s.source.x, s.source.y, s.source.x + s.width, s.source.y + s.height};
-}
-
-// The pixels under the four strips of the frame round `w`, one after another.
-std::vector<uint32_t> UnderFrame(const RECT& w) {
-    std::vector<uint32_t> all;
-    for (const core::EdgeStrip& s : core::FrameStrips({w.left, w.top, w.right, w.bottom})) {
-        const Pixels p = ReadScreen(StripRect(s));
-        all.insert(all.end(), p.data.begin(), p.data.end());
-    }
-    return all;
-}
-
 // Where two pictures of the same area differ: how many pixels, and the first of them.
 testing::AssertionResult SamePixels(const Pixels& now, const Pixels& before) {
     if (now.width != before.width || now.height != before.height) return testing::AssertionFailure() << "sizes differ";
@@ -58,6 +44,13 @@ testing::AssertionResult SamePixels(const Pixels& now, const Pixels& before) {
                                        << before.data[first] << ")";
 }
 
+// The screen shows the area as before, once whatever the frame uncovered has painted itself again.
+testing::AssertionResult ScreenComesBack(const RECT& area, const Pixels& before) {
+    testing::AssertionResult same = testing::AssertionSuccess();
+    PumpUntil([&] { return static_cast<bool>(same = SamePixels(ReadScreen(area), before)); }, 1000);
+    return same;
+}
+
 int BlackIn(const RECT& area) {
     int black = 0;
     for (uint32_t px : ReadScreen(area).data)
@@ -65,29 +58,13 @@ int BlackIn(const RECT& area) {
     return black;
 }
 
-// Black pixels on the outermost rows and columns of r.
-int BlackOnOutline(const RECT& r) {
-    return BlackIn({r.left, r.top, r.right, r.top + 1}) + BlackIn({r.left, r.bottom - 1, r.right, r.bottom}) +
-           BlackIn({r.left, r.top, r.left + 1, r.bottom}) + BlackIn({r.right - 1, r.top, r.right, r.bottom});
+RECT ToRect(const core::Rect& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
-// The frame round a window rectangle is black on all four strips and nowhere beside them: not on the
-// four pixels just outside its corners, which the strips do not hold, not on the ring just outside
-// it and (when the window's own picture has no black) not on the ring just inside.
-void ExpectFrameAround(const RECT& w, bool plainInside = true) {
-    SCOPED_TRACE(testing::Message() << "frame round " << w.left << "," << w.top << "," << w.right << "," << w.bottom);
-    for (const core::EdgeStrip& s : core::FrameStrips({w.left, w.top, w.right, w.bottom})) {
-        const RECT strip = StripRect(s);
-        EXPECT_EQ(BlackIn(strip), s.width * s.height) << "strip " << static_cast<int>(s.edge) << " is not all black";
-    }
-    for (POINT c : {POINT{w.left - 1, w.top - 1}, POINT{w.right + 1, w.top - 1}, POINT{w.left - 1, w.bottom + 1},
-                    POINT{w.right + 1, w.bottom + 1}})
-        EXPECT_EQ(BlackIn({c.x, c.y, c.x + 1, c.y + 1}), 0) << "corner " << c.x << "," << c.y;
-    EXPECT_EQ(BlackOnOutline({w.left - 2, w.top - 2, w.right + 3, w.bottom + 3}), 0) << "outside the frame";
-    if (plainInside) {
-        EXPECT_EQ(BlackOnOutline({w.left + 2, w.top + 2, w.right - 1, w.bottom - 1}), 0) << "inside the frame";
-    }
-}
+} // namespace
+
+namespace {
 
 class TargetPickingTest : public MainWindowTest {
 protected:
@@ -106,6 +83,34 @@ protected:
     }
 
     bool Dragging() { return session().dragging(); }
+
+    // The frame's four windows lie just round the visible bounds w (inside where the screen ends), are
+    // shown black, topmost, without a taskbar button, and take neither the focus nor the pointer.
+    void ExpectFrameAround(const RECT& w) {
+        SCOPED_TRACE(testing::Message() << "frame round " << w.left << "," << w.top << "," << w.right << ","
+                                        << w.bottom);
+        const auto sides = core::FrameSides({w.left, w.top, w.right, w.bottom}, VirtualScreen());
+        const auto windows = program().Frame().Windows();
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const HWND side = windows[i];
+            ASSERT_NE(side, nullptr);
+            RECT at{};
+            GetWindowRect(side, &at);
+            const RECT expected = ToRect(sides[i]);
+            EXPECT_TRUE(EqualRect(&at, &expected))
+                << "side " << i << " at " << at.left << "," << at.top << "," << at.right << "," << at.bottom;
+            EXPECT_TRUE(IsWindowVisible(side));
+            EXPECT_EQ(BlackIn(at), sides[i].Width() * sides[i].Height()) << "side " << i << " is not all black";
+            const LONG_PTR ex = GetWindowLongPtrW(side, GWL_EXSTYLE);
+            EXPECT_EQ(ex & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_TOPMOST), WS_EX_TOOLWINDOW | WS_EX_TOPMOST)
+                << "a taskbar button, or not above every window";
+            EXPECT_EQ(GetWindow(side, GW_OWNER), nullptr);
+            EXPECT_NE(GetForegroundWindow(), side);
+            EXPECT_NE(GetActiveWindow(), side);
+            // Picking finds what lies under the side.
+            EXPECT_NE(WindowFromPoint(POINT{at.left + 1, at.top + 1}), side);
+        }
+    }
     bool Framing(HWND wnd) { return session().target() == IdOf(wnd); }
     POINT TargetIconCentre() { return Centre(WindowRectOf(main().TargetIcon().Handle())); }
 
@@ -153,7 +158,6 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
     const RECT aroundA = Inflated(kWindowA, 6), aroundB = Inflated(kWindowB, 6);
     const RECT mainRect = WindowRectOf(main().Handle());
     const Pixels beforeA = ReadScreen(aroundA), beforeB = ReadScreen(aroundB);
-    const std::vector<uint32_t> underMainFrame = UnderFrame(mainRect);
 
     PressOnTargetIcon();
     EXPECT_TRUE(Framing(main().Handle())) << "the press frames the main window, not the icon";
@@ -164,14 +168,13 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
 
     DragTo(Centre(kWindowA), a.Handle());
     ExpectFrameAround(kWindowA);
-    EXPECT_TRUE(UnderFrame(mainRect) == underMainFrame) << "the main window's frame was not put back exactly";
 
     DragTo(Centre(WindowRectOf(button)), button);
-    ExpectFrameAround(WindowRectOf(button), false);
+    ExpectFrameAround(WindowRectOf(button));
 
     DragTo(Centre(kWindowB), b.Handle());
     ExpectFrameAround(kWindowB);
-    EXPECT_TRUE(SamePixels(ReadScreen(aroundA), beforeA)) << "round A and its button";
+    EXPECT_TRUE(ScreenComesBack(aroundA, beforeA)) << "round A and its button";
 
     MouseEvent(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(PumpUntil([&] { return main().LastImage() != nullptr; })) << "no capture";
@@ -181,7 +184,7 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
     EXPECT_EQ(image.height, kWindowB.bottom - kWindowB.top);
     EXPECT_TRUE(AllPixels(image, Rgb(kOrange)));
     EXPECT_EQ(ReadClipboardBitmap().data, image.data);
-    EXPECT_TRUE(SamePixels(ReadScreen(aroundB), beforeB)) << "a frame was left on the screen";
+    EXPECT_TRUE(ScreenComesBack(aroundB, beforeB)) << "a frame was left on the screen";
     EXPECT_TRUE(main().Visible());
     EXPECT_TRUE(main().TargetIcon().Visible());
     EXPECT_EQ(Application::Get().ScreenCursor(), 0);
@@ -223,7 +226,7 @@ TEST_F(TargetPickingTest, FrameAndCaptureUseTheVisibleBoundsOfAWindowWithInvisib
     EXPECT_EQ(image.width, visible.right - visible.left);
     EXPECT_EQ(image.height, visible.bottom - visible.top);
     EXPECT_TRUE(AllPixels(image, Rgb(kOrange)));
-    EXPECT_TRUE(SamePixels(ReadScreen(Inflated(kWindowB, 6)), before)) << "a frame was left on the screen";
+    EXPECT_TRUE(ScreenComesBack(Inflated(kWindowB, 6), before)) << "a frame was left on the screen";
 }
 
 // A framed window that moves or goes before the frame comes off: the saved pixels no longer belong
@@ -315,13 +318,14 @@ TEST_F(TargetPickingTest, ASecondPressDuringADragTakesTheOldFrameOff) {
     ASSERT_GT(BlackIn(Inflated(kWindowA, 4)), 0);
     mouse(WM_LBUTTONDOWN, {}); // the release never came
     EXPECT_TRUE(Framing(backdrop_->Handle()));
-    EXPECT_TRUE(SamePixels(ReadScreen(Inflated(kWindowA, 4)), before)) << "the old frame stayed";
+    EXPECT_TRUE(ScreenComesBack(Inflated(kWindowA, 4), before)) << "the old frame stayed";
     // The new drag keeps the panel's capture, and its release lets go of it and takes the frame off.
     EXPECT_TRUE(Dragging());
     EXPECT_EQ(GetCapture(), panel);
     mouse(WM_LBUTTONUP, Centre(kBackdrop));
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(BlackOnOutline(kBackdrop), 0);
+    for (HWND side : program().Frame().Windows())
+        EXPECT_FALSE(IsWindowVisible(side));
 }
 
 TEST_F(TargetPickingTest, LosingTheMouseCaptureEndsTheDragWithoutACapture) {
@@ -340,10 +344,63 @@ TEST_F(TargetPickingTest, LosingTheMouseCaptureEndsTheDragWithoutACapture) {
         else
             SetCapture(main().Handle());
         EXPECT_FALSE(Dragging());
-        EXPECT_TRUE(SamePixels(ReadScreen(aroundA), beforeA)) << "the frame stayed on the screen";
+        EXPECT_TRUE(ScreenComesBack(aroundA, beforeA)) << "the frame stayed on the screen";
         ReleaseCapture();
         // The release that follows ends nothing and captures nothing.
         MouseEvent(MOUSEEVENTF_LEFTUP);
         ExpectNoCapture();
     }
+}
+
+// A window that paints itself anew every 20 ms, framed for a while and then left: the frame never
+// lies on its pixels, so they are always its own, and nothing black stays behind.
+TEST_F(TargetPickingTest, AWindowRepaintingUnderTheFrameIsAlwaysItsOwnAndNoBlackStays) {
+    const RECT r = kWindowB;
+    DrawnWindow animated(r, DrawnWindow::Kind::Animated);
+    ColourWindow a(kWindowA, kTeal);
+    Pump(150);
+    const auto own = [](uint32_t px) {
+        for (COLORREF c : DrawnWindow::kAnimationColours)
+            if (px == Rgb(c)) return true;
+        return false;
+    };
+    PressOnTargetIcon();
+    DragTo(Centre(r), animated.Handle());
+    ExpectFrameAround(r);
+    int looks = 0, foreign = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 400; ++looks) {
+        for (uint32_t px : ReadScreen(r).data)
+            foreign += !own(px);
+        Pump(15);
+    }
+    EXPECT_EQ(foreign, 0) << "pixels not the window's own in " << looks << " looks";
+    DragTo(Centre(kWindowA), a.Handle());
+    ExpectFrameAround(kWindowA);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return !Dragging() && !session().busy(); }));
+    // Round both windows: no frame window shown, and nothing black once what it uncovered has painted.
+    for (HWND side : program().Frame().Windows())
+        EXPECT_FALSE(IsWindowVisible(side));
+    int black = 0;
+    EXPECT_TRUE(
+        PumpUntil([&] { return (black = BlackIn(Inflated(r, 6)) + BlackIn(Inflated(kWindowA, 6))) == 0; }, 1000))
+        << black << " black pixels stayed";
+}
+
+// At the screen's edges the sides lie just inside the window; hiding them uncovers part of the
+// target, which the grab then waits for: the frame is never in the image.
+TEST_F(TargetPickingTest, AtTheScreensEdgesTheFrameLiesInsideAndIsNeverInTheImage) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    const RECT corner{w - 200, h - 150, w + 20, h + 30}; // past the right and bottom edges
+    ColourWindow target(corner, kOrange);
+    Pump(150);
+    PressOnTargetIcon();
+    DragTo({w - 100, h - 80}, target.Handle());
+    ExpectFrameAround(corner);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return main().LastImage() != nullptr; })) << "no capture";
+    const Pixels image = ReadBitmap(main().LastImage());
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 150);
+    EXPECT_TRUE(AllPixels(image, Rgb(kOrange))) << "a side of the frame is in the image";
 }

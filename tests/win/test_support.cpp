@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -280,6 +281,111 @@ void ColourWindow::SetColour(COLORREF colour) {
     colour_ = colour;
     SetWindowLongPtrA(wnd_, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     RedrawWindow(wnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+namespace {
+
+struct DrawnState {
+    DrawnWindow::Kind kind;
+    COLORREF left, right;
+    unsigned frame = 0; // the animation's colour
+};
+
+void PaintDrawn(HWND w, HDC dc) {
+    const auto* state = reinterpret_cast<const DrawnState*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    RECT r{};
+    GetClientRect(w, &r);
+    auto fill = [dc](RECT area, COLORREF colour) {
+        HBRUSH brush = CreateSolidBrush(colour);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+    };
+    if (state->kind == DrawnWindow::Kind::Animated) {
+        fill(r, DrawnWindow::kAnimationColours[state->frame % std::size(DrawnWindow::kAnimationColours)]);
+        return;
+    }
+    const LONG middle = (r.left + r.right) / 2;
+    fill({r.left, r.top, middle, r.bottom}, state->left);
+    fill({middle, r.top, r.right, r.bottom}, state->right);
+}
+
+constexpr UINT WM_HANG = WM_APP + 7;
+constexpr UINT_PTR kAnimationTimer = 1;
+
+LRESULT CALLBACK DrawnWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    auto* state = reinterpret_cast<DrawnState*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    switch (m) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        if (state) PaintDrawn(w, dc);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        if (state && state->kind != DrawnWindow::Kind::HalvesOnScreenOnly) PaintDrawn(w, reinterpret_cast<HDC>(wp));
+        return 0;
+    case WM_TIMER:
+        if (state && wp == kAnimationTimer) {
+            ++state->frame;
+            RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        }
+        return 0;
+    default:
+        return DefWindowProcA(w, m, wp, lp);
+    }
+}
+
+} // namespace
+
+DrawnWindow::DrawnWindow(RECT at, Kind kind, COLORREF left, COLORREF right) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, at, kind, left, right, ready] {
+        threadId_ = GetCurrentThreadId();
+        static std::once_flag registered;
+        std::call_once(registered, [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &DrawnWindowProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "KelpixTestDrawn";
+            RegisterClassA(&wc);
+        });
+        DrawnState state{kind, left, right};
+        HWND wnd =
+            CreateWindowExA(WS_EX_TOOLWINDOW, "KelpixTestDrawn", "drawn", WS_POPUP, at.left, at.top, at.right - at.left,
+                            at.bottom - at.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+        if (kind == Kind::Animated) SetTimer(wnd, kAnimationTimer, 20, nullptr);
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
+        UpdateWindow(wnd);
+        wnd_ = wnd;
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == WM_HANG) {
+                asleep_ = true;
+                Sleep(static_cast<DWORD>(msg.wParam));
+                asleep_ = false;
+                continue;
+            }
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(wnd);
+    });
+    WaitForSingleObject(ready, 5000);
+    CloseHandle(ready);
+}
+
+DrawnWindow::~DrawnWindow() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+}
+
+void DrawnWindow::Hang(DWORD ms) {
+    asleep_ = true; // from now: the thread takes the message soon
+    PostThreadMessageA(threadId_, WM_HANG, ms, 0);
 }
 
 ClipboardHolder::ClipboardHolder(DWORD ms) {

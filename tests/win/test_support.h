@@ -86,6 +86,28 @@ private:
     DWORD threadId_ = 0;
 };
 
+// A borderless window on a thread of its own that paints its left half in one colour and its right
+// half in another, for WM_PAINT and for WM_PRINTCLIENT (what PrintWindow asks for), or only for
+// WM_PAINT. Animated, it paints itself all in the next colour of kAnimationColours every 20 ms.
+class DrawnWindow {
+public:
+    enum class Kind { Halves, HalvesOnScreenOnly, Animated };
+    static constexpr COLORREF kAnimationColours[] = {RGB(0xE0, 0x30, 0x30), RGB(0x30, 0xC0, 0x40),
+                                                     RGB(0x30, 0x50, 0xE0), RGB(0xF0, 0xE0, 0x20)};
+    DrawnWindow(RECT at, Kind kind, COLORREF left = RGB(0x20, 0x80, 0xC0), COLORREF right = RGB(0xF0, 0x90, 0x10));
+    ~DrawnWindow();
+    HWND Handle() const { return wnd_; }
+    // Its thread stops handling messages for the time given, as a hung program's; Asleep() meanwhile.
+    void Hang(DWORD ms);
+    bool Asleep() const { return asleep_; }
+
+private:
+    std::thread thread_;
+    std::atomic<HWND> wnd_{nullptr};
+    std::atomic<bool> asleep_{false};
+    DWORD threadId_ = 0;
+};
+
 // The probe program (beside the test program) holding the clipboard open for up to ms milliseconds.
 class ClipboardHolder {
 public:

@@ -48,7 +48,7 @@ TEST_F(TrayTest, ADelayedCaptureShowsEachNumbersImageThenRemovesTheIconAndGrabs)
     ClickArrow(main().DelayArrows(), true);
     ASSERT_EQ(session().settings().delay_seconds, 2);
     Send([&](auto& s) { return s.TargetPressed(IdOf(target.Handle())); });
-    Send([](auto& s) { return s.Released(); });
+    Release();
     EXPECT_FALSE(main().Visible());
     EXPECT_FALSE(IsWindowVisible(Application::Get().Handle()));
     EXPECT_EQ(main().LastImage(), nullptr);
