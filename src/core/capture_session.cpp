@@ -175,6 +175,19 @@ Actions CaptureSession::TrayNotify(uint32_t mouse_message, bool primary_down, bo
 
 // --- Capturing ---------------------------------------------------------------------------------
 
+Actions CaptureSession::CaptureKeyPressed(WindowId window, bool modal_up) {
+    // A drag is decided by its release; a modal window holds the program's input; a capture under
+    // way, its countdown or its cooldown refuses another, as for every other capture.
+    if (dragging() || modal_up || busy_ || window == kNoWindow) return {};
+    Actions out;
+    busy_ = true;
+    out.push_back(Stop(SessionTimer::Cooldown));
+    target_ = window;
+    // In the notification area the main window stays hidden, as after a drag from the icon.
+    StartCapture(out);
+    return out;
+}
+
 void CaptureSession::StartCapture(Actions& out) {
     out.push_back(Do(Act::HideMainWindow));
     if (!settings_.delayed_capture) {

@@ -62,6 +62,15 @@ constexpr Texts kJapanese{
     .pngErrorFormat = L"PNG エラー: %s",
     .imageReadFailed = L"画像を読み取れません",
     .outOfMemory = L"メモリが不足しています",
+
+    .groupShortcutKeys = L"ショートカットキー",
+    .labelPointerWindowKey = L"ポインタの下のウィンドウをキャプチャ",
+    .labelActiveWindowKey = L"アクティブウィンドウをキャプチャ",
+    .checkStartWithWindows = L"Windows の起動時に Kelpix を起動する",
+    .keyHeldFormat = L"ショートカットキー %s は他のプログラムが使っているため、使えません。"
+                     L"環境オプションで別のキーを選んでください。",
+    .keyNameSeparator = L"、",
+    .startupEntryFailed = L"Windows の起動時に起動する設定を変更できません",
 };
 
 constexpr Texts kEnglish{
@@ -119,6 +128,15 @@ constexpr Texts kEnglish{
     .pngErrorFormat = L"PNG error: %s",
     .imageReadFailed = L"Cannot read the image",
     .outOfMemory = L"Not enough memory",
+
+    .groupShortcutKeys = L"Shortcut keys",
+    .labelPointerWindowKey = L"Capture the window under the pointer",
+    .labelActiveWindowKey = L"Capture the active window",
+    .checkStartWithWindows = L"Start Kelpix when Windows starts",
+    .keyHeldFormat = L"Another program already uses the shortcut key %s, so Kelpix cannot use it. "
+                     L"Choose another key in Options.",
+    .keyNameSeparator = L", ",
+    .startupEntryFailed = L"Cannot change whether Kelpix starts with Windows",
 };
 
 } // namespace

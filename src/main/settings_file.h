@@ -20,7 +20,7 @@ std::wstring DefaultSettingsPath();
 // The toggles (cursor, delay on, delay) are read only when the file says to restore them.
 std::optional<core::Settings> ReadSettingsFile(const std::wstring& path);
 
-// Writes all eight keys. A refused write raises "<path> に書き込めません".
+// Writes every key. A refused write raises "<path> に書き込めません".
 void WriteSettingsFile(const std::wstring& path, const core::Settings& settings);
 
 } // namespace kelpix

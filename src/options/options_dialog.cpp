@@ -11,7 +11,12 @@ namespace kelpix {
 namespace {
 
 constexpr int kClientWidth = 269;
-constexpr int kClientHeight = 236;
+// The global shortcut keys and the start with Windows: a block below the language row.
+constexpr int kKeysBlockTop = 206;
+constexpr int kKeysBlockHeight = 131;
+// The OK and Cancel buttons, below every block.
+constexpr int kButtonsTop = kKeysBlockTop + kKeysBlockHeight;
+constexpr int kClientHeight = kButtonsTop + 30;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -95,11 +100,26 @@ OptionsDialog::OptionsDialog() {
     for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
         SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, 206, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, 206, 75, 25, nullptr, id++);
+    // Global shortcut keys and the start with Windows. A key with no modifier, or with Shift alone,
+    // would take a key away from typing everywhere: the control makes it Ctrl+Alt with that key.
+    const int keys = kKeysBlockTop;
+    CreateChild(WC_BUTTONW, t.groupShortcutKeys, WS_VISIBLE | BS_GROUPBOX, 8, keys, 249, 98);
+    CreateChild(WC_STATICW, t.labelPointerWindowKey, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 16, keys + 16, 233, 12);
+    c.pointerWindowKey =
+        CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, 16, keys + 30, 160, 20, nullptr, id++);
+    CreateChild(WC_STATICW, t.labelActiveWindowKey, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 16, keys + 56, 233, 12);
+    c.activeWindowKey = CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, 16, keys + 70, 160, 20, nullptr, id++);
+    for (HWND key : {c.pointerWindowKey, c.activeWindowKey})
+        SendMessageW(key, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    c.startWithWindows =
+        CreateChild(WC_BUTTONW, t.checkStartWithWindows, check, 16, keys + 106, 241, 17, nullptr, id++);
+
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, kButtonsTop, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, kButtonsTop, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
+    shown_ = settings;
     Show(settings);
     EnableDelay();
     if (ShowModal() != kModalOk) return std::nullopt;
@@ -114,6 +134,9 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.delayedCapture, s.delayed_capture);
     SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
     SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
+    // Global shortcut keys
+    SendMessageW(controls_.pointerWindowKey, HKM_SETHOTKEY, s.pointer_window_key, 0);
+    SendMessageW(controls_.activeWindowKey, HKM_SETHOTKEY, s.active_window_key, 0);
 }
 
 core::Settings OptionsDialog::Read(core::Settings s) const {
@@ -126,7 +149,18 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
     const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
     s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
+    // Global shortcut keys
+    s.pointer_window_key = static_cast<uint16_t>(SendMessageW(controls_.pointerWindowKey, HKM_GETHOTKEY, 0, 0));
+    s.active_window_key = static_cast<uint16_t>(SendMessageW(controls_.activeWindowKey, HKM_GETHOTKEY, 0, 0));
     return s;
+}
+
+void OptionsDialog::ShowStartWithWindows(bool on) {
+    SetTicked(controls_.startWithWindows, on);
+}
+
+bool OptionsDialog::StartWithWindows() const {
+    return Ticked(controls_.startWithWindows);
 }
 
 void OptionsDialog::EnableDelay() {
@@ -152,9 +186,10 @@ LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             HWND control = reinterpret_cast<HWND>(lParam);
             if (control == controls_.delayedCapture)
                 EnableDelay();
-            else if (control == controls_.ok)
+            else if (control == controls_.ok) {
+                if (OnApply) OnApply(Read(shown_), StartWithWindows());
                 SetModalResult(kModalOk);
-            else if (control == controls_.cancel)
+            } else if (control == controls_.cancel)
                 SetModalResult(kModalCancel);
         }
         return 0;

@@ -38,7 +38,8 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
               (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2"}));
+                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PointerWindowKey=0x064B",
+                                        "ActiveWindowKey=0x064A"}));
     // The new language shows at once.
     wchar_t file[32] = {};
     GetMenuStringW(main().MenuBar(), 0, file, 32, MF_BYPOSITION);

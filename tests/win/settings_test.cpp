@@ -50,7 +50,7 @@ TEST_F(SettingsTest, AShiftJisFileFromEarlierVersionsReadsAsBefore) {
     EXPECT_EQ(read.language, core::Language::Automatic);
 }
 
-TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
+TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_FALSE(FileExists(IniFile()));
@@ -59,7 +59,8 @@ TEST_F(SettingsTest, TheTogglesWriteAllEightKeysUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
     EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
+              (std::vector<std::string>{"ActiveWindowKey=0x064A", "CloseTask=0", "Fukugen=1", "KidoTask=0",
+                                        "Language=0", "MouseCapture=1", "PointerWindowKey=0x064B",
                                         "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
