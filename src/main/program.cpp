@@ -3,6 +3,7 @@
 #include "main/platform.h"
 #include "main/screen_grab.h"
 #include "main/settings_file.h"
+#include "main/startup_entry.h"
 #include "main/texts.h"
 #include "options/options_dialog.h"
 #include "toolkit/application.h"
@@ -179,7 +180,7 @@ void Program::EditOptions() {
     if (Application::Get().BringModalToFront()) return;
     OptionsDialog dialog;
     // Global shortcut keys and the start with Windows
-    dialog.ShowStartWithWindows(false);
+    dialog.ShowStartWithWindows(ReadStartupEntry().has_value());
     dialog.OnApply = [this](const core::Settings& chosen, bool startWithWindows) {
         ApplySystemOptions(chosen, startWithWindows);
     };
@@ -205,7 +206,13 @@ void Program::ApplySystemOptions(const core::Settings& chosen, bool startWithWin
     Application& app = Application::Get();
     const std::vector<uint16_t> held = keys_->Hold(chosen.pointer_window_key, chosen.active_window_key);
     if (!held.empty()) app.ShowMessage(KeysHeldMessage(held).c_str(), app.Title().c_str(), MB_OK | MB_ICONWARNING);
-    (void)startWithWindows;
+    // Only a change is written: a value that names another path stays as the user left it.
+    if (startWithWindows == ReadStartupEntry().has_value()) return;
+    try {
+        SetStartWithWindows(startWithWindows, Application::ExePath());
+    } catch (const Error& e) {
+        ShowErrorBox(e.Message());
+    }
 }
 
 void Program::SaveLastImage() {
@@ -249,6 +256,11 @@ int RunProgram(HINSTANCE instance) {
         program = std::make_unique<Program>();
         app.SetMainForm(&program->Main());
         program->Main().ShowMainWindow(true);
+        // A program moved to another folder keeps starting with Windows from its new place. A
+        // refusal is not the user's business now: the options dialog shows the entry as it is.
+        try {
+            UpdateStartupEntry(Application::ExePath());
+        } catch (const Error&) {}
         program->ReportKeysHeldAtStart();
         app.Run();
     });
