@@ -190,6 +190,20 @@ Action CaptureSession::GrabAction() const {
     return On(Act::Grab, target_, (settings_.draw_cursor ? kGrabWithCursor : 0) | (printed ? kGrabPrinted : 0));
 }
 
+Actions CaptureSession::CaptureKeyPressed(WindowId window, bool modal_up, const ReleaseScene& scene) {
+    // A drag is decided by its release; a modal window holds the program's input; a capture under
+    // way, its countdown or its cooldown refuses another, as for every other capture.
+    if (dragging() || modal_up || busy_ || window == kNoWindow) return {};
+    Actions out;
+    busy_ = true;
+    out.push_back(Stop(SessionTimer::Cooldown));
+    target_ = window;
+    own_area_ = false;
+    // In the notification area the main window stays hidden, as after a drag from the icon.
+    StartCapture(out, scene.OwnWindowsCovered(), scene.compositor);
+    return out;
+}
+
 void CaptureSession::StartCapture(Actions& out, bool covered, bool compositor) {
     out.push_back(Do(Act::HideMainWindow));
     if (!settings_.delayed_capture) {

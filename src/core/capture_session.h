@@ -30,6 +30,16 @@
 
 namespace kelpix::core {
 
+// A global shortcut key as the standard hot-key control holds it: the virtual-key code in the low
+// byte, the modifiers in the high byte. 0 is no key.
+inline constexpr uint16_t kHotKeyShift = 0x100, kHotKeyControl = 0x200, kHotKeyAlt = 0x400;
+inline constexpr uint16_t kHotKeyExtended = 0x800; // the key is one of the extended keyboard's
+// Ctrl+Alt with a key is the range Windows leaves to the user's own shortcut keys (a shortcut's key
+// is always one) and takes none of itself; few programs take these two, and on the common layouts
+// AltGr (Ctrl+Alt) types nothing with them. K and J lie side by side on every Latin keyboard.
+inline constexpr uint16_t kDefaultPointerWindowKey = kHotKeyControl | kHotKeyAlt | 'K'; // Ctrl+Alt+K
+inline constexpr uint16_t kDefaultActiveWindowKey = kHotKeyControl | kHotKeyAlt | 'J';  // Ctrl+Alt+J
+
 // What the user chose. Written to the settings file under the names the file has always used.
 struct Settings {
     bool close_to_tray = false;   // closing the main window stores it in the notification area
@@ -48,6 +58,10 @@ struct Settings {
 
     // --- The parts that other windows cover
     bool print_window = false; // a top-level target is printed by itself rather than copied from the screen
+
+    // --- Global shortcut keys (0: none)
+    uint16_t pointer_window_key = kDefaultPointerWindowKey; // captures the window under the pointer
+    uint16_t active_window_key = kDefaultActiveWindowKey;   // captures the foreground window
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -168,6 +182,12 @@ public:
     // primary_down: whether the primary button is down now; modal_up: a modal window is up.
     Actions TrayNotify(uint32_t mouse_message, bool primary_down, bool modal_up);
     Actions RestoreFromTray(bool modal_up);
+
+    // --- A global shortcut key: a capture of the window it picked (the window under the pointer or
+    // the foreground window), from wherever the user is, the main window shown or stored in the
+    // notification area. modal_up: a modal window of the program's is up; scene: as at a release
+    // (no frame is shown), for the wait before the grab.
+    Actions CaptureKeyPressed(WindowId window, bool modal_up, const ReleaseScene& scene);
 
     // --- Timers; primary_down matters for DragWatch only
     Actions TimerFired(SessionTimer timer, bool primary_down = false);

@@ -74,6 +74,14 @@ constexpr Texts kJapanese{
     .autoSaveFormatLabel = L"形式:",
     .autoSaveNameLabel = L"ファイル名:",
     .autoSaveFailedFormat = L"フォルダー %s にキャプチャを自動で保存できません。\n%s",
+    .groupShortcutKeys = L"ショートカットキー",
+    .labelPointerWindowKey = L"ポインタの下のウィンドウをキャプチャ",
+    .labelActiveWindowKey = L"アクティブウィンドウをキャプチャ",
+    .checkStartWithWindows = L"Windows の起動時に Kelpix を起動する",
+    .keyHeldFormat = L"ショートカットキー %s は他のプログラムが使っているため、使えません。"
+                     L"環境オプションで別のキーを選んでください。",
+    .keyNameSeparator = L"、",
+    .startupEntryFailed = L"Windows の起動時に起動する設定を変更できません",
 };
 
 constexpr Texts kEnglish{
@@ -143,6 +151,14 @@ constexpr Texts kEnglish{
     .autoSaveFormatLabel = L"Format:",
     .autoSaveNameLabel = L"File name:",
     .autoSaveFailedFormat = L"Cannot save the capture automatically to the folder %s.\n%s",
+    .groupShortcutKeys = L"Shortcut keys",
+    .labelPointerWindowKey = L"Capture the window under the pointer",
+    .labelActiveWindowKey = L"Capture the active window",
+    .checkStartWithWindows = L"Start Kelpix when Windows starts",
+    .keyHeldFormat = L"Another program already uses the shortcut key %s, so Kelpix cannot use it. "
+                     L"Choose another key in Options.",
+    .keyNameSeparator = L", ",
+    .startupEntryFailed = L"Cannot change whether Kelpix starts with Windows",
 };
 
 } // namespace

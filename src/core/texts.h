@@ -99,6 +99,14 @@ struct Texts {
     const wchar_t* autoSaveFormatLabel;
     const wchar_t* autoSaveNameLabel;
     const wchar_t* autoSaveFailedFormat; // %s: the folder, %s: the reason
+    // --- Global shortcut keys and the start with Windows (options dialog and messages)
+    const wchar_t* groupShortcutKeys;
+    const wchar_t* labelPointerWindowKey;
+    const wchar_t* labelActiveWindowKey;
+    const wchar_t* checkStartWithWindows;
+    const wchar_t* keyHeldFormat;    // %s: the keys' names, joined by keyNameSeparator
+    const wchar_t* keyNameSeparator; // between two keys' names
+    const wchar_t* startupEntryFailed;
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.

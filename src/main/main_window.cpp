@@ -1,6 +1,7 @@
 #include "main/main_window.h"
 
 #include "kelpix_hook.h"
+#include "main/global_keys.h"
 #include "main/platform.h"
 #include "main/texts.h"
 #include "toolkit/application.h"
@@ -237,13 +238,16 @@ void MainWindow::ToggleTranslucent() {
     }
 }
 
-// The window under a screen point; any part of the main window counts as the main window itself.
+// A window as a capture takes it: any part of the main window counts as the main window itself.
 // (The application window owns it, but an owner that is not a popup's is not in the chain
 // GA_ROOTOWNER follows.)
-static core::WindowId WindowAt(POINT at, HWND main) {
-    HWND candidate = WindowFromPoint(at);
+static core::WindowId AsPicked(HWND candidate, HWND main) {
     if (candidate && GetAncestor(candidate, GA_ROOTOWNER) == main) candidate = main;
     return IdOf(candidate);
+}
+// The window under a screen point, a control inside another program's window included.
+static core::WindowId WindowAt(POINT at, HWND main) {
+    return AsPicked(WindowFromPoint(at), main);
 }
 
 // The target panel and its icon share these messages. A left press on either makes the panel take
@@ -333,6 +337,22 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             Send([this](auto& s) { return s.HookRelease(session_.SceneAtRelease(s.target())); });
         }
         return 0;
+    case WM_HOTKEY: {
+        // The window is picked when the key is pressed; a delayed capture grabs that one.
+        core::WindowId picked = core::kNoWindow;
+        if (wParam == kPointerWindowKeyId) {
+            POINT at{};
+            GetCursorPos(&at);
+            picked = WindowAt(at, Handle());
+        } else if (wParam == kActiveWindowKeyId) {
+            picked = AsPicked(GetForegroundWindow(), Handle());
+        }
+        const bool modalUp = Application::Get().ModalUp();
+        Send([this, picked, modalUp](auto& s) {
+            return s.CaptureKeyPressed(picked, modalUp, session_.SceneAtRelease(picked));
+        });
+        return 0;
+    }
     case WM_QUERYENDSESSION:
         Send([](auto& s) { return s.SessionEndQueried(); });
         return TRUE;

@@ -4,6 +4,7 @@
 #include "main/platform.h"
 #include "main/screen_grab.h"
 #include "main/settings_file.h"
+#include "main/startup_entry.h"
 #include "main/texts.h"
 #include "options/options_dialog.h"
 #include "toolkit/application.h"
@@ -31,9 +32,14 @@ Program::Program(std::wstring settingsPath)
     }
     main_ = std::make_unique<MainWindow>(*this, session_.settings());
     tray_ = std::make_unique<TrayWindow>(*this);
+    // Global shortcut keys: pressed anywhere, they come to the main window.
+    keys_ = std::make_unique<GlobalKeys>(main_->Handle());
+    const core::Settings& s = session_.settings();
+    keysHeldAtStart_ = keys_->Hold(s.pointer_window_key, s.active_window_key);
 }
 
 Program::~Program() {
+    keys_.reset();
     // The tray goes first: its icon leaves the notification area before the main window closes.
     tray_.reset();
     main_.reset();
@@ -206,6 +212,11 @@ void Program::EditOptions() {
     // One modal window at a time: a second options dialog would overwrite what the first one wrote.
     if (Application::Get().BringModalToFront()) return;
     OptionsDialog dialog;
+    // Global shortcut keys and the start with Windows
+    dialog.ShowStartWithWindows(ReadStartupEntry().has_value());
+    dialog.OnApply = [this](const core::Settings& chosen, bool startWithWindows) {
+        ApplySystemOptions(chosen, startWithWindows);
+    };
     const auto chosen = dialog.Edit(session_.settings());
     if (!chosen) return;
     const bool languageChanged = LanguageFor(chosen->language) != ShownLanguage();
@@ -214,6 +225,26 @@ void Program::EditOptions() {
         ShowLanguage(LanguageFor(chosen->language));
         main_->ShowTexts();
         tray_->ShowTexts();
+    }
+}
+
+void Program::ReportKeysHeldAtStart() {
+    if (keysHeldAtStart_.empty()) return;
+    const std::wstring message = KeysHeldMessage(keysHeldAtStart_);
+    keysHeldAtStart_.clear();
+    Application::Get().ShowMessage(message.c_str(), Application::Get().Title().c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void Program::ApplySystemOptions(const core::Settings& chosen, bool startWithWindows) {
+    Application& app = Application::Get();
+    const std::vector<uint16_t> held = keys_->Hold(chosen.pointer_window_key, chosen.active_window_key);
+    if (!held.empty()) app.ShowMessage(KeysHeldMessage(held).c_str(), app.Title().c_str(), MB_OK | MB_ICONWARNING);
+    // Only a change is written: a value that names another path stays as the user left it.
+    if (startWithWindows == ReadStartupEntry().has_value()) return;
+    try {
+        SetStartWithWindows(startWithWindows, Application::ExePath());
+    } catch (const Error& e) {
+        ShowErrorBox(e.Message());
     }
 }
 
@@ -258,6 +289,12 @@ int RunProgram(HINSTANCE instance) {
         program = std::make_unique<Program>();
         app.SetMainForm(&program->Main());
         program->Main().ShowMainWindow(true);
+        // A program moved to another folder keeps starting with Windows from its new place. A
+        // refusal is not the user's business now: the options dialog shows the entry as it is.
+        try {
+            UpdateStartupEntry(Application::ExePath());
+        } catch (const Error&) {}
+        program->ReportKeysHeldAtStart();
         app.Run();
     });
     GuardedCall([&] { program.reset(); });

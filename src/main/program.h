@@ -4,6 +4,7 @@
 #pragma once
 #include "main/clipboard_image.h"
 #include "main/drag_hook.h"
+#include "main/global_keys.h"
 #include "main/highlight_frame.h"
 #include "main/image_files.h"
 #include "main/main_window.h"
@@ -15,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kelpix {
 
@@ -32,6 +34,13 @@ public:
     const core::CaptureSession& Session() const { return session_; }
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
     const HighlightFrame& Frame() const { return frame_; }
+
+    // --- Global shortcut keys and the start with Windows
+    // Says once which of the keys of the settings another program held at start-up, if any.
+    void ReportKeysHeldAtStart();
+    // What OK in the options dialog puts into effect beyond the settings: the keys, the start with
+    // Windows; a key another program holds, or a refused change, is reported.
+    void ApplySystemOptions(const core::Settings& chosen, bool startWithWindows);
 
 private:
     void Perform(const core::Action& action);
@@ -55,6 +64,9 @@ private:
     std::array<Timer, core::kSessionTimerCount> timers_{Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}};
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayWindow> tray_;
+    // Global shortcut keys
+    std::unique_ptr<GlobalKeys> keys_;
+    std::vector<uint16_t> keysHeldAtStart_;
 };
 
 // Runs the whole program. Always returns 0, the program's exit code.

@@ -36,6 +36,13 @@ int32_t ReadInt(const std::wstring& path, const wchar_t* key) {
     return core::TextToInt(text, 0);
 }
 
+// A shortcut key: absent, the default; a value that is no key, none.
+uint16_t ReadHotKey(const std::wstring& path, const wchar_t* key, uint16_t absent) {
+    if (ReadText(path, key).empty()) return absent;
+    const int32_t value = ReadInt(path, key);
+    return value > 0 && value <= 0xFFFF ? static_cast<uint16_t>(value) : 0;
+}
+
 [[noreturn]] void CannotWrite(const std::wstring& path) {
     throw FormatError(Texts().cannotWriteFormat, {path});
 }
@@ -46,6 +53,13 @@ void WriteText(const std::wstring& path, const wchar_t* key, const std::wstring&
 
 void WriteInt(const std::wstring& path, const wchar_t* key, int32_t value) {
     WriteText(path, key, std::to_wstring(value));
+}
+
+// In hexadecimal, where the modifiers (high byte) and the key (low byte) can be read apart.
+void WriteHotKey(const std::wstring& path, const wchar_t* key, uint16_t value) {
+    wchar_t text[8] = L"0";
+    if (value != 0) wsprintfW(text, L"0x%04X", value);
+    WriteText(path, key, text);
 }
 
 // Turns the file (if any) into UTF-16 with a byte-order mark, its text read in the ANSI code page,
@@ -129,6 +143,9 @@ std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     if (const int32_t format = ReadInt(path, L"AutoSaveFormat"); format >= 1 && format <= 3)
         s.auto_save_format = format;
     if (std::wstring name = ReadText(path, L"AutoSaveName"); !name.empty()) s.auto_save_name = std::move(name);
+    // Global shortcut keys
+    s.pointer_window_key = ReadHotKey(path, L"PointerWindowKey", s.pointer_window_key);
+    s.active_window_key = ReadHotKey(path, L"ActiveWindowKey", s.active_window_key);
     return s;
 }
 
@@ -153,6 +170,9 @@ void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     WriteText(path, L"AutoSaveDir", s.auto_save_folder);
     WriteInt(path, L"AutoSaveFormat", s.auto_save_format);
     WriteText(path, L"AutoSaveName", s.auto_save_name);
+    // Global shortcut keys
+    WriteHotKey(path, L"PointerWindowKey", s.pointer_window_key);
+    WriteHotKey(path, L"ActiveWindowKey", s.active_window_key);
 }
 
 } // namespace kelpix

@@ -15,11 +15,15 @@ namespace kelpix {
 
 namespace {
 
-constexpr int kClientWidth = 269;
-// Below the language row: the parts that other windows cover, the automatic save, then OK and Cancel.
+// Two columns: on the left today's settings, the language and the parts that other windows cover;
+// on the right the automatic save, the global shortcut keys and the start with Windows; OK and
+// Cancel below, at the right.
+constexpr int kLeftColumn = 8, kRightColumn = 268;
+constexpr int kClientWidth = kRightColumn + 257;
 constexpr int kPrintWindowTop = 204;
-constexpr int kButtonsTop = 368;
-constexpr int kClientHeight = kButtonsTop + 30;
+constexpr int kKeysBlockTop = 146;
+constexpr int kButtonsTop = 280;
+constexpr int kClientHeight = kButtonsTop + 32;
 constexpr int kDelayMaxLength = 2;
 constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
 
@@ -31,9 +35,10 @@ enum ControlId : int { kFirstControlId = 100 };
 struct Box {
     int left, top;
 };
-constexpr Box kEnvironmentBox{8, 8};
-constexpr Box kOperationBox{8, 104};
-constexpr Box kAutoSaveBox{8, 230};
+constexpr Box kEnvironmentBox{kLeftColumn, 8};
+constexpr Box kOperationBox{kLeftColumn, 104};
+constexpr Box kAutoSaveBox{kRightColumn, 8};
+constexpr Box kKeysBox{kRightColumn, kKeysBlockTop};
 
 // The format choice's entries, and the image formats they stand for.
 constexpr ImageFormat kFormatEntries[] = {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap};
@@ -161,11 +166,27 @@ OptionsDialog::OptionsDialog() {
     // The tokens the name may hold.
     CreateChild(WC_STATICW, core::kAutoSaveTokens, label | SS_NOPREFIX, save.left + 8, save.top + 112, 233, 12);
 
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, 103, kButtonsTop, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, 184, kButtonsTop, 75, 25, nullptr, id++);
+    // --- Global shortcut keys and the start with Windows. A key with no modifier, or with Shift
+    // alone, would take a key away from typing everywhere: the control makes it Ctrl+Alt with that key.
+    const Box& keys = kKeysBox;
+    CreateChild(WC_BUTTONW, t.groupShortcutKeys, WS_VISIBLE | BS_GROUPBOX, keys.left, keys.top, 249, 98);
+    CreateChild(WC_STATICW, t.labelPointerWindowKey, label | SS_NOPREFIX, keys.left + 8, keys.top + 16, 233, 12);
+    c.pointerWindowKey =
+        CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, keys.left + 8, keys.top + 30, 160, 20, nullptr, id++);
+    CreateChild(WC_STATICW, t.labelActiveWindowKey, label | SS_NOPREFIX, keys.left + 8, keys.top + 56, 233, 12);
+    c.activeWindowKey =
+        CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, keys.left + 8, keys.top + 70, 160, 20, nullptr, id++);
+    for (HWND key : {c.pointerWindowKey, c.activeWindowKey})
+        SendMessageW(key, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    c.startWithWindows =
+        CreateChild(WC_BUTTONW, t.checkStartWithWindows, check, keys.left + 8, keys.top + 106, 241, 17, nullptr, id++);
+
+    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, kClientWidth - 166, kButtonsTop, 75, 25, nullptr, id++);
+    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, kClientWidth - 85, kButtonsTop, 75, 25, nullptr, id++);
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
+    shown_ = settings;
     Show(settings);
     EnableDelay();
     EnableAutoSave();
@@ -188,6 +209,9 @@ void OptionsDialog::Show(const core::Settings& s) {
         if (kFormatEntries[i] == static_cast<ImageFormat>(s.auto_save_format))
             SendMessageW(controls_.autoSaveFormat, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
     SetWindowTextW(controls_.autoSaveName, s.auto_save_name.c_str());
+    // Global shortcut keys
+    SendMessageW(controls_.pointerWindowKey, HKM_SETHOTKEY, s.pointer_window_key, 0);
+    SendMessageW(controls_.activeWindowKey, HKM_SETHOTKEY, s.active_window_key, 0);
 }
 
 core::Settings OptionsDialog::Read(core::Settings s) const {
@@ -208,7 +232,18 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     // An empty pattern would name every file "_": the default instead.
     const std::wstring name = WideText(controls_.autoSaveName);
     s.auto_save_name = name.empty() ? core::kDefaultAutoSaveName : name;
+    // Global shortcut keys
+    s.pointer_window_key = static_cast<uint16_t>(SendMessageW(controls_.pointerWindowKey, HKM_GETHOTKEY, 0, 0));
+    s.active_window_key = static_cast<uint16_t>(SendMessageW(controls_.activeWindowKey, HKM_GETHOTKEY, 0, 0));
     return s;
+}
+
+void OptionsDialog::ShowStartWithWindows(bool on) {
+    SetTicked(controls_.startWithWindows, on);
+}
+
+bool OptionsDialog::StartWithWindows() const {
+    return Ticked(controls_.startWithWindows);
 }
 
 void OptionsDialog::EnableDelay() {
@@ -246,10 +281,12 @@ LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             else if (control == controls_.browse) {
                 if (auto folder = ChooseFolder(Handle(), WideText(controls_.autoSaveFolder)))
                     SetWindowTextW(controls_.autoSaveFolder, folder->c_str());
-            } else if (control == controls_.ok)
+            } else if (control == controls_.ok) {
+                if (OnApply) OnApply(Read(shown_), StartWithWindows());
                 SetModalResult(kModalOk);
-            else if (control == controls_.cancel)
+            } else if (control == controls_.cancel) {
                 SetModalResult(kModalCancel);
+            }
         }
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "core/capture_session.h"
 #include "toolkit/form.h"
 
+#include <functional>
 #include <optional>
 
 namespace kelpix {
@@ -24,9 +25,20 @@ public:
         HWND language;                                                       // automatic, Japanese, English
         HWND printWindow;                                                    // the parts that other windows cover
         HWND autoSave, autoSaveFolder, browse, autoSaveFormat, autoSaveName; // "自動保存"
+        HWND pointerWindowKey, activeWindowKey;                              // global shortcut keys
+        HWND startWithWindows;
         HWND ok, cancel;
     };
     const Controls& Children() const { return controls_; }
+
+    // --- Global shortcut keys and the start with Windows
+    // The start with Windows is the system's, not a setting: the box shows what it is when the
+    // dialog opens, and it is read back after OK.
+    void ShowStartWithWindows(bool on);
+    bool StartWithWindows() const;
+    // Called on OK while the dialog is still up, with what it holds: puts into effect what the
+    // system keeps (the keys, the start with Windows) and tells the user what it refused.
+    std::function<void(const core::Settings& chosen, bool startWithWindows)> OnApply;
 
     bool PreTranslateMessage(MSG& msg) override;
 
@@ -42,6 +54,7 @@ private:
     void EnableAutoSave();
 
     Controls controls_{};
+    core::Settings shown_; // what Edit was given
 };
 
 } // namespace kelpix

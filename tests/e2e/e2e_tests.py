@@ -275,6 +275,44 @@ class TrayIcon(TrayTestCase):
         self.assert_only_the_tray_icon_remains()
 
 
+class GlobalKeys(TrayTestCase):
+    """The global shortcut keys, pressed as a user does while Kelpix is stored in the notification area."""
+    GREY, ORANGE, TEAL = 0x808080, 0xF09010, 0x2080C0
+    TARGET = (600, 400, 800, 550)
+    OTHER = (100, 420, 340, 600)
+
+    def setUp(self):
+        super().setUp()
+        # Under plain Xvfb the keys reach Wine only while the pointer is over a Wine window.
+        self.colour_window(0, 0, 1024, 768, self.GREY)
+        for (left, top, right, bottom), rgb in ((self.TARGET, self.ORANGE), (self.OTHER, self.TEAL)):
+            self.colour_window(left, top, right - left, bottom - top, rgb)
+        self.write_settings(KidoTask=1)
+        self.launch_kelpix()
+        self.assert_only_the_tray_icon_remains()
+
+    def assert_captured(self, window, rgb):
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing reached the clipboard")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), (window[2] - window[0], window[3] - window[1]))
+        self.assertEqual(pixels, rgb_bytes(rgb) * (w * h), "the image is not the window's pixels alone")
+        self.assert_only_the_tray_icon_remains()
+
+    def test_the_keys_capture_the_window_under_the_pointer_and_the_active_window(self):
+        left, top, right, bottom = self.TARGET
+        xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+        xdotool("key", "ctrl+alt+k")
+        self.assert_captured(self.TARGET, self.ORANGE)
+
+        # A click makes the other window the active one; the pointer then goes back over the first.
+        probe("clear-clipboard", check=True)
+        xdotool("mousemove", str(self.OTHER[0] + 40), str(self.OTHER[1] + 40), "click", "1")
+        xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+        time.sleep(0.5)  # past the cooldown after the first capture
+        xdotool("key", "ctrl+alt+j")
+        self.assert_captured(self.OTHER, self.TEAL)
+
+
 class OptionsDialog(KelpixTestCase):
     @staticmethod
     def dialog_gone():
@@ -320,22 +358,24 @@ class OptionsDialog(KelpixTestCase):
         # The focus starts on the first box; the keyboard ticks that one, Fukugen and the delay.
         xdotool("key", "space", "Tab", "Tab", "space", "Tab", "Tab", "space", "Tab")
         xdotool("type", "42")
-        # The mouse ticks the cursor box (client area 269 x 398 at the bottom of the frame; the box at 16, 120).
-        border = (dialog.size[0] - 269) // 2
-        client_left, client_top = dialog.left + border, dialog.bottom - border - 398
+        # The mouse ticks the cursor box (client area 525 x 312 at the bottom of the frame; the box at 16, 120).
+        border = (dialog.size[0] - 525) // 2
+        client_left, client_top = dialog.left + border, dialog.bottom - border - 312
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: six tabs (past the language, the covered parts' box and
-        # the automatic save's box, whose fields are disabled) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: nine tabs (past the language, the covered parts' box, the
+        # automatic save's box, whose fields are disabled, the two shortcut keys and the start with
+        # Windows) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "AutoSaveName" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "ActiveWindowKey" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
         self.assertEqual(values, {"CloseTask": "1", "KidoTask": "0", "Fukugen": "1", "MouseCapture": "1",
                                   "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "PrintWindow": "0",
                                   "AutoSave": "0",
-                                  "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>"})
+                                  "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>",
+                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):

@@ -373,6 +373,62 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
     }
 }
 
+// A global shortcut key captures the window it picked through the same steps as a drag's release,
+// where the program is neither dragging, nor behind a modal window, nor busy with a capture.
+TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowOrACaptureIsOn) {
+    const auto Key = [](WindowId w, bool modal = false) -> Event {
+        // The main window over the picked one: the grab waits as after a drag's release.
+        return [=](CaptureSession& s) { return s.CaptureKeyPressed(w, modal, {{0, 0, 10, 10}, {0, 0, 10, 10}}); };
+    };
+    const Actions immediate = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
+    const Actions counted = {Stop(T::Cooldown), kHide, Tray(2), Start(T::Countdown, kCountdownTickMs)};
+    const Steps grab_a = {{Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 0)}}};
+    const Settings delayed{.delayed_capture = true, .delay_seconds = 2};
+    const struct {
+        const char* name;
+        Steps steps;
+        Settings settings = {};
+    } rows[] = {
+        {"shown: hidden for the grab, shown again, copied",
+         Then(Then<Steps>({{Key(kA), immediate}}, grab_a),
+              {{Grabbed(true), {kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}}})},
+        {"with the cursor",
+         {{Key(kA), immediate}, {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 1)}}},
+         {.draw_cursor = true}},
+        {"in the tray: the main window stays hidden",
+         Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
+              {{Grabbed(true), {Copy(0), Start(T::Cooldown, kCooldownMs)}}})},
+        {"delayed: the countdown, then the grab of the window picked at the press",
+         {{Key(kA), counted},
+          {Over(kB), {}},
+          {Fire(T::Countdown), {Tray(1)}},
+          {Fire(T::Countdown), {Tray(kTrayNone), Stop(T::Countdown), Grab(kA, 0)}}},
+         delayed},
+        {"delayed in the tray", {kStoreStep, {Key(kA), counted}, {Key(kB), {}}}, delayed},
+        {"busy until the cooldown fires", Then(Then<Steps>({{Key(kA), immediate}, {Key(kB), {}}}, grab_a),
+                                               {{Key(kB), {}},
+                                                {Grabbed(false), {kShow, Start(T::Cooldown, kCooldownMs)}},
+                                                {Key(kB), {}},
+                                                {Fire(T::Cooldown), {Stop(T::Cooldown)}},
+                                                {Key(kB), immediate}})},
+        {"during a drag from the icon",
+         Then(kIconDragOverB,
+              {{Key(kA), {}}, {Release, Then(kReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})}})},
+        {"during a drag from the tray", Then(kTrayDragOverB, {{Key(kA), {}}, {HookOver(kA), {Draw(kA)}}})},
+        {"a modal window up", {{Key(kA, true), {}}, {Key(kA), immediate}}},
+        {"no window picked", {{Key(kNoWindow), {}}, {Key(kA), immediate}}},
+        {"during a countdown started by a drag",
+         Then(kIconDragOverB,
+              {{Release, Then(kReleasedOverB, {Tray(2), Start(T::Countdown, kCountdownTickMs)})}, {Key(kA), {}}}),
+         delayed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CaptureSession s(row.settings);
+        Play(s, row.steps);
+    }
+}
+
 TEST(CaptureSession, ATickForNoPendingGrabGrabsNothing) {
     // A tick queued before its timer stopped, or a second tick of the wait, only stops the timer.
     for (T timer : {T::RepaintWait, T::Countdown}) {

@@ -44,9 +44,10 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
         Click(c.ok);
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PrintWindow=1", "AutoSave=1",
-                                        "AutoSaveDir=D:\\shots", "AutoSaveFormat=2", "AutoSaveName=<program>-<n>"}));
+              (std::vector<std::string>{
+                  "[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1", "TimeCapture=1", "Time=42",
+                  "SaveDir=", "Language=2", "PrintWindow=1", "AutoSave=1", "AutoSaveDir=D:\\shots", "AutoSaveFormat=2",
+                  "AutoSaveName=<program>-<n>", "PointerWindowKey=0x064B", "ActiveWindowKey=0x064A"}));
     // Read back as the dialog shows them the next time.
     WhileDialogUp(Start().Main(), [](OptionsDialog& d) {
         const OptionsDialog::Controls& c = d.Children();

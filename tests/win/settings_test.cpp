@@ -58,11 +58,11 @@ TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
     WriteIni({"[Option]", "Fukugen=1", "Time=30"});
     Start();
     ClickControl(main().CursorButton().Handle());
-    EXPECT_EQ(
-        SortedLines(ReadBytes(IniFile())),
-        (std::vector<std::string>{"AutoSave=0", "AutoSaveDir=", "AutoSaveFormat=3", "AutoSaveName=Kelpix_<date>_<time>",
-                                  "CloseTask=0", "Fukugen=1", "KidoTask=0", "Language=0", "MouseCapture=1",
-                                  "PrintWindow=0", "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
+    EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
+              (std::vector<std::string>{"ActiveWindowKey=0x064A", "AutoSave=0", "AutoSaveDir=", "AutoSaveFormat=3",
+                                        "AutoSaveName=Kelpix_<date>_<time>", "CloseTask=0", "Fukugen=1", "KidoTask=0",
+                                        "Language=0", "MouseCapture=1", "PointerWindowKey=0x064B", "PrintWindow=0",
+                                        "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
 }
 
 TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {

@@ -50,6 +50,7 @@ Shown WhatTheProgramShows(Program& program) {
             SendMessageW(c.language, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
             shown.options.push_back(entry);
         }
+        shown.options.push_back(WindowText(c.startWithWindows));
         shown.options.push_back(WindowText(c.cancel));
         d.Close();
     });
@@ -72,7 +73,7 @@ TEST_F(SettingsTest, EveryTextReadsRightInJapaneseAndInEnglish) {
            L"環境オプション..."},
           {L"Kelpixの表示", L"環境オプション...", L"", L"終了(&X)"},
           {L"環境オプション", L"クローズボタンでタスクトレイに格納する", L"時間差キャプチャー", L"自動", L"日本語",
-           L"English", L"キャンセル"},
+           L"English", L"Windows の起動時に Kelpix を起動する", L"キャンセル"},
           L"時間差 7秒",
           L"確認: ヘルプファイルが見つかりません。"}},
         {"2",
@@ -82,7 +83,7 @@ TEST_F(SettingsTest, EveryTextReadsRightInJapaneseAndInEnglish) {
            L"&Options..."},
           {L"&Show Kelpix", L"&Options...", L"", L"E&xit"},
           {L"Options", L"Close to the notification area", L"Delayed capture", L"Automatic", L"日本語", L"English",
-           L"Cancel"},
+           L"Start Kelpix when Windows starts", L"Cancel"},
           L"Delay 7 s",
           L"Kelpix: The help file cannot be found."}},
     };

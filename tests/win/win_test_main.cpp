@@ -12,7 +12,8 @@ class UnexpectedDialogCheck : public testing::EmptyTestEventListener {
     // the failure counts for the test that showed the box.
     void OnTestEnd(const testing::TestInfo&) override {
         const std::string found = kelpix::test::UnexpectedDialogs::Take();
-        if (!found.empty()) ADD_FAILURE() << "A dialog box came up that the test did not expect and was closed:\n" << found;
+        if (!found.empty())
+            ADD_FAILURE() << "A dialog box came up that the test did not expect and was closed:\n" << found;
     }
 };
 
