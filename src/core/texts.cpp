@@ -62,6 +62,7 @@ constexpr Texts kJapanese{
     .pngErrorFormat = L"PNG エラー: %s",
     .imageReadFailed = L"画像を読み取れません",
     .outOfMemory = L"メモリが不足しています",
+    .libraryMissingFormat = L"%s を読み込めません",
 
     .checkPrintWindow = L"他のウィンドウに隠れた部分も写す",
 
@@ -139,6 +140,7 @@ constexpr Texts kEnglish{
     .pngErrorFormat = L"PNG error: %s",
     .imageReadFailed = L"Cannot read the image",
     .outOfMemory = L"Not enough memory",
+    .libraryMissingFormat = L"Cannot load %s",
 
     .checkPrintWindow = L"Include parts covered by other windows",
 

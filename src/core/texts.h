@@ -85,6 +85,7 @@ struct Texts {
     const wchar_t* pngErrorFormat;  // %s: the library's message
     const wchar_t* imageReadFailed;
     const wchar_t* outOfMemory;
+    const wchar_t* libraryMissingFormat; // %s: the library's file name
 
     // --- The parts that other windows cover
     const wchar_t* checkPrintWindow; // options dialog, below the language row

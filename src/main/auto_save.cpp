@@ -2,6 +2,7 @@
 
 #include "core/auto_save_names.h"
 #include "main/image_files.h"
+#include "main/late_library.h"
 #include "main/texts.h"
 #include "toolkit/error.h"
 #include "toolkit/handles.h"
@@ -62,14 +63,17 @@ core::CaptureFacts FactsOf(HWND captured, uint32_t number) {
 std::wstring AutoSaveFolder(const core::Settings& settings) {
     if (!settings.auto_save_folder.empty()) return WithSeparator(settings.auto_save_folder);
     wchar_t pictures[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures))) return {};
+    const auto folderPath = RequiredLateFunction<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
+    if (FAILED(folderPath(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures))) return {};
     return WithSeparator(pictures) + L"Kelpix\\";
 }
 
 std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number) {
     const std::wstring folder = AutoSaveFolder(settings);
     if (folder.empty()) Fail(L"", SystemMessage(ERROR_PATH_NOT_FOUND));
-    const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    const auto makeFolder =
+        RequiredLateFunction<decltype(&SHCreateDirectoryExW)>(L"shell32.dll", "SHCreateDirectoryExW");
+    const int made = makeFolder(nullptr, folder.c_str(), nullptr);
     if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
         Fail(folder, SystemMessage(static_cast<DWORD>(made)));
     const DWORD attributes = GetFileAttributesW(folder.c_str());

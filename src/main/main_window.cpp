@@ -1,5 +1,6 @@
 #include "main/main_window.h"
 
+#include "core/version_record.h"
 #include "kelpix_hook.h"
 #include "main/global_keys.h"
 #include "main/platform.h"
@@ -34,14 +35,10 @@ std::wstring MainWindow::VersionText(HMODULE module) {
     const void* data = loaded ? LockResource(loaded) : nullptr;
     DWORD size = SizeofResource(module, info);
     if (!data || size == 0) return Texts().versionUnknown;
-    // VerQueryValue may write into the block, so it works on a copy.
-    std::vector<char> buffer(static_cast<const char*>(data), static_cast<const char*>(data) + size);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(buffer.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-        length < sizeof(VS_FIXEDFILEINFO))
-        return Texts().versionUnknown;
-    return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS));
+    // Read here rather than with the version library, which start-up then need not load.
+    const auto version = core::FileVersionIn({static_cast<const uint8_t*>(data), size});
+    if (!version) return Texts().versionUnknown;
+    return std::to_wstring(version->major) + L"." + std::to_wstring(version->minor);
 }
 
 MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)

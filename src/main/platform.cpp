@@ -1,6 +1,7 @@
 #include "main/platform.h"
 
-#include "kelpix_hook.h"
+#include "main/late_library.h"
+#include "toolkit/application.h"
 
 namespace kelpix {
 
@@ -13,13 +14,48 @@ template <class Function> Function LoadDwm(const char* name) {
     return dwm ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dwm, name))) : nullptr;
 }
 
+BOOL WINAPI NotifyIconWhenLoaded(DWORD message, PNOTIFYICONDATAW data) {
+    // A shell without the call has no notification area: the icon is refused, as before one exists.
+    static const auto notify = reinterpret_cast<decltype(&Shell_NotifyIconW)>(
+        reinterpret_cast<void*>(LateFunction(L"shell32.dll", "Shell_NotifyIconW")));
+    return notify ? notify(message, data) : FALSE;
+}
+
+BOOL WINAPI SaveFileNameWhenLoaded(LPOPENFILENAMEW dialog) {
+    return RequiredLateFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW")(dialog);
+}
+
+// The hook library once it loaded; tried again at the next install while it cannot be loaded.
+HookLibrary& LoadedHookLibrary() {
+    static HookLibrary hook;
+    static std::wstring loaded;
+    if (!hook.install || loaded != Platform().hookLibrary) {
+        loaded = Platform().hookLibrary;
+        hook = LoadHookLibrary(loaded);
+    }
+    return hook;
+}
+
+LONG WINAPI InstallHookWhenLoaded(LONG reserved) {
+    HookLibrary& hook = LoadedHookLibrary();
+    return hook.install ? hook.install(reserved) : 0;
+}
+
+LONG WINAPI UninstallHookWhenLoaded() {
+    HookLibrary& hook = LoadedHookLibrary();
+    return hook.uninstall ? hook.uninstall() : 0;
+}
+
 } // namespace
 
 PlatformCalls& Platform() {
     static PlatformCalls calls = [] {
         PlatformCalls c;
-        c.installHook = &InstallHook_CallWndProc;
-        c.uninstallHook = &UnInstallHook_CallWndProc;
+        c.notifyIcon = &NotifyIconWhenLoaded;
+        c.installHook = &InstallHookWhenLoaded;
+        c.uninstallHook = &UninstallHookWhenLoaded;
+        c.hookLibrary = Application::ExeFolder() + L"KELPIXDLL.DLL";
+        c.getSaveFileName = &SaveFileNameWhenLoaded;
         c.windowAttribute = LoadDwm<decltype(c.windowAttribute)>("DwmGetWindowAttribute");
         c.compositionEnabled = LoadDwm<decltype(c.compositionEnabled)>("DwmIsCompositionEnabled");
         c.flushCompositor = LoadDwm<decltype(c.flushCompositor)>("DwmFlush");

@@ -1,4 +1,5 @@
-// The few platform calls that tests count or fake. Each defaults to the real function.
+// The few platform calls that tests count or fake. Each defaults to the real function; those of
+// libraries the first window does not need are loaded when first called (main/late_library.h).
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -6,13 +7,18 @@
 
 #include "core/rect.h"
 
+#include <string>
+
 namespace kelpix {
 
 struct PlatformCalls {
-    BOOL(WINAPI* notifyIcon)(DWORD, PNOTIFYICONDATAW) = &Shell_NotifyIconW;
+    BOOL(WINAPI* notifyIcon)(DWORD, PNOTIFYICONDATAW) = nullptr;
+    // The hook library's exports, from the library at hookLibrary (beside the program), loaded at
+    // the first install; an install fails when it cannot be loaded.
     LONG(WINAPI* installHook)(LONG) = nullptr;
     LONG(WINAPI* uninstallHook)() = nullptr;
-    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEW) = &GetSaveFileNameW;
+    std::wstring hookLibrary;
+    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEW) = nullptr;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
     // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.

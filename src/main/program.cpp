@@ -3,7 +3,9 @@
 #include "main/auto_save.h"
 #include "main/platform.h"
 #include "main/screen_grab.h"
+#include "main/late_library.h"
 #include "main/settings_file.h"
+#include "main/startup_trace.h"
 #include "main/startup_entry.h"
 #include "main/texts.h"
 #include "options/options_dialog.h"
@@ -21,7 +23,9 @@ constexpr wchar_t kHelpWindowTitle[] = L"Kelpix"; // set by the help files' wind
 
 Program::Program(std::wstring settingsPath)
     : settingsPath_(std::move(settingsPath)), session_(ReadSettingsFile(settingsPath_).value_or(core::Settings{})) {
+    startup_trace::Mark("settings");
     ShowLanguage(LanguageFor(session_.settings().language));
+    startup_trace::Mark("language and font");
     for (int i = 0; i < core::kSessionTimerCount; ++i) {
         const auto timer = static_cast<core::SessionTimer>(i);
         // The session decides what a tick means; the button state goes with the drag watch's.
@@ -31,11 +35,14 @@ Program::Program(std::wstring settingsPath)
         });
     }
     main_ = std::make_unique<MainWindow>(*this, session_.settings());
+    startup_trace::Mark("main window");
     tray_ = std::make_unique<TrayWindow>(*this);
+    startup_trace::Mark("notification-area window");
     // Global shortcut keys: pressed anywhere, they come to the main window.
     keys_ = std::make_unique<GlobalKeys>(main_->Handle());
     const core::Settings& s = session_.settings();
     keysHeldAtStart_ = keys_->Hold(s.pointer_window_key, s.active_window_key);
+    startup_trace::Mark("shortcut keys");
 }
 
 Program::~Program() {
@@ -278,17 +285,22 @@ void Program::OpenHelp() {
         shortPath.resize(length < MAX_PATH ? length : 0);
         if (!shortPath.empty() && FitsAnsiCodePage(shortPath)) opened = shortPath;
     }
-    ShellExecuteW(app.Handle(), L"open", opened.c_str(), L"", nullptr, SW_SHOW);
+    RequiredLateFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW")(
+        app.Handle(), L"open", opened.c_str(), L"", nullptr, SW_SHOW);
 }
 
 int RunProgram(HINSTANCE instance) {
     Application& app = Application::Get();
     std::unique_ptr<Program> program;
     GuardedCall([&] {
+        startup_trace::Mark("WinMain");
         app.Initialize(instance);
+        startup_trace::Mark("application window");
         program = std::make_unique<Program>();
         app.SetMainForm(&program->Main());
         program->Main().ShowMainWindow(true);
+        startup_trace::Mark("main window shown");
+        startup_trace::Finish();
         // A program moved to another folder keeps starting with Windows from its new place. A
         // refusal is not the user's business now: the options dialog shows the entry as it is.
         try {

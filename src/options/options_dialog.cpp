@@ -4,6 +4,7 @@
 #include "main/texts.h"
 
 #include "main/image_files.h"
+#include "main/late_library.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -50,25 +51,34 @@ std::wstring WideText(HWND control) {
     return text;
 }
 
+// The folder chooser opens on the folder it was given (data: its path, or 0).
+int CALLBACK SelectStartFolder(HWND dialog, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
 // Asks for a folder, starting at `start`; nothing when the user cancels.
 std::optional<std::wstring> ChooseFolder(HWND owner, const std::wstring& start) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The shell's and COM's libraries are loaded now, for this dialog only.
+    const auto initialize = RequiredLateFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    const auto uninitialize = RequiredLateFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    const auto freeMemory = RequiredLateFunction<decltype(&CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    const auto browse = RequiredLateFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    const auto pathOf = RequiredLateFunction<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    const HRESULT com = initialize(nullptr, COINIT_APARTMENTTHREADED);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.lpszTitle = Texts().browseTitle;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    info.lpfn = [](HWND dialog, UINT msg, LPARAM, LPARAM data) -> int {
-        if (msg == BFFM_INITIALIZED && data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
-        return 0;
-    };
+    info.lpfn = &SelectStartFolder;
     info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
     std::optional<std::wstring> chosen;
-    if (PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&info)) {
+    if (PIDLIST_ABSOLUTE picked = browse(&info)) {
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(picked, path)) chosen = path;
-        CoTaskMemFree(picked);
+        if (pathOf(picked, path)) chosen = path;
+        freeMemory(picked);
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) uninitialize();
     return chosen;
 }
 

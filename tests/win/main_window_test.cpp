@@ -63,7 +63,10 @@ TEST_F(MainWindowTest, TheCaptionShowsMajorAndMinorOfTheFileVersion) {
     EXPECT_EQ(MainWindow::VersionText(version113), L"1.13");
     FreeLibrary(version113);
     // The hook library has no version record.
-    EXPECT_EQ(MainWindow::VersionText(GetModuleHandleA("KELPIXDLL.DLL")), Texts().versionUnknown);
+    HMODULE hook = LoadLibraryA("KELPIXDLL.DLL");
+    ASSERT_NE(hook, nullptr);
+    EXPECT_EQ(MainWindow::VersionText(hook), Texts().versionUnknown);
+    FreeLibrary(hook);
 }
 
 TEST_F(MainWindowTest, TabGoesThroughImageBoxTargetAndArrowsAndAClickedToggleTakesNoFocus) {

@@ -135,3 +135,20 @@ TEST_F(TrayDragTest, ADragWhoseReleaseCannotBeReportedEndsWithoutACapture) {
         EXPECT_EQ(answer.Seen(), refused);
     }
 }
+
+// The hook library is loaded at the first drag from the icon; when it cannot be, the drag ends with
+// the message of a refused hook, and the program goes on.
+TEST_F(TrayDragTest, AHookLibraryThatCannotBeLoadedIsToldAtTheDrag) {
+    const PlatformCalls saved = Platform();
+    Platform().hookLibrary = L"C:\\nowhere\\KELPIXDLL.DLL";
+    Platform().getAsyncKeyState = [](int) -> SHORT { return SHORT(-32768); };
+    {
+        MessageBoxAnswerer answer;
+        PressAndMoveOnTheIcon();
+        ASSERT_TRUE(PumpUntil([&] { return answer.Seen(); }));
+        EXPECT_EQ(answer.Text(), Utf8(Texts().hookInstallFailed));
+    }
+    EXPECT_FALSE(Dragging());
+    Platform() = saved;
+    EXPECT_TRUE(IsWindow(main().Handle()));
+}

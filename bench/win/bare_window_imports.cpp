@@ -1,0 +1,45 @@
+// The bare window again, as a program of Kelpix's kind: the same libraries imported, the same
+// manifest (common controls 6, DPI awareness), common controls set up. What start-up costs a
+// program like this before it does anything of its own.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "kelpix_hook.h"
+
+static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+// One function of each library Kelpix imports, so that the linker keeps every import.
+extern "C" {
+volatile const void* const kImports[] = {
+    reinterpret_cast<const void*>(&Shell_NotifyIconW), reinterpret_cast<const void*>(&GetSaveFileNameW),
+    reinterpret_cast<const void*>(&CoTaskMemFree),     reinterpret_cast<const void*>(&GetFileVersionInfoSizeW),
+    reinterpret_cast<const void*>(&RegOpenKeyExW),     reinterpret_cast<const void*>(&InstallHook_CallWndProc),
+    reinterpret_cast<const void*>(&GetDeviceCaps),     reinterpret_cast<const void*>(&SHGetFolderPathW),
+};
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&icc);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"BareKelpixKind";
+    RegisterClassW(&wc);
+    HWND wnd = CreateWindowW(L"BareKelpixKind", L"bare", WS_OVERLAPPEDWINDOW, 248, 127, 302, 196, nullptr, nullptr,
+                             instance, nullptr);
+    ShowWindow(wnd, SW_SHOW);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
