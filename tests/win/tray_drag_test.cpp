@@ -136,12 +136,18 @@ TEST_F(TrayDragTest, ADragWhoseReleaseCannotBeReportedEndsWithoutACapture) {
     }
 }
 
+namespace {
+SHORT WINAPI EveryKeyDown(int) {
+    return SHORT(-32768);
+}
+} // namespace
+
 // The hook library is loaded at the first drag from the icon; when it cannot be, the drag ends with
 // the message of a refused hook, and the program goes on.
 TEST_F(TrayDragTest, AHookLibraryThatCannotBeLoadedIsToldAtTheDrag) {
     const PlatformCalls saved = Platform();
     Platform().hookLibrary = L"C:\\nowhere\\KELPIXDLL.DLL";
-    Platform().getAsyncKeyState = [](int) -> SHORT { return SHORT(-32768); };
+    Platform().getAsyncKeyState = &EveryKeyDown;
     {
         MessageBoxAnswerer answer;
         PressAndMoveOnTheIcon();
