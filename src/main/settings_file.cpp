@@ -136,14 +136,13 @@ std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     }
     s.save_folder = ReadText(path, L"SaveDir");
     s.language = core::LanguageSetting(ReadInt(path, L"Language"));
-    // --- The parts that other windows cover (absent: off, as in files written before it existed)
+    // Keys newer files have; absent, each reads as its default, as files written before it existed do.
     s.print_window = ReadInt(path, L"PrintWindow") != 0;
     s.auto_save = ReadInt(path, L"AutoSave") != 0;
     s.auto_save_folder = ReadText(path, L"AutoSaveDir");
     if (const int32_t format = ReadInt(path, L"AutoSaveFormat"); format >= 1 && format <= 3)
         s.auto_save_format = format;
     if (std::wstring name = ReadText(path, L"AutoSaveName"); !name.empty()) s.auto_save_name = std::move(name);
-    // Global shortcut keys
     s.pointer_window_key = ReadHotKey(path, L"PointerWindowKey", s.pointer_window_key);
     s.active_window_key = ReadHotKey(path, L"ActiveWindowKey", s.active_window_key);
     return s;
@@ -164,13 +163,11 @@ void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     WriteInt(path, L"Time", s.delay_seconds);
     WriteText(path, L"SaveDir", s.save_folder);
     WriteInt(path, L"Language", static_cast<int32_t>(s.language));
-    // --- The parts that other windows cover
     WriteInt(path, L"PrintWindow", s.print_window);
     WriteInt(path, L"AutoSave", s.auto_save);
     WriteText(path, L"AutoSaveDir", s.auto_save_folder);
     WriteInt(path, L"AutoSaveFormat", s.auto_save_format);
     WriteText(path, L"AutoSaveName", s.auto_save_name);
-    // Global shortcut keys
     WriteHotKey(path, L"PointerWindowKey", s.pointer_window_key);
     WriteHotKey(path, L"ActiveWindowKey", s.active_window_key);
 }
