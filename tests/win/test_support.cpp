@@ -366,6 +366,7 @@ DrawnWindow::DrawnWindow(RECT at, Kind kind, COLORREF left, COLORREF right) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == WM_HANG) {
                 asleep_ = true;
+                SetEvent(reinterpret_cast<HANDLE>(msg.lParam));
                 Sleep(static_cast<DWORD>(msg.wParam));
                 asleep_ = false;
                 continue;
@@ -384,8 +385,12 @@ DrawnWindow::~DrawnWindow() {
 }
 
 void DrawnWindow::Hang(DWORD ms) {
-    asleep_ = true; // from now: the thread takes the message soon
-    PostThreadMessageA(threadId_, WM_HANG, ms, 0);
+    // Back only once the thread sleeps: a message sent to the window before it took WM_HANG would
+    // still be answered, as GetMessage handles sent messages ahead of posted ones.
+    HANDLE asleep = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PostThreadMessageA(threadId_, WM_HANG, ms, reinterpret_cast<LPARAM>(asleep));
+    WaitForSingleObject(asleep, 5000);
+    CloseHandle(asleep);
 }
 
 ClipboardHolder::ClipboardHolder(DWORD ms) {
