@@ -41,19 +41,31 @@ UINT ClipboardImage::PngFormat() {
 }
 
 void ClipboardImage::Copy(std::shared_ptr<const Bitmap> image, SIZE size) {
-    Bitmap copy;
-    if (image && *image) copy = CopyOf(image->get(), size);
     ClipboardSession clipboard(Handle());
     if (!clipboard.IsOpen()) throw Error(Texts().clipboardOpenFailed);
     // A clipboard that cannot be emptied or will not take the image fails the copy as one that
     // cannot be opened does. Emptying it lets go of what was owed before (WM_DESTROYCLIPBOARD).
     if (!EmptyClipboard()) throw Error(Texts().clipboardOpenFailed);
-    if (!copy) return;
-    if (!Platform().setClipboardData(CF_BITMAP, copy.get())) throw Error(Texts().clipboardOpenFailed);
-    copy.release();
-    // Offered with no data: encoded when a program asks.
+    if (!image || !*image) return;
+    // Both formats are offered with no data and made when a program asks, so that a capture costs
+    // no second copy of its pixels. An offer without data succeeds with no handle back: only the
+    // error code tells a refusal.
+    SetLastError(ERROR_SUCCESS);
+    if (!Platform().setClipboardData(CF_BITMAP, nullptr) && GetLastError() != ERROR_SUCCESS)
+        throw Error(Texts().clipboardOpenFailed);
     pending_ = std::move(image);
+    pendingSize_ = size;
     Platform().setClipboardData(PngFormat(), nullptr);
+}
+
+void ClipboardImage::RenderBitmap() {
+    if (!pending_) return;
+    try {
+        Bitmap copy = CopyOf(pending_->get(), pendingSize_);
+        if (Platform().setClipboardData(CF_BITMAP, copy.get())) copy.release();
+    } catch (...) {
+        // As for the PNG: the paste gets nothing, and says so itself.
+    }
 }
 
 void ClipboardImage::RenderPng() {
@@ -74,12 +86,16 @@ void ClipboardImage::RenderPng() {
 LRESULT ClipboardImage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_RENDERFORMAT:
+        if (static_cast<UINT>(wParam) == CF_BITMAP) RenderBitmap();
         if (static_cast<UINT>(wParam) == PngFormat()) RenderPng();
         return 0;
     case WM_RENDERALLFORMATS: {
-        // Only while the clipboard is still ours and the PNG still owed.
+        // Only while the clipboard is still ours and the image still owed.
         ClipboardSession clipboard(Handle());
-        if (clipboard.IsOpen() && GetClipboardOwner() == Handle()) RenderPng();
+        if (clipboard.IsOpen() && GetClipboardOwner() == Handle()) {
+            RenderBitmap();
+            RenderPng();
+        }
         pending_.reset();
         return 0;
     }

@@ -1,7 +1,7 @@
 // The clipboard's image: a copy of a bitmap as CF_BITMAP, and the same pixels as the registered
-// format "PNG", which Office, chat programs, Qt programs and browsers prefer. The PNG is encoded
-// only when a program asks for it (delayed rendering); what is still owed when the program ends is
-// rendered then, and nothing is kept once another program has taken the clipboard.
+// format "PNG", which Office, chat programs, Qt programs and browsers prefer. Both are made only when
+// a program asks for them (delayed rendering); what is still owed when the program ends is rendered
+// then, and nothing is kept once another program has taken the clipboard.
 #pragma once
 #include "toolkit/handles.h"
 #include "toolkit/window.h"
@@ -15,9 +15,9 @@ public:
     ClipboardImage();
     ~ClipboardImage() override;
 
-    // Empties the clipboard and puts a copy of the bitmap there (no bitmap: it stays empty), and
-    // keeps the image itself for the PNG, which is made from it when asked: the image must not
-    // change afterwards. A clipboard that cannot be opened, emptied or given the image raises
+    // Empties the clipboard and offers the image there (no bitmap: it stays empty), keeping the
+    // image itself for the copy and the PNG made from it when asked: the image must not change
+    // afterwards. A clipboard that cannot be opened, emptied or given the image raises
     // "クリップボードを開くことができません".
     void Copy(std::shared_ptr<const Bitmap> image, SIZE size);
 
@@ -28,11 +28,14 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Hands a copy of the pending bitmap to the clipboard, which is open; a failure says nothing.
+    void RenderBitmap();
     // Hands the PNG of the pending pixels to the clipboard, which is open; a failure leaves the
     // bitmap as it is and says nothing (another program is in the middle of a paste).
     void RenderPng();
 
-    std::shared_ptr<const Bitmap> pending_; // the image the PNG is owed for
+    std::shared_ptr<const Bitmap> pending_; // the image the clipboard is owed
+    SIZE pendingSize_{};
 };
 
 } // namespace kelpix

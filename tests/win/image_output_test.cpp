@@ -325,6 +325,7 @@ TEST_F(ImageOutputTest, EveryWayOfCopyingAgainPutsTheImageOnTheClipboard) {
 
 namespace {
 HANDLE WINAPI RefuseClipboardData(UINT, HANDLE) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
 }
 } // namespace
