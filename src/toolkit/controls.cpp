@@ -229,28 +229,31 @@ ScrollBox::ScrollBox(Form& form, HWND parent, Placement at, bool tabStop) {
 }
 
 void ScrollBox::UpdateScrollRange() {
-    // The extent of the visible children in unscrolled coordinates.
+    // The extent of the visible children in unscrolled coordinates; their own visibility, as this box
+    // may be in a window hidden for the moment (a capture).
     int extentW = 0, extentH = 0;
     for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child)) continue;
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&r), 2);
         extentW = std::max<int>(extentW, r.right + pos_.x);
         extentH = std::max<int>(extentH, r.bottom + pos_.y);
     }
-    // Showing one bar narrows the other dimension, so settle in two rounds.
+    // Showing one bar narrows the other dimension, so settle in two rounds. The bars are drawn once,
+    // with the next paint, rather than at each of these calls.
     for (int round = 0; round < 2; ++round) {
         RECT client{};
         GetClientRect(Handle(), &client);
         SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
         si.nMax = extentW > 0 ? extentW - 1 : 0;
         si.nPage = static_cast<UINT>(client.right);
-        SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+        SetScrollInfo(Handle(), SB_HORZ, &si, FALSE);
         si.nMax = extentH > 0 ? extentH - 1 : 0;
         si.nPage = static_cast<UINT>(client.bottom);
-        SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+        SetScrollInfo(Handle(), SB_VERT, &si, FALSE);
     }
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     RECT client{};
     GetClientRect(Handle(), &client);
     ScrollTo(SB_HORZ, std::min<int>(pos_.x, std::max<int>(0, extentW - client.right)));

@@ -86,6 +86,13 @@ TEST_F(CaptureTest, F5CapturesWhatLiesUnderTheMainWindowAndPutsExactlyThatOnTheC
     GetClientRect(main().LastImageView().Handle(), &view);
     EXPECT_EQ(view.right, image.width);
     EXPECT_EQ(view.bottom, image.height);
+    // The main window was hidden while the picture came in; the image box scrolls over all of it.
+    const HWND box = GetParent(main().LastImageView().Handle());
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO range{sizeof range, SIF_RANGE};
+        ASSERT_TRUE(GetScrollInfo(box, bar, &range));
+        EXPECT_EQ(range.nMax + 1, bar == SB_HORZ ? image.width : image.height);
+    }
 
     // The bitmap first and "PNG": the system may offer the bitmap as a DIB too, but there is no
     // palette or other format.
