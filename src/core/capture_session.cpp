@@ -97,9 +97,13 @@ Actions CaptureSession::Released(const ReleaseScene& scene) {
     busy_ = true;
     // A cooldown still pending from the capture before must not end this one's busy time.
     out.push_back(Stop(SessionTimer::Cooldown));
-    if (target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
     own_area_ = false;
-    StartCapture(out, scene.OwnWindowsCovered(), scene.compositor);
+    const bool covered = scene.OwnWindowsCovered();
+    // A frame that lies outside the target is not in the picture: it goes once the grab is taken.
+    const bool frame_first = covered || settings_.delayed_capture;
+    if (frame_first && target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
+    StartCapture(out, covered, scene.compositor);
+    if (!frame_first && target_ != kNoWindow) out.push_back(On(Act::EraseFrame, target_));
     return out;
 }
 
@@ -205,18 +209,22 @@ Actions CaptureSession::CaptureKeyPressed(WindowId window, bool modal_up, const 
 }
 
 void CaptureSession::StartCapture(Actions& out, bool covered, bool compositor) {
+    if (!settings_.delayed_capture && !covered) {
+        // Nothing of the program's own lies over the target: the screen shows it as it is, and the
+        // main window need not go out of the way.
+        out.push_back(GrabAction());
+        return;
+    }
     out.push_back(Do(Act::HideMainWindow));
     if (!settings_.delayed_capture) {
         if (compositor) {
             // The compositor keeps every window's picture: its next frame is all the wait there is.
             out.push_back(Do(Act::WaitForCompositor));
             out.push_back(GrabAction());
-        } else if (covered) {
+        } else {
             // Other programs repaint what the program's own windows covered before the grab.
             pending_ = Pending::RepaintWait;
             out.push_back(Start(SessionTimer::RepaintWait, kRepaintWaitMs));
-        } else {
-            out.push_back(GrabAction());
         }
         return;
     }
@@ -298,11 +306,12 @@ Actions CaptureSession::TimerFired(SessionTimer timer, bool primary_down) {
 
 Actions CaptureSession::GrabFinished(bool image) {
     Actions out;
+    // Nothing grabbed (a target that has gone or lies off every screen): the clipboard keeps what
+    // it had. A clipboard that refuses the new image fails quietly. The image is there to paste
+    // before the main window takes its time to show again.
+    if (image) out.push_back(On(Act::CopyToClipboard, kNoWindow, 0));
     // Whatever the grab gave, the main window is not left hidden outside the notification area.
     if (!in_tray_) out.push_back(Do(Act::ShowMainWindow));
-    // Nothing grabbed (a target that has gone or lies off every screen): the clipboard keeps what
-    // it had. A clipboard that refuses the new image fails quietly.
-    if (image) out.push_back(On(Act::CopyToClipboard, kNoWindow, 0));
     // After the clipboard, so that a failed save takes nothing from it.
     if (image && settings_.auto_save) out.push_back(On(Act::SaveAutomatically, target_, 0));
     out.push_back(Start(SessionTimer::Cooldown, kCooldownMs));

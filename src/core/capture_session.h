@@ -8,12 +8,13 @@
 //
 // The flow of one capture:
 //   target pressed → (window under the pointer)* → released:
-//       cursor and target icon back, busy, frame off, main window hidden,
-//       then either the countdown (one tray number a second, from the delay down to 1), or the grab
-//       at once: after the compositor's next frame where one runs, else after the short wait for
-//       other programs to repaint what the program's own windows covered of the target, if anything;
-//   then the grab, the main window shown again (unless stored in the notification area), the image
-//   on the clipboard, and the cooldown during which no other capture starts.
+//       cursor and target icon back, busy; then
+//       - nothing of the program's own over the target: the grab at once, then the frame off;
+//       - else frame off, main window hidden, and either the countdown (one tray number a second,
+//         from the delay down to 1), or the grab after the compositor's next frame where one runs,
+//         else after the short wait for other programs to repaint what the program's windows covered;
+//   then the image on the clipboard, the main window shown again (unless stored in the notification
+//   area), and the cooldown during which no other capture starts.
 #pragma once
 
 #include "core/auto_save_names.h"

@@ -105,7 +105,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
             // The automatic save, when on, follows the clipboard for a capture that gave an image.
             const Actions shown =
-                image ? Actions{kShow, Copy(0), {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
+                image ? Actions{Copy(0), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
                       : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
@@ -155,7 +155,8 @@ TEST(CaptureSession, DelayedCaptureShowsOneNumberASecondThenGrabs) {
             shown.push_back(tick[0].value);
         EXPECT_EQ(shown, expected);
         EXPECT_EQ(tick, (Actions{Tray(row.in_tray ? kTrayDefault : kTrayNone), Stop(T::Countdown), Grab(kB, 1)}));
-        EXPECT_EQ(s.GrabFinished(true).front() == kShow, !row.in_tray);
+        const Actions finished = s.GrabFinished(true);
+        EXPECT_EQ(std::count(finished.begin(), finished.end(), kShow), row.in_tray ? 0 : 1);
         EXPECT_TRUE(s.busy());
     }
 }
@@ -226,7 +227,7 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
          {{Cmd(C::CaptureOwnArea, kOwn), own_area},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}},
-          {Grabbed(true), {kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}},
+          {Grabbed(true), {Copy(0), kShow, Start(T::Cooldown, kCooldownMs)}},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::Cooldown), {Stop(T::Cooldown)}},
           {Cmd(C::CaptureOwnArea, kOwn), own_area}}},
@@ -391,7 +392,7 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
     } rows[] = {
         {"shown: hidden for the grab, shown again, copied",
          Then(Then<Steps>({{Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {kShow, Copy(0), Start(T::Cooldown, kCooldownMs)}}})},
+              {{Grabbed(true), {Copy(0), kShow, Start(T::Cooldown, kCooldownMs)}}})},
         {"with the cursor",
          {{Key(kA), immediate}, {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 1)}}},
          {.draw_cursor = true}},
@@ -444,7 +445,9 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
     constexpr Rect kTarget{100, 100, 400, 300};
     const Rect kOutsideSides[4] = {{97, 97, 403, 100}, {97, 300, 403, 303}, {97, 100, 100, 300}, {400, 100, 403, 300}};
     const Rect kInsideTop{100, 100, 400, 103}; // the side of a target at the screen's top edge
-    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0)},
+    // Covered: the frame goes and the main window hides first, then the wait; else the grab comes
+    // first and the frame (outside the target) goes after it, the main window staying where it is.
+    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0), Erase(kB)},
                   after_frame = {{Act::WaitForCompositor}, Grab(kB, 0)};
     const struct {
         const char* name;
@@ -460,7 +463,7 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
         {"main window over all of it", {kTarget, {0, 0, 1000, 1000}}, waits},
         {"a frame side inside", {kTarget, {}, {kInsideTop, kOutsideSides[1]}}, waits},
         {"target gone (empty)", {{}, {0, 0, 1000, 1000}}, at_once},
-        {"compositor, nothing covered", {kTarget, {}, {}, true}, after_frame},
+        {"compositor, nothing covered", {kTarget, {}, {}, true}, at_once},
         {"compositor, main window over it", {kTarget, {0, 0, 1000, 1000}, {}, true}, after_frame},
         {"compositor, a frame side inside", {kTarget, {}, {kInsideTop}, true}, after_frame},
     };
@@ -470,7 +473,8 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
             CaptureSession s;
             Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
             const Actions released = from_tray ? s.HookRelease(row.scene) : s.Released(row.scene);
-            const Actions before = from_tray ? kHookReleasedOverB : kReleasedOverB;
+            Actions before = from_tray ? kHookReleasedOverB : kReleasedOverB;
+            if (row.after_hide == at_once) before.resize(before.size() - 2); // no frame off, no hiding
             EXPECT_EQ(released, Then(before, row.after_hide));
             // A grab at once is never granted twice by a late tick of the wait.
             if (row.after_hide != waits) EXPECT_EQ(s.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait)}));
@@ -481,6 +485,11 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
     CaptureSession own;
     EXPECT_EQ(own.Run(C::CaptureOwnArea, kOwn, false, true),
               (Actions{Stop(T::Cooldown), kHide, {Act::WaitForCompositor}, Grab(kOwn, 0)}));
+}
+
+Action GrabIn(const Actions& actions) {
+    const auto grab = std::find_if(actions.begin(), actions.end(), [](const Action& a) { return a.act == Act::Grab; });
+    return grab == actions.end() ? Action{} : *grab;
 }
 
 TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnArea) {
@@ -499,7 +508,7 @@ TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnAr
                                         << row.settings.print_window);
         CaptureSession s(row.settings);
         Play(s, kIconDragOverB);
-        EXPECT_EQ(s.Released(nothing_covered).back(), Grab(kB, row.picked));
+        EXPECT_EQ(GrabIn(s.Released(nothing_covered)), Grab(kB, row.picked));
         s.GrabFinished(true);
         s.TimerFired(T::Cooldown);
         s.Run(C::CaptureOwnArea, kOwn);
@@ -508,7 +517,7 @@ TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnAr
         s.GrabFinished(true);
         s.TimerFired(T::Cooldown);
         Play(s, kIconDragOverB);
-        EXPECT_EQ(s.Released(nothing_covered).back(), Grab(kB, row.picked));
+        EXPECT_EQ(GrabIn(s.Released(nothing_covered)), Grab(kB, row.picked));
     }
 }
 
