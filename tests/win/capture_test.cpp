@@ -89,7 +89,7 @@ TEST_F(CaptureTest, F5CapturesWhatLiesUnderTheMainWindowAndPutsExactlyThatOnTheC
     // The main window was hidden while the picture came in; the image box scrolls over all of it.
     const HWND box = GetParent(main().LastImageView().Handle());
     for (int bar : {SB_HORZ, SB_VERT}) {
-        SCROLLINFO range{sizeof range, SIF_RANGE};
+        SCROLLINFO range{sizeof range, SIF_RANGE, 0, 0, 0, 0, 0};
         ASSERT_TRUE(GetScrollInfo(box, bar, &range));
         EXPECT_EQ(range.nMax + 1, bar == SB_HORZ ? image.width : image.height);
     }
