@@ -47,17 +47,6 @@ TrayWindow::TrayWindow(SessionDriver& session) : session_(session) {
     defaultIcon_.reset(static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!defaultIcon_) throw Error(L"LoadImage MAINICON failed");
 
-    // The strip holds the 99 images side by side; they are opaque, so the list needs no mask. The
-    // resource holds the 16-pixel ones; other sizes are drawn here from the same rules.
-    Bitmap strip(size == core::kCountdownImageSize
-                     ? static_cast<HBITMAP>(LoadImageW(instance, L"COUNTDOWN", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
-                     : BitmapOf(core::CountdownStrip(size)).release());
-    if (!strip) throw Error(L"LoadImage COUNTDOWN failed");
-    countdownImages_.reset(ImageList_Create(size, size, ILC_COLOR24, core::kCountdownImageCount, 4));
-    if (!countdownImages_ || ImageList_Add(countdownImages_.get(), strip.get(), nullptr) < 0 ||
-        ImageList_GetImageCount(countdownImages_.get()) != core::kCountdownImageCount)
-        throw Error(L"the countdown images cannot be loaded");
-
     ShowTexts();
 }
 
@@ -145,8 +134,28 @@ void TrayWindow::ShowIcon(int icon) {
     if (!Platform().notifyIcon(message, &record_) && message == NIM_ADD) record_.hWnd = nullptr;
 }
 
+bool TrayWindow::LoadCountdownImages() {
+    if (countdownImages_) return true;
+    // The strip holds the 99 images side by side; they are opaque, so the list needs no mask. The
+    // resource holds the 16-pixel ones; other sizes are drawn here from the same rules.
+    const int32_t size = core::TrayIconSize(GetSystemMetrics(SM_CXSMICON));
+    Bitmap strip(size == core::kCountdownImageSize
+                     ? static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), L"COUNTDOWN", IMAGE_BITMAP, 0,
+                                                       0, LR_CREATEDIBSECTION))
+                     : BitmapOf(core::CountdownStrip(size)).release());
+    if (!strip) return false;
+    ImageList images(ImageList_Create(size, size, ILC_COLOR24, core::kCountdownImageCount, 4));
+    if (!images || ImageList_Add(images.get(), strip.get(), nullptr) < 0 ||
+        ImageList_GetImageCount(images.get()) != core::kCountdownImageCount)
+        return false;
+    countdownImages_ = std::move(images);
+    return true;
+}
+
 HICON TrayWindow::IconFor(int icon) {
     if (icon < core::kCountdownFirst || icon > core::kCountdownLast) return defaultIcon_.get();
+    // Made at the first countdown; without them the countdown goes on under the program's icon.
+    if (!LoadCountdownImages()) return defaultIcon_.get();
     // A fresh icon each time; the one shown before is released once the shell has the new one.
     Icon made(ImageList_GetIcon(countdownImages_.get(), icon - core::kCountdownFirst, ILD_NORMAL));
     if (!made) return defaultIcon_.get();

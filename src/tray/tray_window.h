@@ -44,6 +44,8 @@ protected:
 
 private:
     HICON IconFor(int icon);
+    // The countdown's images, made when first needed; false if they cannot be.
+    bool LoadCountdownImages();
 
     SessionDriver& session_;
     HMENU menu_ = nullptr;
