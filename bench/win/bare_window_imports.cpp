@@ -1,30 +1,24 @@
-// The bare window again, as a program of Kelpix's kind: the same libraries imported, the same
-// manifest (common controls 6, DPI awareness), common controls set up. What start-up costs a
+// The bare window again, as a program of Kelpix's kind: the same libraries imported at start, the
+// same manifest (common controls 6, DPI awareness), common controls set up. What start-up costs a
 // program like this before it does anything of its own.
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
-#include <shlobj.h>
-
-#include "kelpix_hook.h"
 
 static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
-// One function of each library Kelpix imports, so that the linker keeps every import.
-extern "C" {
-volatile const void* const kImports[] = {
-    reinterpret_cast<const void*>(&Shell_NotifyIconW), reinterpret_cast<const void*>(&GetSaveFileNameW),
-    reinterpret_cast<const void*>(&CoTaskMemFree),     reinterpret_cast<const void*>(&GetFileVersionInfoSizeW),
-    reinterpret_cast<const void*>(&RegOpenKeyExW),     reinterpret_cast<const void*>(&InstallHook_CallWndProc),
-    reinterpret_cast<const void*>(&GetDeviceCaps),     reinterpret_cast<const void*>(&SHGetFolderPathW),
+// One function of each library Kelpix.exe imports (the others it loads when first used), read in
+// WinMain so that the linker keeps every import.
+static const void* volatile kImports[] = {
+    reinterpret_cast<const void*>(&GetDeviceCaps),
+    reinterpret_cast<const void*>(&RegOpenKeyExW),
 };
-}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    for (const void* volatile& f : kImports)
+        if (!f) return 1;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&icc);
     WNDCLASSW wc{};
