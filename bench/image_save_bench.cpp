@@ -25,6 +25,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "cjpeg_reference.h"
 #include "core/bmp_writer.h"
 #include "core/jpeg_writer.h"
 #include "screen_capture.h"
@@ -100,8 +101,7 @@ const std::filesystem::path& CapturePpm() {
     return ppm;
 }
 
-// cjpeg's calls for -dct float -quality 92 (jpeg_set_defaults, JDCT_FLOAT, jpeg_set_quality(92)),
-// one row per jpeg_write_scanlines, into a memory destination.
+// cjpeg's calls for -dct float -quality 92 (cjpeg_reference.h).
 void BM_JpegReference(benchmark::State& state, RowSource source) {
     const std::vector<uint8_t>& rgb = CaptureRgb();
     const size_t rowBytes = static_cast<size_t>(kWidth) * 3;
@@ -117,37 +117,18 @@ void BM_JpegReference(benchmark::State& state, RowSource source) {
                 std::abort();
             }
         }
-        jpeg_compress_struct cinfo{};
-        jpeg_error_mgr err{};
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_compress(&cinfo);
-        unsigned char* out = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&cinfo, &out, &size);
-        cinfo.image_width = kWidth;
-        cinfo.image_height = kHeight;
-        cinfo.input_components = 3;
-        cinfo.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&cinfo);
-        cinfo.dct_method = JDCT_FLOAT;
-        jpeg_set_quality(&cinfo, 92, FALSE);
-        jpeg_start_compress(&cinfo, TRUE);
-        while (cinfo.next_scanline < cinfo.image_height) {
-            JSAMPROW scanline;
-            if (ppm != nullptr) {
+        kelpix::test::CjpegFloat92(
+            kWidth, kHeight,
+            [&](JDIMENSION y) -> JSAMPROW {
+                if (ppm == nullptr) return const_cast<uint8_t*>(rgb.data()) + static_cast<size_t>(y) * rowBytes;
                 if (std::fread(row.data(), 1, rowBytes, ppm) != rowBytes) std::abort();
-                scanline = row.data();
-            } else {
-                scanline = const_cast<uint8_t*>(rgb.data()) + static_cast<size_t>(cinfo.next_scanline) * rowBytes;
-            }
-            jpeg_write_scanlines(&cinfo, &scanline, 1);
-        }
-        jpeg_finish_compress(&cinfo);
-        jpeg_destroy_compress(&cinfo);
+                return row.data();
+            },
+            [&](const unsigned char* out, unsigned long size) {
+                bytes = size;
+                benchmark::DoNotOptimize(out);
+            });
         if (ppm != nullptr) std::fclose(ppm);
-        bytes = size;
-        benchmark::DoNotOptimize(out);
-        std::free(out);
     }
     state.counters["jpeg_bytes"] = static_cast<double>(bytes);
 }

@@ -80,7 +80,7 @@ std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Setting
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(folder, SystemMessage(ERROR_DIRECTORY));
 
-    const auto format = static_cast<ImageFormat>(settings.auto_save_format);
+    const auto format = FormatOfEntry(settings.auto_save_format);
     const std::wstring stem =
         core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsOf(captured, number)));
     for (uint32_t attempt = 1; attempt <= kMostNumberedNames; ++attempt) {

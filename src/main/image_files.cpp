@@ -21,8 +21,6 @@ namespace kelpix {
 namespace {
 
 constexpr DWORD kFileNameBufferSize = 260;
-constexpr DWORD kBitmapFilterIndex = 1;
-constexpr DWORD kPngFilterIndex = 3;              // any other entry is JPEG
 constexpr size_t kLargestWrite = size_t{1} << 30; // bytes per WriteFile call
 
 } // namespace
@@ -200,6 +198,10 @@ bool SaveImage(const std::wstring& target, ImageFormat format, const core::Pixel
 
 } // namespace
 
+ImageFormat FormatOfEntry(int32_t entry) {
+    return entry == 1 ? ImageFormat::Bitmap : entry == 3 ? ImageFormat::Png : ImageFormat::Jpeg;
+}
+
 const wchar_t* ExtensionOf(ImageFormat format) {
     return format == ImageFormat::Bitmap ? L".bmp" : format == ImageFormat::Png ? L".png" : L".jpg";
 }
@@ -234,11 +236,7 @@ std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::ws
     const std::wstring chosen = fileName;
     memory.fileName = chosen;
     memory.filterIndex = dialog.nFilterIndex;
-    const DWORD entry = dialog.nFilterIndex;
-    // Any other entry is JPEG.
-    const ImageFormat format = entry == kBitmapFilterIndex ? ImageFormat::Bitmap
-                               : entry == kPngFilterIndex  ? ImageFormat::Png
-                                                           : ImageFormat::Jpeg;
+    const ImageFormat format = FormatOfEntry(static_cast<int32_t>(dialog.nFilterIndex));
     SaveImage(core::ChangeFileExt(chosen, ExtensionOf(format)), format, ReadImagePixels(image), Placing::Replace);
     return core::ExtractFilePath(chosen);
 }

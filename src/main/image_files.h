@@ -11,6 +11,8 @@ namespace kelpix {
 
 // The formats the program writes, numbered as the save dialog's entries.
 enum class ImageFormat : int32_t { Bitmap = 1, Jpeg = 2, Png = 3 };
+// The format of a save dialog entry, as the settings keep it too: 1 BMP, 3 PNG, any other JPEG.
+ImageFormat FormatOfEntry(int32_t entry);
 // ".bmp", ".jpg", ".png"
 const wchar_t* ExtensionOf(ImageFormat format);
 

@@ -58,6 +58,14 @@ std::vector<MenuItem> ContextMenu() {
     };
 }
 
+std::vector<MenuItem> TrayMenu() {
+    const core::Texts& t = Texts();
+    return {{Command::ShowMainWindow, t.trayMenuShow},
+            {Command::Options, t.menuOptions},
+            kSeparator,
+            {Command::Exit, t.menuExit}};
+}
+
 std::wstring ShortcutText(const MenuItem& item) {
     if (!item.key) return {};
     if (item.key >= VK_F1 && item.key <= VK_F24) return L"F" + std::to_wstring(item.key - VK_F1 + 1);
@@ -96,6 +104,12 @@ MainMenus CreateMainMenus() {
     AppendItems(menus.context, ContextMenu(), nullptr);
     menus.shortcuts = CreateAcceleratorTableW(shortcuts.data(), static_cast<int>(shortcuts.size()));
     return menus;
+}
+
+HMENU CreateTrayMenu() {
+    HMENU menu = CreatePopupMenu();
+    AppendItems(menu, TrayMenu(), nullptr);
+    return menu;
 }
 
 } // namespace kelpix

@@ -1,5 +1,5 @@
-// The main window's menu bar, its context menu and the keyboard shortcuts, all giving the same
-// command ids (core::Command) for the same commands.
+// The main window's menu bar, its context menu, the tray menu and the keyboard shortcuts, all
+// giving the same command ids (core::Command) for the same commands.
 #pragma once
 #include <windows.h>
 
@@ -14,6 +14,8 @@ struct MainMenus {
 };
 
 MainMenus CreateMainMenus();
+// The notification-area icon's menu; destroyed by the owner.
+HMENU CreateTrayMenu();
 
 inline WORD MenuId(core::Command command) {
     return static_cast<WORD>(command);

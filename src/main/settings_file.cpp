@@ -7,7 +7,9 @@
 #include "toolkit/error.h"
 #include "toolkit/handles.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstdint>
+#include <variant>
 
 namespace kelpix {
 
@@ -36,30 +38,90 @@ int32_t ReadInt(const std::wstring& path, const wchar_t* key) {
     return core::TextToInt(text, 0);
 }
 
+using core::Settings;
+
+// A key of the file and the setting it holds, read and written as the setting's type says (ReadValue,
+// WriteValue); the defaults are core::Settings'.
+struct Key {
+    const wchar_t* name;
+    std::variant<bool Settings::*, int32_t Settings::*, std::wstring Settings::*, core::Language Settings::*,
+                 uint16_t Settings::*>
+        setting;
+    bool toggle = false;                             // read only when the file says to restore the toggles
+    int32_t lowest = INT32_MIN, highest = INT32_MAX; // a number outside reads as the default
+};
+
+// Every key, in the order they stand in the file.
+const Key kKeys[] = {
+    {L"CloseTask", &Settings::close_to_tray},
+    {L"KidoTask", &Settings::start_in_tray},
+    {L"Fukugen", &Settings::restore_toggles},
+    {L"MouseCapture", &Settings::draw_cursor, true},
+    {L"TimeCapture", &Settings::delayed_capture, true},
+    {L"Time", &Settings::delay_seconds, true},
+    {L"SaveDir", &Settings::save_folder},
+    {L"Language", &Settings::language},
+    // Keys newer files have; absent, each reads as its default, as files written before it existed do.
+    {L"PrintWindow", &Settings::print_window},
+    {L"AutoSave", &Settings::auto_save},
+    {L"AutoSaveDir", &Settings::auto_save_folder},
+    {L"AutoSaveFormat", &Settings::auto_save_format, false, 1, 3},
+    {L"AutoSaveName", &Settings::auto_save_name},
+    {L"PointerWindowKey", &Settings::pointer_window_key},
+    {L"ActiveWindowKey", &Settings::active_window_key},
+};
+
+void ReadValue(const std::wstring& path, const Key& key, bool& value) {
+    value = ReadInt(path, key.name) != 0;
+}
+
+// Unreadable: 0; outside the key's range: the default.
+void ReadValue(const std::wstring& path, const Key& key, int32_t& value) {
+    if (const int32_t n = ReadInt(path, key.name); n >= key.lowest && n <= key.highest) value = n;
+}
+
+void ReadValue(const std::wstring& path, const Key& key, core::Language& value) {
+    value = core::LanguageSetting(ReadInt(path, key.name));
+}
+
+// Absent or empty: the default.
+void ReadValue(const std::wstring& path, const Key& key, std::wstring& value) {
+    if (std::wstring text = ReadText(path, key.name); !text.empty()) value = std::move(text);
+}
+
 // A shortcut key: absent, the default; a value that is no key, none.
-uint16_t ReadHotKey(const std::wstring& path, const wchar_t* key, uint16_t absent) {
-    if (ReadText(path, key).empty()) return absent;
-    const int32_t value = ReadInt(path, key);
-    return value > 0 && value <= 0xFFFF ? static_cast<uint16_t>(value) : 0;
+void ReadValue(const std::wstring& path, const Key& key, uint16_t& value) {
+    if (ReadText(path, key.name).empty()) return;
+    const int32_t n = ReadInt(path, key.name);
+    value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
 }
 
 [[noreturn]] void CannotWrite(const std::wstring& path) {
     throw FormatError(Texts().cannotWriteFormat, {path});
 }
 
-void WriteText(const std::wstring& path, const wchar_t* key, const std::wstring& value) {
-    if (!WritePrivateProfileStringW(kSection, key, value.c_str(), path.c_str())) CannotWrite(path);
+void WriteValue(const std::wstring& path, const Key& key, const std::wstring& value) {
+    if (!WritePrivateProfileStringW(kSection, key.name, value.c_str(), path.c_str())) CannotWrite(path);
 }
 
-void WriteInt(const std::wstring& path, const wchar_t* key, int32_t value) {
-    WriteText(path, key, std::to_wstring(value));
+// A toggle (0 or 1), a number or the language, in decimal.
+template <class Number> void WriteValue(const std::wstring& path, const Key& key, Number value) {
+    WriteValue(path, key, std::to_wstring(static_cast<int32_t>(value)));
 }
 
 // In hexadecimal, where the modifiers (high byte) and the key (low byte) can be read apart.
-void WriteHotKey(const std::wstring& path, const wchar_t* key, uint16_t value) {
+void WriteValue(const std::wstring& path, const Key& key, uint16_t value) {
     wchar_t text[8] = L"0";
     if (value != 0) wsprintfW(text, L"0x%04X", value);
-    WriteText(path, key, text);
+    WriteValue(path, key, std::wstring(text));
+}
+
+// Whether a text setting holds a character the ANSI code page has not.
+bool NeedsUnicodeFile(const Settings& s) {
+    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const Key& key) {
+        const auto* text = std::get_if<std::wstring Settings::*>(&key.setting);
+        return text && !FitsAnsiCodePage(s.**text);
+    });
 }
 
 // Turns the file (if any) into UTF-16 with a byte-order mark, its text read in the ANSI code page,
@@ -125,51 +187,21 @@ std::wstring DefaultSettingsPath() {
 std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     if (!IsExistingFile(path)) return std::nullopt;
     ProfileFlush flush(path);
-    core::Settings s;
-    s.close_to_tray = ReadInt(path, L"CloseTask") != 0;
-    s.start_in_tray = ReadInt(path, L"KidoTask") != 0;
-    s.restore_toggles = ReadInt(path, L"Fukugen") != 0;
-    if (s.restore_toggles) {
-        s.draw_cursor = ReadInt(path, L"MouseCapture") != 0;
-        s.delayed_capture = ReadInt(path, L"TimeCapture") != 0;
-        s.delay_seconds = ReadInt(path, L"Time");
-    }
-    s.save_folder = ReadText(path, L"SaveDir");
-    s.language = core::LanguageSetting(ReadInt(path, L"Language"));
-    // Keys newer files have; absent, each reads as its default, as files written before it existed do.
-    s.print_window = ReadInt(path, L"PrintWindow") != 0;
-    s.auto_save = ReadInt(path, L"AutoSave") != 0;
-    s.auto_save_folder = ReadText(path, L"AutoSaveDir");
-    if (const int32_t format = ReadInt(path, L"AutoSaveFormat"); format >= 1 && format <= 3)
-        s.auto_save_format = format;
-    if (std::wstring name = ReadText(path, L"AutoSaveName"); !name.empty()) s.auto_save_name = std::move(name);
-    s.pointer_window_key = ReadHotKey(path, L"PointerWindowKey", s.pointer_window_key);
-    s.active_window_key = ReadHotKey(path, L"ActiveWindowKey", s.active_window_key);
+    Settings s;
+    for (const Key& key : kKeys)
+        if (!key.toggle || s.restore_toggles)
+            std::visit([&](auto setting) { ReadValue(path, key, s.*setting); }, key.setting);
     return s;
 }
 
 void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
     ProfileFlush flush(path);
-    if (!FitsAnsiCodePage(s.save_folder) || !FitsAnsiCodePage(s.auto_save_folder) ||
-        !FitsAnsiCodePage(s.auto_save_name)) {
+    if (NeedsUnicodeFile(s)) {
         WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str()); // nothing cached over the change
         MakeUnicodeFile(path);
     }
-    WriteInt(path, L"CloseTask", s.close_to_tray);
-    WriteInt(path, L"KidoTask", s.start_in_tray);
-    WriteInt(path, L"Fukugen", s.restore_toggles);
-    WriteInt(path, L"MouseCapture", s.draw_cursor);
-    WriteInt(path, L"TimeCapture", s.delayed_capture);
-    WriteInt(path, L"Time", s.delay_seconds);
-    WriteText(path, L"SaveDir", s.save_folder);
-    WriteInt(path, L"Language", static_cast<int32_t>(s.language));
-    WriteInt(path, L"PrintWindow", s.print_window);
-    WriteInt(path, L"AutoSave", s.auto_save);
-    WriteText(path, L"AutoSaveDir", s.auto_save_folder);
-    WriteInt(path, L"AutoSaveFormat", s.auto_save_format);
-    WriteText(path, L"AutoSaveName", s.auto_save_name);
-    WriteHotKey(path, L"PointerWindowKey", s.pointer_window_key);
-    WriteHotKey(path, L"ActiveWindowKey", s.active_window_key);
+    for (const Key& key : kKeys)
+        std::visit([&](auto setting) { WriteValue(path, key, s.*setting); }, key.setting);
 }
 
 } // namespace kelpix

@@ -6,6 +6,7 @@
 #include "toolkit/form.h"
 
 #include <commctrl.h>
+#include <utility>
 #include <vector>
 
 namespace kelpix {
@@ -179,11 +180,9 @@ void Application::SetScreenCursor(int index) {
 
 namespace {
 
-BOOL CALLBACK DisableProgramWindow(HWND wnd, LPARAM list) {
-    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
-        EnableWindow(wnd, FALSE);
-    }
+BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM param) {
+    auto* scope = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(param);
+    if (wnd != scope->first && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) scope->second->push_back(wnd);
     return TRUE;
 }
 
@@ -195,6 +194,19 @@ BOOL CALLBACK FindDialogBox(HWND wnd, LPARAM found) {
 }
 
 } // namespace
+
+Application::OtherWindowsDisabled::OtherWindowsDisabled(HWND except) {
+    std::pair<HWND, std::vector<HWND>*> scope{except, &disabled_};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&scope));
+    for (HWND wnd : disabled_)
+        EnableWindow(wnd, FALSE);
+}
+
+void Application::OtherWindowsDisabled::Restore() {
+    for (HWND wnd : disabled_)
+        if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    disabled_.clear();
+}
 
 Application::ModalScope::ModalScope(HWND window) : saved_(Get().modalWindow_) {
     Application& app = Get();
@@ -223,11 +235,9 @@ int Application::ShowMessage(const wchar_t* text, const wchar_t* caption, UINT f
     ModalScope modal;
     // The box disables only its owner; the program's other windows are disabled here and enabled
     // again afterwards.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), &DisableProgramWindow, reinterpret_cast<LPARAM>(&disabled));
+    OtherWindowsDisabled disabled;
     int result = MessageBoxW(handle_, text, caption, flags);
-    for (HWND wnd : disabled)
-        if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    disabled.Restore();
     // The owner took the activation back while the forms were still disabled: hand it on.
     if (GetActiveWindow() == handle_ && mainForm_ && mainForm_->Visible()) SetActiveWindow(mainForm_->Handle());
     return result;

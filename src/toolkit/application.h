@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kelpix {
 
@@ -85,6 +86,19 @@ public:
         HWND saved_;
     };
     bool ModalUp() const { return modalDepth_ > 0; }
+    // For a modal loop: disables the thread's visible, enabled top-level windows other than `except`
+    // and enables them again at Restore() or when it goes, whichever comes first.
+    class OtherWindowsDisabled {
+    public:
+        explicit OtherWindowsDisabled(HWND except = nullptr);
+        ~OtherWindowsDisabled() { Restore(); }
+        OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+        OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+        void Restore();
+
+    private:
+        std::vector<HWND> disabled_;
+    };
     // Brings the modal window that is up to the front. False when none is up.
     bool BringModalToFront();
 

@@ -3,31 +3,7 @@
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
-#include <vector>
-
 namespace kelpix {
-
-namespace {
-
-struct WindowSearch {
-    HWND except;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    if (wnd != search->except && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) search->found.push_back(wnd);
-    return TRUE;
-}
-
-// The thread's visible, enabled top-level windows other than `except`.
-std::vector<HWND> EnabledThreadWindows(HWND except) {
-    WindowSearch search{except, {}};
-    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-} // namespace
 
 Form::~Form() {
     if (Handle() && IsWindow(Handle())) DestroyWindow(Handle());
@@ -98,9 +74,7 @@ HWND Form::CreateChild(const wchar_t* className, const wchar_t* text, DWORD styl
 int Form::ShowModal() {
     Application& app = Application::Get();
     Application::ModalScope modal(Handle());
-    std::vector<HWND> disabled = EnabledThreadWindows(Handle());
-    for (HWND wnd : disabled)
-        EnableWindow(wnd, FALSE);
+    Application::OtherWindowsDisabled disabled(Handle());
     modal_ = true;
     modalResult_ = 0;
     SetVisible(true);
@@ -109,8 +83,7 @@ int Form::ShowModal() {
         app.HandleOneMessage();
     modal_ = false;
     // Enabled again before the form hides, so that the activation goes back to them.
-    for (HWND wnd : disabled)
-        if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    disabled.Restore();
     SetVisible(false);
     return modalResult_;
 }

@@ -52,13 +52,8 @@ TrayWindow::TrayWindow(SessionDriver& session) : session_(session) {
 
 void TrayWindow::ShowTexts() {
     if (menu_) DestroyMenu(menu_);
-    const core::Texts& t = Texts();
-    menu_ = CreatePopupMenu();
-    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::ShowMainWindow), t.trayMenuShow);
-    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Options), t.menuOptions);
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Exit), t.menuExit);
-    lstrcpynW(record_.szTip, t.trayTip, ARRAYSIZE(record_.szTip));
+    menu_ = CreateTrayMenu();
+    lstrcpynW(record_.szTip, Texts().trayTip, ARRAYSIZE(record_.szTip));
     if (record_.hWnd) Platform().notifyIcon(NIM_MODIFY, &record_);
 }
 

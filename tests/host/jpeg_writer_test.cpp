@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cjpeg_reference.h"
 #include "test_images.h"
 
 namespace kelpix::core {
@@ -141,8 +142,7 @@ double Psnr(const PixelImage& source, const DecodedJpeg& d) {
     return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-// What cjpeg -dct float -quality 92 makes of the image's colours: RGB rows from the top, through
-// libjpeg's own memory destination.
+// What cjpeg -dct float -quality 92 makes of the image's colours.
 std::vector<uint8_t> CjpegFloat92(const PixelImage& image) {
     std::vector<uint8_t> rgb;
     for (int y = 0; y < image.height; ++y) {
@@ -151,29 +151,11 @@ std::vector<uint8_t> CjpegFloat92(const PixelImage& image) {
             rgb.insert(rgb.end(), {c.r, c.g, c.b});
         }
     }
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(image.width);
-    cinfo.image_height = static_cast<JDIMENSION>(image.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    cinfo.dct_method = JDCT_FLOAT;
-    jpeg_set_quality(&cinfo, 92, FALSE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = rgb.data() + static_cast<size_t>(cinfo.next_scanline) * image.width * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> file(out, out + size);
-    std::free(out);
+    std::vector<uint8_t> file;
+    test::CjpegFloat92(
+        static_cast<JDIMENSION>(image.width), static_cast<JDIMENSION>(image.height),
+        [&](JDIMENSION y) { return rgb.data() + static_cast<size_t>(y) * image.width * 3; },
+        [&](const unsigned char* data, unsigned long size) { file.assign(data, data + size); });
     return file;
 }
 
