@@ -13,10 +13,10 @@
 //   clipboard: an image copied with "PNG" offered beside the bitmap alone, and the PNG rendered
 //   when asked beside the PNG writer on the same pixels.
 #include "core/png_writer.h"
-#include "main/clipboard_image.h"
-#include "main/image_files.h"
-#include "main/program.h"
-#include "main/screen_grab.h"
+#include "services/clipboard_image.h"
+#include "services/image_files.h"
+#include "app/program.h"
+#include "services/screen_grab.h"
 #include "toolkit/application.h"
 
 #include <algorithm>

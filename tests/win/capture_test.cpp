@@ -3,8 +3,8 @@
 #include "main_window_fixture.h"
 #include "test_support.h"
 
-#include "main/clipboard_image.h"
-#include "main/platform.h"
+#include "services/clipboard_image.h"
+#include "services/platform.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,6 @@
 // A fresh program (main window and notification-area window) for each test, shown as at start-up.
 #pragma once
-#include "main/program.h"
+#include "app/program.h"
 #include "toolkit/application.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ protected:
     TrayWindow& tray() { return program_->Tray(); }
     const core::CaptureSession& session() { return program_->Session(); }
     // Gives the session an event as a window would.
-    core::Actions Send(const SessionDriver::Event& event) { return program_->Send(event); }
+    core::Actions Send(const SessionPort::Event& event) { return program_->Send(event); }
     // The release of a drag, with the screen as the program finds it.
     core::Actions Release() {
         return Send([this](auto& s) { return s.Released(program_->SceneAtRelease(s.target())); });

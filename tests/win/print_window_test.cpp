@@ -3,7 +3,7 @@
 #include "main_window_fixture.h"
 #include "test_support.h"
 
-#include "main/screen_grab.h"
+#include "services/screen_grab.h"
 
 using namespace kelpix;
 using namespace kelpix::test;

@@ -2,16 +2,16 @@
 // out the session's answers (the frame on the screen, the grab, the clipboard, the settings file,
 // the hook, the timers).
 #pragma once
-#include "main/clipboard_image.h"
-#include "main/drag_hook.h"
-#include "main/global_keys.h"
-#include "main/highlight_frame.h"
-#include "main/image_files.h"
-#include "main/main_window.h"
-#include "main/settings_file.h"
-#include "main/session_driver.h"
+#include "services/clipboard_image.h"
+#include "services/drag_hook.h"
+#include "services/global_keys.h"
+#include "services/highlight_frame.h"
+#include "services/image_files.h"
+#include "ui/main_window.h"
+#include "services/settings_file.h"
+#include "ui/session_port.h"
 #include "toolkit/timer.h"
-#include "tray/tray_window.h"
+#include "ui/tray_window.h"
 
 #include <array>
 #include <memory>
@@ -20,7 +20,7 @@
 
 namespace kelpix {
 
-class Program final : public SessionDriver {
+class Program final : public SessionPort {
 public:
     // settingsPath: the settings file, read here; the program's own is beside the executable.
     explicit Program(std::wstring settingsPath = DefaultSettingsPath());

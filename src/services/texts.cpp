@@ -1,4 +1,4 @@
-#include "main/texts.h"
+#include "services/texts.h"
 
 #include "toolkit/application.h"
 #include "toolkit/error.h"

@@ -1,6 +1,6 @@
-#include "main/late_library.h"
+#include "services/late_library.h"
 
-#include "main/texts.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 
 namespace kelpix {

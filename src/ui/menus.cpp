@@ -1,6 +1,6 @@
-#include "main/menus.h"
+#include "ui/menus.h"
 
-#include "main/texts.h"
+#include "services/texts.h"
 
 #include <string>
 #include <vector>

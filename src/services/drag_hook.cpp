@@ -1,7 +1,7 @@
-#include "main/drag_hook.h"
+#include "services/drag_hook.h"
 
 #include "kelpix_hook.h"
-#include "main/platform.h"
+#include "services/platform.h"
 
 namespace kelpix {
 

@@ -1,7 +1,7 @@
-#include "main/highlight_frame.h"
+#include "services/highlight_frame.h"
 
 #include "core/frame_geometry.h"
-#include "main/platform.h"
+#include "services/platform.h"
 
 namespace kelpix {
 

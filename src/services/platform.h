@@ -1,5 +1,5 @@
 // The few platform calls that tests count or fake. Each defaults to the real function; those of
-// libraries the first window does not need are loaded when first called (main/late_library.h).
+// libraries the first window does not need are loaded when first called (services/late_library.h).
 #pragma once
 #include <windows.h>
 #include <commdlg.h>

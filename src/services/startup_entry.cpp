@@ -1,6 +1,6 @@
-#include "main/startup_entry.h"
+#include "services/startup_entry.h"
 
-#include "main/texts.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 
 #include <windows.h>

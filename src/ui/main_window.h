@@ -1,8 +1,8 @@
 // The main window: the target icon to drag, the capture toggles, the last image and the menus. It
 // turns what the user does into the session's events and shows what the program asks it to.
 #pragma once
-#include "main/menus.h"
-#include "main/session_driver.h"
+#include "ui/menus.h"
+#include "ui/session_port.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
 #include "toolkit/handles.h"
@@ -18,7 +18,7 @@ inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
 class MainWindow : public Form {
 public:
     // shown: the settings the toggles start with.
-    MainWindow(SessionDriver& session, const core::Settings& shown);
+    MainWindow(SessionPort& session, const core::Settings& shown);
     ~MainWindow() override;
 
     // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
@@ -76,9 +76,9 @@ private:
     void TargetMouse(Window& control, UINT msg, POINT pos);
     void DelayArrowsUsed();
     void Run(core::Command command);
-    core::Actions Send(const SessionDriver::Event& event) { return session_.Send(event); }
+    core::Actions Send(const SessionPort::Event& event) { return session_.Send(event); }
 
-    SessionDriver& session_;
+    SessionPort& session_;
     MainMenus menus_;
     HWND topLine_ = nullptr;
     std::unique_ptr<ScrollBox> imageBox_;

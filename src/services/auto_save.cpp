@@ -1,9 +1,9 @@
-#include "main/auto_save.h"
+#include "services/auto_save.h"
 
 #include "core/auto_save_names.h"
-#include "main/image_files.h"
-#include "main/late_library.h"
-#include "main/texts.h"
+#include "services/image_files.h"
+#include "services/late_library.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 #include "toolkit/handles.h"
 

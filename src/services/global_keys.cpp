@@ -1,7 +1,7 @@
-#include "main/global_keys.h"
+#include "services/global_keys.h"
 
 #include "core/capture_session.h"
-#include "main/texts.h"
+#include "services/texts.h"
 
 namespace kelpix {
 

@@ -1,4 +1,4 @@
-#include "main/startup_trace.h"
+#include "app/startup_trace.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "tray/tray_window.h"
+#include "ui/tray_window.h"
 
 #include "core/icons.h"
-#include "main/menus.h"
-#include "main/platform.h"
-#include "main/texts.h"
+#include "ui/menus.h"
+#include "services/platform.h"
+#include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
@@ -33,7 +33,7 @@ Bitmap BitmapOf(const core::RgbImage& image) {
 
 } // namespace
 
-TrayWindow::TrayWindow(SessionDriver& session) : session_(session) {
+TrayWindow::TrayWindow(SessionPort& session) : session_(session) {
     FormLayout layout{L"TTaskForm", L"TaskForm"};
     layout.left = 192;
     layout.top = 594;

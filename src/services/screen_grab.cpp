@@ -1,8 +1,8 @@
-#include "main/screen_grab.h"
+#include "services/screen_grab.h"
 
 #include "core/capture_rect.h"
-#include "main/platform.h"
-#include "main/texts.h"
+#include "services/platform.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 
 #include <cstdint>

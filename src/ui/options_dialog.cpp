@@ -1,10 +1,10 @@
-#include "options/options_dialog.h"
+#include "ui/options_dialog.h"
 
 #include "core/text_to_int.h"
-#include "main/texts.h"
+#include "services/texts.h"
 
-#include "main/image_files.h"
-#include "main/late_library.h"
+#include "services/image_files.h"
+#include "services/late_library.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

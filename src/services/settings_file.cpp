@@ -1,8 +1,8 @@
-#include "main/settings_file.h"
+#include "services/settings_file.h"
 
 #include "core/file_names.h"
 #include "core/text_to_int.h"
-#include "main/texts.h"
+#include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "toolkit/handles.h"

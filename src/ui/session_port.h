@@ -24,7 +24,7 @@ inline bool Contains(const core::Actions& actions, core::Act act) {
     return false;
 }
 
-class SessionDriver {
+class SessionPort {
 public:
     using Event = std::function<core::Actions(core::CaptureSession&)>;
 
@@ -34,7 +34,7 @@ public:
     virtual core::ReleaseScene SceneAtRelease(core::WindowId target) const = 0;
 
 protected:
-    ~SessionDriver() = default;
+    ~SessionPort() = default;
 };
 
 } // namespace kelpix

@@ -1,10 +1,10 @@
-#include "main/main_window.h"
+#include "ui/main_window.h"
 
 #include "core/version_record.h"
 #include "kelpix_hook.h"
-#include "main/global_keys.h"
-#include "main/platform.h"
-#include "main/texts.h"
+#include "services/global_keys.h"
+#include "services/platform.h"
+#include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
@@ -41,7 +41,7 @@ std::wstring MainWindow::VersionText(HMODULE module) {
     return std::to_wstring(version->major) + L"." + std::to_wstring(version->minor);
 }
 
-MainWindow::MainWindow(SessionDriver& session, const core::Settings& shown)
+MainWindow::MainWindow(SessionPort& session, const core::Settings& shown)
     : session_(session), menus_(CreateMainMenus()) {
     FormLayout layout{L"TKelpix", L"Kelpix"};
     layout.left = 248;

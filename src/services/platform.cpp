@@ -1,6 +1,6 @@
-#include "main/platform.h"
+#include "services/platform.h"
 
-#include "main/late_library.h"
+#include "services/late_library.h"
 #include "toolkit/application.h"
 
 namespace kelpix {

@@ -2,7 +2,7 @@
 // the program is stored there, and the seconds still to wait during a delayed capture. The window
 // is the icon's callback window: the shell's reports and the tray menu's commands go to the session.
 #pragma once
-#include "main/session_driver.h"
+#include "ui/session_port.h"
 #include "toolkit/form.h"
 #include "toolkit/handles.h"
 
@@ -19,7 +19,7 @@ inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
 class TrayWindow : public Form {
 public:
-    explicit TrayWindow(SessionDriver& session);
+    explicit TrayWindow(SessionPort& session);
     ~TrayWindow() override;
 
     // core::kTrayNone removes the icon; core::kTrayDefault shows the program's icon, 1 to 99 the
@@ -45,7 +45,7 @@ protected:
 private:
     HICON IconFor(int icon);
 
-    SessionDriver& session_;
+    SessionPort& session_;
     HMENU menu_ = nullptr;
     ImageList countdownImages_; // index = number - 1
     Icon defaultIcon_;

@@ -1,9 +1,9 @@
-#include "main/clipboard_image.h"
+#include "services/clipboard_image.h"
 
 #include "core/png_writer.h"
-#include "main/image_files.h"
-#include "main/platform.h"
-#include "main/texts.h"
+#include "services/image_files.h"
+#include "services/platform.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 
 #include <cstring>
