@@ -343,9 +343,7 @@ int main() {
     auto program = std::make_unique<Program>();
     Application::Get().SetMainForm(&program->Main());
     // Gives the session the window under a screen point, as the main window does on each move.
-    auto pointerAt = [&](int x, int y) {
-        program->Send([under = IdOf(WindowFromPoint(POINT{x, y}))](auto& s) { return s.PointerOver(under); });
-    };
+    auto pointerAt = [&](int x, int y) { program->Send(core::PointerOver{IdOf(WindowFromPoint(POINT{x, y}))}); };
     WNDCLASSA wc{};
     wc.lpfnWndProc = FullScreenProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -358,10 +356,10 @@ int main() {
     PumpFor(200);
     std::vector<double> grab, bareGrab;
     for (int i = 0; i < runs; ++i) {
-        program->Send([&](auto& s) { return s.TargetPressed(IdOf(target)); });
+        program->Send(core::TargetPressed{IdOf(target)});
         // The main window is hidden and the frame lies outside the screen-sized target: nothing to wait for.
         double start = Now();
-        program->Send([&](auto& s) { return s.Released(program->SceneAtRelease(s.target())); });
+        program->Send(core::Released{program->SceneAtRelease()});
         grab.push_back(Now() - start);
         PumpFor(250); // the cooldown
         bareGrab.push_back(BareGrabMs(target));
@@ -402,7 +400,7 @@ int main() {
                                  nullptr, nullptr, wc.hInstance, nullptr);
     PumpFor(200);
     const int moves = 2000, changes = 200;
-    program->Send([&](auto& s) { return s.TargetPressed(IdOf(left)); });
+    program->Send(core::TargetPressed{IdOf(left)});
     double start = Now();
     for (int i = 0; i < moves; ++i)
         pointerAt(10 + i % (sw / 2 - 20), 10 + i % (sh - 20));
@@ -411,7 +409,7 @@ int main() {
     for (int i = 0; i < changes; ++i)
         pointerAt(i % 2 ? sw / 4 : sw * 3 / 4, sh / 2);
     double perChange = (Now() - start) / changes;
-    program->Send([](auto& s) { return s.DragCancelled(); });
+    program->Send(core::DragCancelled{});
     PumpFor(100);
     // The yardstick: the same changes with the frame drawn on the screen as before.
     StripFrameOnTheScreen strips;
@@ -454,7 +452,7 @@ int main() {
                 pw, sc, pw / sc, runs);
     DestroyWindow(printed);
 
-    program->Main().ShowMainWindow(true);
+    program->Main().ShowWithTaskbarButton(true);
     PumpFor(500); // any cooldown from above runs out
     int timers = TimerMessagesIn(3000);
     std::printf("idle main window: %d timer messages in 3 s, cooldown timer %s, countdown timer %s\n", timers,

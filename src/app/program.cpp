@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "core/session_trace.h"
 #include "services/auto_save.h"
 #include "services/platform.h"
 #include "services/screen_grab.h"
@@ -11,6 +12,8 @@
 #include "ui/options_dialog.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+
+#include <cstdlib>
 
 namespace kelpix {
 
@@ -24,6 +27,10 @@ constexpr wchar_t kHelpWindowTitle[] = L"Kelpix"; // set by the help files' wind
 Program::Program(std::wstring settingsPath)
     : settingsPath_(std::move(settingsPath)), session_(ReadSettingsFile(settingsPath_).value_or(core::Settings{})) {
     startup_trace::Mark("settings");
+    if (const wchar_t* tracePath = _wgetenv(L"KELPIX_TRACE"); tracePath && *tracePath) {
+        trace_.reset(_wfopen(tracePath, L"ab"));
+        if (trace_) std::fprintf(trace_.get(), "%s\n", core::TraceLine(session_.settings()).c_str());
+    }
     ShowLanguage(LanguageFor(session_.settings().language));
     startup_trace::Mark("language and font");
     for (int i = 0; i < core::kSessionTimerCount; ++i) {
@@ -31,7 +38,7 @@ Program::Program(std::wstring settingsPath)
         // The session decides what a tick means; the button state goes with the drag watch's.
         timers_[static_cast<size_t>(i)].SetOnTimer([this, timer] {
             const bool primaryDown = timer == core::SessionTimer::DragWatch && PrimaryButtonDown();
-            Send([=](auto& s) { return s.TimerFired(timer, primaryDown); });
+            Send(core::TimerFired{timer, primaryDown});
         });
     }
     main_ = std::make_unique<MainWindow>(*this, session_.settings());
@@ -52,23 +59,93 @@ Program::~Program() {
     main_.reset();
 }
 
-core::Actions Program::Send(const Event& event) {
-    core::Actions actions = event(session_);
-    ++sendDepth_;
-    try {
-        for (const core::Action& action : actions)
-            Perform(action);
-    } catch (...) {
-        --sendDepth_;
-        throw;
+void Program::Send(core::Event event) {
+    queue_.push_back(std::move(event));
+    // An event that comes while another's actions are carried out (one that an action gave rise to:
+    // a grab's result, a hook that could not be installed, the close the session is asked about)
+    // waits until that list is done.
+    if (!handling_) RunToCompletion({});
+}
+
+void Program::CarryOut(const core::Actions& actions) {
+    RunToCompletion(actions);
+}
+
+// Things that open a window of their own run its message loop until it closes; what the user does
+// meanwhile comes as new events. They are carried out once every event has been handled, so that
+// those new events are handled at once, each to completion, and never inside another's list.
+static bool OpensOwnLoop(const core::Action& action) {
+    using core::Act;
+    using core::Command;
+    return action.act == Act::ShowTrayMenu || action.act == Act::ShowHookFailure ||
+           (action.act == Act::RunCommand &&
+            (action.command == Command::Save || action.command == Command::Options || action.command == Command::Help));
+}
+
+void Program::RunToCompletion(const core::Actions& first) {
+    {
+        handling_ = true;
+        struct Handled {
+            bool& handling;
+            ~Handled() { handling = false; }
+        } handled{handling_};
+        try {
+            for (const core::Action& action : first)
+                Perform(action);
+            while (!queue_.empty()) {
+                const core::Event event = std::move(queue_.front());
+                queue_.pop_front();
+                const core::Actions actions = session_.Handle(event);
+                if (trace_) Trace(event, actions);
+                for (const core::Action& action : actions)
+                    Perform(action);
+            }
+        } catch (...) {
+            // The error is told where the event came from; what the list would have opened is not.
+            opening_.clear();
+            throw;
+        }
     }
     // A failed automatic save is told once every action of the capture has been carried out.
-    if (--sendDepth_ == 0 && !autoSaveFailure_.empty()) ShowErrorBox(std::exchange(autoSaveFailure_, {}));
-    return actions;
+    if (!autoSaveFailure_.empty()) ShowErrorBox(std::exchange(autoSaveFailure_, {}));
+    for (const core::Action& action : std::exchange(opening_, {}))
+        PerformOpening(action);
+}
+
+void Program::Trace(const core::Event& event, const core::Actions& actions) {
+    std::string lines = core::TraceLine(event) + "\n";
+    for (const core::Action& action : actions)
+        lines += core::TraceLine(action) + "\n";
+    std::fputs(lines.c_str(), trace_.get());
+    std::fflush(trace_.get());
+}
+
+void Program::PerformOpening(const core::Action& action) {
+    using core::Act;
+    using core::Command;
+    switch (action.act) {
+    case Act::ShowTrayMenu:
+        tray_->ShowMenu();
+        break;
+    case Act::ShowHookFailure:
+        Application::Get().ShowMessage(Texts().hookInstallFailed, Application::Get().Title().c_str(), MB_OK);
+        break;
+    case Act::RunCommand:
+        if (action.command == Command::Save) SaveLastImage();
+        if (action.command == Command::Options) EditOptions();
+        if (action.command == Command::Help) OpenHelp();
+        break;
+    default:
+        break;
+    }
 }
 
 void Program::Perform(const core::Action& action) {
     using core::Act;
+    if (OpensOwnLoop(action)) {
+        opening_.push_back(action);
+        return;
+    }
     HWND window = WindowOf(action.window);
     switch (action.act) {
     case Act::DrawFrame:
@@ -84,10 +161,10 @@ void Program::Perform(const core::Action& action) {
         main_->ShowDragCursor(false);
         break;
     case Act::HideMainWindow:
-        main_->ShowMainWindow(false);
+        main_->ShowWithTaskbarButton(false);
         break;
     case Act::ShowMainWindow:
-        main_->ShowMainWindow(true);
+        main_->ShowWithTaskbarButton(true);
         break;
     case Act::RestoreMainWindow:
         main_->Restore();
@@ -98,25 +175,29 @@ void Program::Perform(const core::Action& action) {
     case Act::CloseMainWindow:
         main_->Close();
         break;
-    case Act::EndProgram: // the main window's close goes on
+    case Act::EndProgram: {
+        // As a form's close ends the program when it is the application's main form.
+        Application& app = Application::Get();
+        if (app.MainForm() == main_.get())
+            app.Terminate();
+        else
+            main_->SetVisible(false);
         break;
+    }
     case Act::WaitForCompositor:
         WaitForCompositor();
         break;
     case Act::Grab:
-        Grab(window, action.value);
+        Grab(window, action.grab);
         break;
     case Act::CopyToClipboard:
-        CopyLastImage(action.value != 0);
+        CopyLastImage(action.report_failure);
         break;
     case Act::SaveAutomatically:
         SaveLastImageAutomatically(window);
         break;
     case Act::SetTrayIcon:
-        tray_->ShowIcon(action.value);
-        break;
-    case Act::ShowTrayMenu:
-        tray_->ShowMenu();
+        tray_->ShowIcon(action.tray_icon);
         break;
     case Act::ShowSettings:
         main_->ShowSettings(session_.settings());
@@ -125,28 +206,32 @@ void Program::Perform(const core::Action& action) {
         WriteSettingsFile(settingsPath_, session_.settings());
         break;
     case Act::StartTimer:
-        TimerFor(action.timer).SetInterval(static_cast<UINT>(action.value));
+        TimerFor(action.timer).SetInterval(action.period_ms);
         TimerFor(action.timer).SetEnabled(true);
         break;
     case Act::StopTimer:
         TimerFor(action.timer).SetEnabled(false);
         break;
     case Act::InstallHook:
-        if (!hook_.Install(main_->Handle())) Send([](auto& s) { return s.HookFailed(); });
+        if (!hook_.Install(main_->Handle())) Send(core::HookFailed{});
         break;
     case Act::RemoveHook:
         hook_.Remove();
         break;
-    case Act::ShowHookFailure:
-        Application::Get().ShowMessage(Texts().hookInstallFailed, Application::Get().Title().c_str(), MB_OK);
-        break;
     case Act::PressRecopyButton:
-        main_->PressRecopyButton(action.value != 0);
+        main_->PressRecopyButton(action.pressed);
         break;
-    case Act::Run:
-        RunCommand(action.command);
+    case Act::RunCommand:
+        main_->RunViewCommand(action.command);
         break;
+    case Act::ShowTrayMenu:
+    case Act::ShowHookFailure:
+        break; // opening: above
     }
+}
+
+core::ReleaseScene Program::SceneAtRelease() const {
+    return SceneAtRelease(session_.target());
 }
 
 core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
@@ -170,7 +255,7 @@ void Program::Grab(HWND target, int how) {
     } catch (...) {
         // A failed grab is silent; the last image stays.
     }
-    Send([image](auto& s) { return s.GrabFinished(image); });
+    Send(core::GrabFinished{image});
 }
 
 void Program::CopyLastImage(bool reportFailure) {
@@ -189,35 +274,7 @@ void Program::SaveLastImageAutomatically(HWND captured) {
     }
 }
 
-void Program::RunCommand(core::Command command) {
-    using core::Command;
-    switch (command) {
-    case Command::Save:
-        SaveLastImage();
-        break;
-    case Command::DefaultSize:
-        main_->RestoreDefaultSize();
-        break;
-    case Command::FitToWindowBelow:
-        main_->FitToWindowBelow();
-        break;
-    case Command::Translucent:
-        main_->ToggleTranslucent();
-        break;
-    case Command::Options:
-        EditOptions();
-        break;
-    case Command::Help:
-        OpenHelp();
-        break;
-    default:
-        break;
-    }
-}
-
 void Program::EditOptions() {
-    // One modal window at a time: a second options dialog would overwrite what the first one wrote.
-    if (Application::Get().BringModalToFront()) return;
     OptionsDialog dialog;
     // Global shortcut keys and the start with Windows
     dialog.ShowStartWithWindows(ReadStartupEntry().has_value());
@@ -227,7 +284,7 @@ void Program::EditOptions() {
     const auto chosen = dialog.Edit(session_.settings());
     if (!chosen) return;
     const bool languageChanged = LanguageFor(chosen->language) != ShownLanguage();
-    Send([&](auto& s) { return s.OptionsApplied(*chosen); });
+    Send(core::OptionsApplied{*chosen});
     if (languageChanged) {
         ShowLanguage(LanguageFor(chosen->language));
         main_->ShowTexts();
@@ -256,14 +313,12 @@ void Program::ApplySystemOptions(const core::Settings& chosen, bool startWithWin
 }
 
 void Program::SaveLastImage() {
-    if (Application::Get().BringModalToFront()) return;
     if (auto folder = SaveImageAs(main_->Handle(), main_->LastImage(), session_.settings().save_folder, saveDialog_))
-        session_.Saved(std::move(*folder));
+        Send(core::SavedTo{std::move(*folder)});
 }
 
 void Program::OpenHelp() {
     Application& app = Application::Get();
-    if (app.BringModalToFront()) return;
     // A viewer already showing the help (the help file names its window) is brought up.
     if (HWND viewer = FindWindowW(kHelpWindowClass, kHelpWindowTitle)) {
         BringWindowToTop(viewer);
@@ -289,6 +344,13 @@ void Program::OpenHelp() {
         app.Handle(), L"open", opened.c_str(), L"", nullptr, SW_SHOW);
 }
 
+std::unique_ptr<Program> StartProgram(const std::wstring& settingsPath) {
+    auto program = std::make_unique<Program>(settingsPath);
+    Application::Get().SetMainForm(&program->Main());
+    program->Main().ShowWithTaskbarButton(true);
+    return program;
+}
+
 int RunProgram(HINSTANCE instance) {
     Application& app = Application::Get();
     std::unique_ptr<Program> program;
@@ -296,9 +358,7 @@ int RunProgram(HINSTANCE instance) {
         startup_trace::Mark("WinMain");
         app.Initialize(instance);
         startup_trace::Mark("application window");
-        program = std::make_unique<Program>();
-        app.SetMainForm(&program->Main());
-        program->Main().ShowMainWindow(true);
+        program = StartProgram();
         startup_trace::Mark("main window shown");
         startup_trace::Finish();
         // A program moved to another folder keeps starting with Windows from its new place. A

@@ -14,6 +14,8 @@
 #include "ui/tray_window.h"
 
 #include <array>
+#include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,8 +28,12 @@ public:
     explicit Program(std::wstring settingsPath = DefaultSettingsPath());
     ~Program();
 
-    core::Actions Send(const Event& event) override;
+    void Send(core::Event event) override;
     core::ReleaseScene SceneAtRelease(core::WindowId target) const override;
+    core::ReleaseScene SceneAtRelease() const override;
+    // Carries out actions as though the session had answered an event with them (tests and
+    // benchmarks: a grab without the pick before it).
+    void CarryOut(const core::Actions& actions);
 
     MainWindow& Main() { return *main_; }
     TrayWindow& Tray() { return *tray_; }
@@ -43,11 +49,16 @@ public:
     void ApplySystemOptions(const core::Settings& chosen, bool startWithWindows);
 
 private:
+    // Carries out `first`, then handles the queued events one at a time, then what had to wait for
+    // the queue to be empty.
+    void RunToCompletion(const core::Actions& first);
     void Perform(const core::Action& action);
+    void Trace(const core::Event& event, const core::Actions& actions);
+    // What opens a window with a message loop of its own (a menu, a dialog, a message box).
+    void PerformOpening(const core::Action& action);
     void Grab(HWND target, int how);
     void CopyLastImage(bool reportFailure);
     void SaveLastImageAutomatically(HWND captured);
-    void RunCommand(core::Command command);
     void EditOptions();
     void SaveLastImage();
     void OpenHelp();
@@ -58,9 +69,14 @@ private:
     DragHook hook_;
     SaveDialogMemory saveDialog_;
     ClipboardImage clipboard_;
-    uint32_t autoSaved_ = 0;       // captures written automatically since the start
-    int sendDepth_ = 0;            // Send calls under way (an action may send another event)
-    std::wstring autoSaveFailure_; // shown once the event that failed has run to its end
+    uint32_t autoSaved_ = 0;            // captures written automatically since the start
+    std::deque<core::Event> queue_;     // events still to be handled, in the order they came
+    bool handling_ = false;             // an event's actions are being carried out
+    std::vector<core::Action> opening_; // waiting for the queue to be empty
+    std::wstring autoSaveFailure_;      // shown once the event that failed has run to its end
+    // Where the events and their actions are written (core/session_trace.h), when KELPIX_TRACE
+    // names a file: appended to, a session at a time.
+    std::unique_ptr<FILE, int (*)(FILE*)> trace_{nullptr, &fclose};
     std::array<Timer, core::kSessionTimerCount> timers_{Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}, Timer{0}};
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayWindow> tray_;
@@ -68,6 +84,10 @@ private:
     std::unique_ptr<GlobalKeys> keys_;
     std::vector<uint16_t> keysHeldAtStart_;
 };
+
+// The program as start-up makes it, on the settings file at settingsPath, with the main window shown
+// (the application must have been initialised).
+std::unique_ptr<Program> StartProgram(const std::wstring& settingsPath = DefaultSettingsPath());
 
 // Runs the whole program. Always returns 0, the program's exit code.
 int RunProgram(HINSTANCE instance);

@@ -105,8 +105,8 @@ void MainWindow::CreateControls() {
     targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
     LoadTargetIcon();
-    targetPanel_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetPanel_, msg, pos); };
-    targetIcon_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetMouse(*targetIcon_, msg, pos); };
+    targetPanel_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetIconMouse(*targetPanel_, msg, pos); };
+    targetIcon_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { TargetIconMouse(*targetIcon_, msg, pos); };
 
     delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, L"", 1, true);
     delayArrows_ = CreateChild(UPDOWN_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
@@ -114,9 +114,9 @@ void MainWindow::CreateControls() {
     cursorButton_ =
         std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, Texts().cursorButton, 2, true);
     recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, Texts().recopyButton);
-    delayButton_->OnClick = [this] { Send([on = delayButton_->Down()](auto& s) { return s.DelayToggled(on); }); };
-    cursorButton_->OnClick = [this] { Send([on = cursorButton_->Down()](auto& s) { return s.CursorToggled(on); }); };
-    recopyButton_->OnClick = [this] { Send([](auto& s) { return s.RecopyClicked(); }); };
+    delayButton_->OnClick = [this] { Send(core::DelayToggled{delayButton_->Down()}); };
+    cursorButton_->OnClick = [this] { Send(core::CursorToggled{cursorButton_->Down()}); };
+    recopyButton_->OnClick = [this] { Send(core::RecopyClicked{}); };
     LayoutControls();
 }
 
@@ -149,13 +149,13 @@ void MainWindow::LayoutControls() {
     imageBox_->SetBounds(left, top, std::max<int>(0, client.cx - left), std::max<int>(0, client.cy - top));
 }
 
-void MainWindow::ShowMainWindow(bool visible) {
+void MainWindow::ShowWithTaskbarButton(bool visible) {
     SetVisible(visible);
     ShowWindow(Application::Get().Handle(), visible ? SW_RESTORE : SW_HIDE);
 }
 
 void MainWindow::Restore() {
-    ShowMainWindow(true);
+    ShowWithTaskbarButton(true);
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     // Activation hands the keyboard focus to the control that had it last.
     SetForegroundWindow(Handle());
@@ -182,7 +182,7 @@ void MainWindow::DelayArrowsUsed() {
     // At either end of the range an arrow leaves the position as it was: that changes nothing.
     const int position = static_cast<int>(SendMessageW(delayArrows_, UDM_GETPOS32, 0, 0));
     if (position == delayArrowsPosition_) return;
-    Send([position](auto& s) { return s.DelayChanged(position); });
+    Send(core::DelayChanged{position});
 }
 
 void MainWindow::PressRecopyButton(bool down) {
@@ -205,7 +205,7 @@ void MainWindow::RestoreDefaultSize() {
 
 void MainWindow::FitToWindowBelow() {
     // Hidden first, so that the window below is the one found at the corner.
-    ShowMainWindow(false);
+    ShowWithTaskbarButton(false);
     RECT own{};
     GetWindowRect(Handle(), &own);
     // Whatever lies there, a control inside another program's window included, as it comes.
@@ -213,7 +213,7 @@ void MainWindow::FitToWindowBelow() {
     RECT r{};
     GetWindowRect(below, &r);
     MoveWindow(Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    ShowMainWindow(true);
+    ShowWithTaskbarButton(true);
 }
 
 bool MainWindow::Translucent() const {
@@ -250,7 +250,7 @@ static core::WindowId WindowAt(POINT at, HWND main) {
 // The target panel and its icon share these messages. A left press on either makes the panel take
 // the mouse capture, so that the moves and the release reach it wherever the pointer goes, also
 // while the icon is hidden; the capture is released before the release is handled.
-void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
+void MainWindow::TargetIconMouse(Window& control, UINT msg, POINT pos) {
     Window& sender = pressedControl_ ? *pressedControl_ : control;
     if (&sender != &control) MapWindowPoints(control.Handle(), sender.Handle(), &pos, 1);
     switch (msg) {
@@ -262,25 +262,25 @@ void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
         pressedControl_ = &control;
         POINT at{};
         GetCursorPos(&at);
-        Send([under = WindowAt(at, Handle())](auto& s) { return s.TargetPressed(under); });
+        Send(core::TargetPressed{WindowAt(at, Handle())});
         break;
     }
     case WM_MOUSEMOVE:
         ClientToScreen(sender.Handle(), &pos);
-        Send([under = WindowAt(pos, Handle())](auto& s) { return s.PointerOver(under); });
+        Send(core::PointerOver{WindowAt(pos, Handle())});
         break;
     case WM_LBUTTONUP:
         if (pressedControl_) {
             pressedControl_ = nullptr; // first, so that the capture's loss below is not taken for a cancel
             ReleaseCapture();
         }
-        Send([this](auto& s) { return s.Released(session_.SceneAtRelease(s.target())); });
+        Send(core::Released{session_.SceneAtRelease()});
         break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (or the system cancelled the mode) with the button still held.
         if (pressedControl_) {
             pressedControl_ = nullptr;
-            Send([](auto& s) { return s.DragCancelled(); });
+            Send(core::DragCancelled{});
         }
         break;
     default:
@@ -288,15 +288,31 @@ void MainWindow::TargetMouse(Window& control, UINT msg, POINT pos) {
     }
 }
 
-void MainWindow::Run(core::Command command) {
-    const bool modalUp = Application::Get().ModalUp();
-    Send([command, modalUp, own = IdOf(Handle()), compositor = CompositorRuns()](auto& s) {
-        return s.Run(command, own, modalUp, compositor);
-    });
+void MainWindow::Choose(core::Command command) {
+    Send(core::CommandChosen{command, IdOf(Handle()), Application::Get().ModalUp(), CompositorRuns()});
+}
+
+void MainWindow::RunViewCommand(core::Command command) {
+    switch (command) {
+    case core::Command::DefaultSize:
+        RestoreDefaultSize();
+        break;
+    case core::Command::FitToWindowBelow:
+        FitToWindowBelow();
+        break;
+    case core::Command::Translucent:
+        ToggleTranslucent();
+        break;
+    default:
+        break;
+    }
 }
 
 bool MainWindow::CanClose() {
-    return Contains(Send([](auto& s) { return s.CloseRequested(); }), core::Act::EndProgram);
+    // The session decides: it answers with the program's end (core::Act::EndProgram) or the store in
+    // the notification area.
+    Send(core::CloseRequested{});
+    return false;
 }
 
 bool MainWindow::PreTranslateMessage(MSG& msg) {
@@ -308,7 +324,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wParam) <= 1 && lParam == 0) {
-            Run(static_cast<core::Command>(LOWORD(wParam)));
+            Choose(static_cast<core::Command>(LOWORD(wParam)));
             return 0;
         }
         break;
@@ -323,15 +339,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_AFTERSHOW:
-        Send([](auto& s) { return s.FirstShown(); });
+        Send(core::FirstShown{});
         return 0;
     case WM_HOOKMOUSE:
         if (wParam == WM_MOUSEMOVE) {
             POINT at{};
             GetCursorPos(&at);
-            Send([under = WindowAt(at, Handle())](auto& s) { return s.HookMove(under); });
+            Send(core::HookMove{WindowAt(at, Handle())});
         } else if (wParam == WM_LBUTTONUP) {
-            Send([this](auto& s) { return s.HookRelease(session_.SceneAtRelease(s.target())); });
+            Send(core::HookRelease{session_.SceneAtRelease()});
         }
         return 0;
     case WM_HOTKEY: {
@@ -344,17 +360,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         } else if (wParam == kActiveWindowKeyId) {
             picked = AsPicked(GetForegroundWindow(), Handle());
         }
-        const bool modalUp = Application::Get().ModalUp();
-        Send([this, picked, modalUp](auto& s) {
-            return s.CaptureKeyPressed(picked, modalUp, session_.SceneAtRelease(picked));
-        });
+        Send(core::CaptureKeyPressed{picked, Application::Get().ModalUp(), session_.SceneAtRelease(picked)});
         return 0;
     }
     case WM_QUERYENDSESSION:
-        Send([](auto& s) { return s.SessionEndQueried(); });
+        Send(core::SessionEndQueried{});
         return TRUE;
     case WM_ENDSESSION:
-        Send([ending = wParam != 0](auto& s) { return s.SessionEnded(ending); });
+        Send(core::SessionEnded{wParam != 0});
         return 0;
     case WM_VSCROLL:
         // The arrows report every use, also one that changed nothing.

@@ -25,7 +25,7 @@ public:
     static std::wstring VersionText(HMODULE module = nullptr);
 
     // Shows or hides the main window together with the taskbar button.
-    void ShowMainWindow(bool visible);
+    void ShowWithTaskbarButton(bool visible);
     // Shown, restored if minimised, activated and brought to the front.
     void Restore();
     // During a drag the target icon leaves the panel and is the pointer everywhere.
@@ -40,7 +40,8 @@ public:
     std::shared_ptr<const Bitmap> SharedLastImage() const { return lastImage_->SharedBitmap(); }
     SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
 
-    // View commands.
+    // View commands: the session lets them through (core::Act::RunCommand) unless a drag is on.
+    void RunViewCommand(core::Command command);
     void RestoreDefaultSize();
     // Takes the place and size of whatever lies under its top-left corner.
     void FitToWindowBelow();
@@ -73,10 +74,12 @@ private:
     void LayoutControls();
     void LoadTargetIcon();
     void DpiChanged() override;
-    void TargetMouse(Window& control, UINT msg, POINT pos);
+    // The mouse on the target icon or the panel round it.
+    void TargetIconMouse(Window& control, UINT msg, POINT pos);
     void DelayArrowsUsed();
-    void Run(core::Command command);
-    core::Actions Send(const SessionPort::Event& event) { return session_.Send(event); }
+    // A command from the menus or the shortcuts, to the session.
+    void Choose(core::Command command);
+    void Send(core::Event event) { session_.Send(std::move(event)); }
 
     SessionPort& session_;
     MainMenus menus_;

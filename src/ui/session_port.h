@@ -1,12 +1,11 @@
-// What the windows send what happens to them to: the capture session, whose answer is carried out
-// at once.
+// What the windows send what happens to them to: the events (core::Event), which the program hands
+// to the capture session one at a time, each run to completion.
 #pragma once
 #include <windows.h>
 
 #include "core/capture_session.h"
 
 #include <cstdint>
-#include <functional>
 
 namespace kelpix {
 
@@ -18,20 +17,15 @@ inline HWND WindowOf(core::WindowId id) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(id));
 }
 
-inline bool Contains(const core::Actions& actions, core::Act act) {
-    for (const core::Action& action : actions)
-        if (action.act == act) return true;
-    return false;
-}
-
 class SessionPort {
 public:
-    using Event = std::function<core::Actions(core::CaptureSession&)>;
-
-    // Gives the event to the session and carries out its answer before returning it.
-    virtual core::Actions Send(const Event& event) = 0;
-    // The screen as a release finds it, with this target (see core::ReleaseScene).
+    // Handled at once, or, when it comes while another event's actions are carried out, right after
+    // that event.
+    virtual void Send(core::Event event) = 0;
+    // The screen as a release finds it, with this target (see core::ReleaseScene); without one, with
+    // the target of the drag under way.
     virtual core::ReleaseScene SceneAtRelease(core::WindowId target) const = 0;
+    virtual core::ReleaseScene SceneAtRelease() const = 0;
 
 protected:
     ~SessionPort() = default;

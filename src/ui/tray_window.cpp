@@ -65,7 +65,7 @@ void TrayWindow::ShowTexts() {
     if (menu_) DestroyMenu(menu_);
     const core::Texts& t = Texts();
     menu_ = CreatePopupMenu();
-    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::ShowMainWindow), t.trayMenuShow);
+    AppendMenuW(menu_, MF_STRING, MenuId(core::Command::ShowFromTray), t.trayMenuShow);
     AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Options), t.menuOptions);
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu_, MF_STRING, MenuId(core::Command::Exit), t.menuExit);
@@ -87,23 +87,22 @@ UINT TrayWindow::TaskbarCreatedMessage() {
 LRESULT TrayWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == TaskbarCreatedMessage() && msg != 0) {
         // The new notification area holds no icon of ours: add it again if it is to be shown.
-        if (wanted_ != core::kTrayNone) {
+        if (iconWanted_ != core::kTrayNone) {
             record_.hWnd = nullptr;
-            ShowIcon(wanted_);
+            ShowIcon(iconWanted_);
         }
         return 0;
     }
     switch (msg) {
     case WM_TRAYNOTIFY: {
-        const bool primaryDown = PrimaryButtonDown(), modalUp = Application::Get().ModalUp();
-        session_.Send([=](auto& s) { return s.TrayNotify(static_cast<uint32_t>(lParam), primaryDown, modalUp); });
+        session_.Send(
+            core::TrayNotify{static_cast<uint32_t>(lParam), PrimaryButtonDown(), Application::Get().ModalUp()});
         return 0;
     }
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) {
-            const bool modalUp = Application::Get().ModalUp();
             const auto command = static_cast<core::Command>(LOWORD(wParam));
-            session_.Send([=](auto& s) { return s.Run(command, core::kNoWindow, modalUp); });
+            session_.Send(core::CommandChosen{command, core::kNoWindow, Application::Get().ModalUp()});
             return 0;
         }
         break;
@@ -123,7 +122,7 @@ void TrayWindow::ShowMenu() {
 }
 
 void TrayWindow::ShowIcon(int icon) {
-    wanted_ = icon;
+    iconWanted_ = icon;
     if (icon == core::kTrayNone) {
         if (record_.hWnd) {
             Platform().notifyIcon(NIM_DELETE, &record_);

@@ -51,7 +51,7 @@ private:
     Icon defaultIcon_;
     Icon countdownIcon_;       // the one handed to the shell last
     NOTIFYICONDATAW record_{}; // hWnd is set exactly while the icon is there
-    int wanted_ = -1;          // what the icon is to show (core::kTrayNone: no icon)
+    int iconWanted_ = -1;      // what the icon is to show (core::kTrayNone: no icon)
 };
 
 } // namespace kelpix
