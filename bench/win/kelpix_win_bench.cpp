@@ -13,11 +13,11 @@
 //   clipboard: an image copied with "PNG" offered beside the bitmap alone, and the PNG rendered
 //   when asked beside the PNG writer on the same pixels.
 #include "core/png_writer.h"
-#include "main/clipboard_image.h"
-#include "main/image_files.h"
-#include "main/platform.h"
-#include "main/program.h"
-#include "main/screen_grab.h"
+#include "app/program.h"
+#include "services/clipboard_image.h"
+#include "services/image_files.h"
+#include "services/platform.h"
+#include "services/screen_grab.h"
 #include "toolkit/application.h"
 
 #include <algorithm>
@@ -352,9 +352,7 @@ int main() {
     Platform().setClipboardData = &NotedSetClipboardData;
     Application::Get().SetMainForm(&program->Main());
     // Gives the session the window under a screen point, as the main window does on each move.
-    auto pointerAt = [&](int x, int y) {
-        program->Send([under = IdOf(WindowFromPoint(POINT{x, y}))](auto& s) { return s.PointerOver(under); });
-    };
+    auto pointerAt = [&](int x, int y) { program->Send(core::PointerOver{IdOf(WindowFromPoint(POINT{x, y}))}); };
     WNDCLASSA wc{};
     wc.lpfnWndProc = FullScreenProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -375,10 +373,10 @@ int main() {
     std::vector<double> grab, bareGrab;
     int waited = 0; // releases that waited for a repaint after all: the figure would not be the grab's
     for (int i = 0; i < runs; ++i) {
-        program->Send([&](auto& s) { return s.TargetPressed(IdOf(target)); });
-        // The main window is hidden and the frame lies outside the target: nothing to wait for.
+        program->Send(core::TargetPressed{IdOf(target)});
+        // The main window is aside and the frame lies outside the target: nothing to wait for.
         double start = Now();
-        program->Send([&](auto& s) { return s.Released(program->SceneAtRelease(s.target())); });
+        program->Send(core::Released{program->SceneAtRelease()});
         grab.push_back(g_bitmapOfferedAt - start);
         waited += program->TimerFor(core::SessionTimer::RepaintWait).Running();
         PumpFor(250); // the cooldown
@@ -420,7 +418,7 @@ int main() {
                                  nullptr, nullptr, wc.hInstance, nullptr);
     PumpFor(200);
     const int moves = 2000, changes = 200;
-    program->Send([&](auto& s) { return s.TargetPressed(IdOf(left)); });
+    program->Send(core::TargetPressed{IdOf(left)});
     double start = Now();
     for (int i = 0; i < moves; ++i)
         pointerAt(10 + i % (sw / 2 - 20), 10 + i % (sh - 20));
@@ -429,7 +427,7 @@ int main() {
     for (int i = 0; i < changes; ++i)
         pointerAt(i % 2 ? sw / 4 : sw * 3 / 4, sh / 2);
     double perChange = (Now() - start) / changes;
-    program->Send([](auto& s) { return s.DragCancelled(); });
+    program->Send(core::DragCancelled{});
     PumpFor(100);
     // The yardstick: the same changes with the frame drawn on the screen as before.
     StripFrameOnTheScreen strips;
@@ -472,7 +470,7 @@ int main() {
                 pw, sc, pw / sc, runs);
     DestroyWindow(printed);
 
-    program->Main().ShowMainWindow(true);
+    program->Main().ShowWithTaskbarButton(true);
     PumpFor(500); // any cooldown from above runs out
     int timers = TimerMessagesIn(3000);
     std::printf("idle main window: %d timer messages in 3 s, cooldown timer %s, countdown timer %s\n", timers,

@@ -37,8 +37,8 @@ TrayClickPhase TrayClickState::phase() const {
 void TrayClickState::ResetInto(TrayActions& actions) {
     left_pressed_ = false;
     double_clicked_ = false;
-    drag_timer_running_ = false;
-    actions.push(TrayAction::StopDragTimer);
+    press_timer_running_ = false;
+    actions.push(TrayAction::StopPressTimer);
 }
 
 TrayActions TrayClickState::Reset() {
@@ -47,7 +47,7 @@ TrayActions TrayClickState::Reset() {
     return actions;
 }
 
-TrayActions TrayClickState::OnDragTimer() {
+TrayActions TrayClickState::OnPressTimer() {
     return Reset();
 }
 
@@ -55,7 +55,8 @@ TrayActions TrayClickState::OnNotify(uint32_t mouse_message, TrayContext context
     TrayActions actions;
     const auto message = static_cast<TrayMouseMessage>(mouse_message);
     if (context.drag_in_progress) {
-        if (context.drag_from_icon && message == TrayMouseMessage::LeftButtonUp) actions.push(TrayAction::CancelDrag);
+        if (context.drag_from_tray_icon && message == TrayMouseMessage::LeftButtonUp)
+            actions.push(TrayAction::CancelDrag);
         return actions;
     }
 
@@ -76,8 +77,8 @@ TrayActions TrayClickState::OnNotify(uint32_t mouse_message, TrayContext context
     case TrayMouseMessage::LeftButtonDown:
         if (!double_clicked_) {
             left_pressed_ = true;
-            drag_timer_running_ = true;
-            actions.push(TrayAction::StartDragTimer);
+            press_timer_running_ = true;
+            actions.push(TrayAction::StartPressTimer);
         }
         break;
     case TrayMouseMessage::LeftButtonUp: {

@@ -1,9 +1,9 @@
 // The click protocol of the notification-area icon, apart from the platform.
 //
 // The shell reports mouse activity over the icon as a mouse message number. From those reports, the
-// ticks of the 600 ms drag timer and two facts about the main window (a target drag in progress, a
+// ticks of the 600 ms press timer and two facts about the main window (a target drag in progress, a
 // capture pending), TrayClickState works out what the icon should do:
-//   - a left press arms the drag timer; a movement while armed starts a target drag from the icon;
+//   - a left press arms the press timer; a movement while armed starts a target drag from the icon;
 //   - the release that follows a double click restores the main window;
 //   - a right press opens the tray menu;
 //   - while a capture is pending, a left or right press cancels the countdown, and every report
@@ -11,7 +11,7 @@
 //   - while a target drag is in progress every report is ignored, but for the left release of a drag
 //     that began on the icon: the button came up over the icon, so the drag ends without a capture.
 //
-// The state is two flags, "left pressed" and "double clicked", plus whether the drag timer runs:
+// The state is two flags, "left pressed" and "double clicked", plus whether the press timer runs:
 //   Idle             neither flag, timer off
 //   Armed            left pressed, timer running
 //   AwaitingRelease  double clicked (the timer may still run if the double click came while armed)
@@ -36,13 +36,13 @@ enum class TrayMouseMessage : uint32_t {
     RightButtonUp = 0x205,
 };
 
-// The drag timer's period: a movement must be reported within this time after a left press to start
+// The press timer's period: a movement must be reported within this time after a left press to start
 // a drag. The timer fires once and is then switched off.
-inline constexpr uint32_t kDragTimerIntervalMs = 600;
+inline constexpr uint32_t kTrayPressMs = 600;
 
 enum class TrayAction : uint8_t {
-    StartDragTimer,  // switch the drag timer on; a timer that already runs keeps its period
-    StopDragTimer,   // switch the drag timer off (harmless when it is off)
+    StartPressTimer, // switch the press timer on; a timer that already runs keeps its period
+    StopPressTimer,  // switch the press timer off (harmless when it is off)
     BeginDrag,       // begin a target drag, then install the drag hook
     RestoreWindow,   // remove the tray icon, then restore the main window from the notification area
     ShowMenu,        // pop up the tray menu at the cursor
@@ -76,9 +76,9 @@ private:
 
 // What the main window is doing when a report comes.
 struct TrayContext {
-    bool drag_in_progress = false; // a target drag runs (its tracking state is not idle)
-    bool capture_busy = false;     // a capture is pending or running
-    bool drag_from_icon = false;   // the drag in progress began on the icon
+    bool drag_in_progress = false;    // a target drag runs (its tracking state is not idle)
+    bool capture_busy = false;        // a capture is pending or running
+    bool drag_from_tray_icon = false; // the drag in progress began on the icon
 };
 
 enum class TrayClickPhase : uint8_t { Idle, Armed, AwaitingRelease };
@@ -91,15 +91,15 @@ public:
         return OnNotify(static_cast<uint32_t>(message), context);
     }
 
-    // The drag timer fired: the click state is cleared and the timer switched off.
-    TrayActions OnDragTimer();
+    // The press timer fired: the click state is cleared and the timer switched off.
+    TrayActions OnPressTimer();
 
-    // Clears both flags and switches the drag timer off.
+    // Clears both flags and switches the press timer off.
     TrayActions Reset();
 
     bool left_pressed() const { return left_pressed_; }
     bool double_clicked() const { return double_clicked_; }
-    bool drag_timer_running() const { return drag_timer_running_; }
+    bool press_timer_running() const { return press_timer_running_; }
     TrayClickPhase phase() const;
 
 private:
@@ -107,7 +107,7 @@ private:
 
     bool left_pressed_ = false;
     bool double_clicked_ = false;
-    bool drag_timer_running_ = false;
+    bool press_timer_running_ = false;
 };
 
 } // namespace kelpix::core

@@ -15,8 +15,9 @@ std::ostream& operator<<(std::ostream& out, const Action& a) {
     // The names of Act and of SessionTimer, in order.
     std::istringstream acts("DrawFrame EraseFrame ShowDragCursor ShowNormalCursor HideMainWindow ShowMainWindow "
                             "RestoreMainWindow BringModalToFront CloseMainWindow EndProgram Grab CopyToClipboard "
-                            "SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer StopTimer InstallHook "
-                            "RemoveHook ShowHookFailure PressRecopyButton Run WaitForCompositor");
+                            "SaveAutomatically SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer "
+                            "StopTimer InstallHook RemoveHook ShowHookFailure PressRecopyButton RunCommand "
+                            "WaitForCompositor");
     std::istringstream timers("Cooldown Countdown RepaintWait DragWatch TrayPress RecopyFlash");
     std::string act, timer;
     for (int i = 0; i <= static_cast<int>(a.act); ++i)
@@ -25,9 +26,13 @@ std::ostream& operator<<(std::ostream& out, const Action& a) {
         timers >> timer;
     out << act;
     if (a.act == Act::StartTimer || a.act == Act::StopTimer) out << " " << timer;
-    if (a.act == Act::Run) out << " command " << static_cast<int>(a.command);
+    if (a.period_ms != 0) out << " " << a.period_ms << " ms";
+    if (a.act == Act::SetTrayIcon) out << " icon " << a.tray_icon;
+    if (a.grab != 0) out << " grab " << a.grab;
+    if (a.report_failure) out << " reporting failure";
+    if (a.pressed) out << " pressed";
+    if (a.act == Act::RunCommand) out << " command " << static_cast<int>(a.command);
     if (a.window != kNoWindow) out << " window " << a.window;
-    if (a.value != 0) out << " = " << a.value;
     return out;
 }
 
@@ -35,7 +40,6 @@ namespace {
 
 using C = Command;
 using T = SessionTimer;
-using Event = std::function<Actions(CaptureSession&)>;
 
 constexpr WindowId kA = 11, kB = 22, kOwn = 99;
 constexpr uint32_t kMove = 0x200, kDown = 0x201, kUp = 0x202, kDouble = 0x203, kRightDown = 0x204;
@@ -45,29 +49,29 @@ const Action kDragCursor{Act::ShowDragCursor}, kNormalCursor{Act::ShowNormalCurs
     kShowSettings{Act::ShowSettings}, kWrite{Act::WriteSettings};
 const auto Draw = [](WindowId w) { return Action{Act::DrawFrame, w}; };
 const auto Erase = [](WindowId w) { return Action{Act::EraseFrame, w}; };
-const auto Grab = [](WindowId w, int cursor) { return Action{Act::Grab, w, cursor}; };
-const auto Copy = [](int report) { return Action{Act::CopyToClipboard, kNoWindow, report}; };
-const auto Tray = [](int icon) { return Action{Act::SetTrayIcon, kNoWindow, icon}; };
-const auto Start = [](T t, uint32_t ms) { return Action{Act::StartTimer, kNoWindow, static_cast<int>(ms), t}; };
-const auto Stop = [](T t) { return Action{Act::StopTimer, kNoWindow, 0, t}; };
+const auto Grab = [](WindowId w, int how) { return Action{.act = Act::Grab, .window = w, .grab = how}; };
+const auto Copy = [](bool report) { return Action{.act = Act::CopyToClipboard, .report_failure = report}; };
+const auto Tray = [](int icon) { return Action{.act = Act::SetTrayIcon, .tray_icon = icon}; };
+const auto Start = [](T t, uint32_t ms) { return Action{.act = Act::StartTimer, .timer = t, .period_ms = ms}; };
+const auto Stop = [](T t) { return Action{.act = Act::StopTimer, .timer = t}; };
+const auto Recopy = [](bool pressed) { return Action{.act = Act::PressRecopyButton, .pressed = pressed}; };
+const auto RunCmd = [](C c) { return Action{.act = Act::RunCommand, .command = c}; };
 
-// Events, each one call on the session.
-const auto Press = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.TargetPressed(w); }; };
-const auto Over = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.PointerOver(w); }; };
+// Events.
+const auto Press = [](WindowId w) -> Event { return TargetPressed{w}; };
+const auto Over = [](WindowId w) -> Event { return PointerOver{w}; };
 // A release where the main window lay over part of the target: the grab waits for its repaint.
 const ReleaseScene kCovered{.target = {0, 0, 100, 100}, .main_window = {50, 50, 150, 150}};
-const Event Release = [](CaptureSession& s) { return s.Released(kCovered); };
-const auto HookOver = [](WindowId w) -> Event { return [=](CaptureSession& s) { return s.HookMove(w); }; };
-const Event HookUp = [](CaptureSession& s) { return s.HookRelease(kCovered); };
+const Event Release = Released{kCovered};
+const auto HookOver = [](WindowId w) -> Event { return HookMove{w}; };
+const Event HookUp = HookRelease{kCovered};
 const auto Icon = [](uint32_t message, bool primary_down = true) -> Event {
-    return [=](CaptureSession& s) { return s.TrayNotify(message, primary_down, false); };
+    return TrayNotify{message, primary_down, false};
 };
-const auto Fire = [](T t, bool primary_down = false) -> Event {
-    return [=](CaptureSession& s) { return s.TimerFired(t, primary_down); };
-};
-const auto Grabbed = [](bool image) -> Event { return [=](CaptureSession& s) { return s.GrabFinished(image); }; };
-const auto Cmd = [](C c, WindowId own = kNoWindow, bool modal = false) -> Event {
-    return [=](CaptureSession& s) { return s.Run(c, own, modal); };
+const auto Fire = [](T t, bool primary_down = false) -> Event { return TimerFired{t, primary_down}; };
+const auto Grabbed = [](bool image) -> Event { return GrabFinished{image}; };
+const auto Cmd = [](C c, WindowId own = kNoWindow, bool modal = false, bool compositor = false) -> Event {
+    return CommandChosen{c, own, modal, compositor};
 };
 
 struct Step {
@@ -84,13 +88,13 @@ template <class List> List Then(List first, const List& more) {
 void Play(CaptureSession& s, const Steps& steps) {
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "step " << i);
-        EXPECT_EQ(steps[i].event(s), steps[i].expected);
+        EXPECT_EQ(s.Handle(steps[i].event), steps[i].expected);
     }
 }
 
 const Actions kStore = {kHide, Tray(kTrayDefault)};
 const Step kStoreStep{Cmd(C::StoreInTray), kStore};
-const Step kArm{Icon(kDown), {Start(T::TrayPress, kDragTimerIntervalMs)}};
+const Step kArm{Icon(kDown), {Start(T::TrayPress, kTrayPressMs)}};
 const Step kTrayDragBegins{Icon(kMove), {kDragCursor, Start(T::DragWatch, kDragWatchMs), kInstall, Stop(T::TrayPress)}};
 const Steps kIconDragOverB = {{Press(kB), {kDragCursor, Draw(kB)}}};
 const Steps kTrayDragOverB = {kStoreStep, kArm, kTrayDragBegins, {HookOver(kB), {Draw(kB)}}};
@@ -105,7 +109,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
             // The automatic save, when on, follows the clipboard for a capture that gave an image.
             const Actions shown =
-                image ? Actions{Copy(0), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
+                image ? Actions{Copy(false), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
                       : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
@@ -121,7 +125,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
             CaptureSession s(Settings{.draw_cursor = cursor, .auto_save = true});
             for (size_t i = 0; i < steps.size(); ++i) {
                 SCOPED_TRACE(testing::Message() << "step " << i);
-                EXPECT_EQ(steps[i].event(s), steps[i].expected);
+                EXPECT_EQ(s.Handle(steps[i].event), steps[i].expected);
                 EXPECT_EQ(s.dragging(), i < 5);
                 EXPECT_EQ(s.busy(), i >= 5 && i < 8);
             }
@@ -145,17 +149,18 @@ TEST(CaptureSession, DelayedCaptureShowsOneNumberASecondThenGrabs) {
             expected.push_back(n > 99 ? kTrayDefault : n);
         CaptureSession s(Settings{.draw_cursor = true, .delayed_capture = true, .delay_seconds = row.delay});
         Play(s, row.in_tray ? kTrayDragOverB : kIconDragOverB);
-        const Actions released = row.in_tray ? s.HookRelease(kCovered) : s.Released(kCovered);
+        const Actions released = s.Handle(row.in_tray ? HookUp : Release);
         ASSERT_GE(released.size(), 3u);
         EXPECT_EQ(released[released.size() - 3], kHide);
         EXPECT_EQ(released.back(), Start(T::Countdown, kCountdownTickMs));
-        std::vector<int> shown{released[released.size() - 2].value};
+        std::vector<int> shown{released[released.size() - 2].tray_icon};
         Actions tick;
-        while ((tick = s.TimerFired(T::Countdown)).size() == 1 && tick[0].act == Act::SetTrayIcon && shown.size() < 200)
-            shown.push_back(tick[0].value);
+        while ((tick = s.Handle(Fire(T::Countdown))).size() == 1 && tick[0].act == Act::SetTrayIcon &&
+               shown.size() < 200)
+            shown.push_back(tick[0].tray_icon);
         EXPECT_EQ(shown, expected);
         EXPECT_EQ(tick, (Actions{Tray(row.in_tray ? kTrayDefault : kTrayNone), Stop(T::Countdown), Grab(kB, 1)}));
-        const Actions finished = s.GrabFinished(true);
+        const Actions finished = s.Handle(Grabbed(true));
         EXPECT_EQ(std::count(finished.begin(), finished.end(), kShow), row.in_tray ? 0 : 1);
         EXPECT_TRUE(s.busy());
     }
@@ -172,7 +177,7 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
                                {HookOver(kB), {Draw(kB)}},
                                {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
                                {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, 0)}},
-                               {Grabbed(true), {Copy(0), Start(T::Cooldown, kCooldownMs)}}}),
+                               {Grabbed(true), {Copy(false), Start(T::Cooldown, kCooldownMs)}}}),
          false},
         {"button already up at the movement",
          {kStoreStep, kArm, {Icon(kMove, false), {Stop(T::TrayPress)}}, {HookOver(kB), {}}},
@@ -181,9 +186,9 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
          {kStoreStep, kArm, {Fire(T::TrayPress), {Stop(T::TrayPress)}}, {Icon(kMove), {Stop(T::TrayPress)}}},
          false},
         {"hook failed",
-         Then(kTrayDragOverB, {{[](CaptureSession& s) { return s.HookFailed(); },
-                                {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowHookFailure}}},
-                               {Fire(T::DragWatch), {Stop(T::DragWatch)}}}),
+         Then(kTrayDragOverB,
+              {{HookFailed{}, {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowHookFailure}}},
+               {Fire(T::DragWatch), {Stop(T::DragWatch)}}}),
          false},
         {"button seen up twice",
          Then(kTrayDragOverB, {{Fire(T::DragWatch), {}}, {Fire(T::DragWatch), kTrayDragCancelled}, {HookOver(kA), {}}}),
@@ -208,17 +213,17 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
 
 TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheTray) {
     for (bool from_tray : {false, true}) {
-        for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::ShowMainWindow); ++id) {
+        for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::ShowFromTray); ++id) {
             SCOPED_TRACE(testing::Message() << "command " << id << (from_tray ? " in a drag from the tray" : ""));
             CaptureSession s;
             Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
-            EXPECT_TRUE(s.Run(static_cast<C>(id), kOwn, false).empty());
+            EXPECT_TRUE(s.Handle(Cmd(static_cast<C>(id), kOwn)).empty());
             EXPECT_TRUE(s.dragging());
             EXPECT_EQ(s.target(), kB);
         }
     }
     const Actions own_area = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
-    const Actions flash = {Action{Act::PressRecopyButton, kNoWindow, 1}, Start(T::RecopyFlash, kRecopyFlashMs)};
+    const Actions flash = {Recopy(true), Start(T::RecopyFlash, kRecopyFlashMs)};
     const struct {
         const char* name;
         Steps steps;
@@ -227,7 +232,7 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
          {{Cmd(C::CaptureOwnArea, kOwn), own_area},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}},
-          {Grabbed(true), {Copy(0), kShow, Start(T::Cooldown, kCooldownMs)}},
+          {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown, kCooldownMs)}},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::Cooldown), {Stop(T::Cooldown)}},
           {Cmd(C::CaptureOwnArea, kOwn), own_area}}},
@@ -235,17 +240,23 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
         {"re-copy from a menu: the button flashes, then the copy reports failures",
          {{Cmd(C::Recopy), flash},
           {Cmd(C::Recopy), {}},
-          {Fire(T::RecopyFlash), {Stop(T::RecopyFlash), Action{Act::PressRecopyButton, kNoWindow, 0}, Copy(1)}},
+          {Fire(T::RecopyFlash), {Stop(T::RecopyFlash), Recopy(false), Copy(true)}},
           {Cmd(C::Recopy), flash}}},
-        {"re-copy button", {{[](CaptureSession& s) { return s.RecopyClicked(); }, {Copy(1)}}}},
+        {"re-copy button", {{RecopyClicked{}, {Copy(true)}}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CaptureSession s;
         Play(s, row.steps);
     }
-    for (C c : {C::Save, C::DefaultSize, C::FitToWindowBelow, C::Translucent, C::Options, C::Help})
-        EXPECT_EQ(CaptureSession{}.Run(c), (Actions{{Act::Run, kNoWindow, 0, T::Cooldown, c}}));
+    // The rest go to the window that does them; those that open a window of their own bring a modal
+    // window up already to the front instead.
+    for (C c : {C::Save, C::DefaultSize, C::FitToWindowBelow, C::Translucent, C::Options, C::Help}) {
+        const bool opens_window = c == C::Save || c == C::Options || c == C::Help;
+        EXPECT_EQ(CaptureSession{}.Handle(Cmd(c)), Actions{RunCmd(c)});
+        EXPECT_EQ(CaptureSession{}.Handle(Cmd(c, kNoWindow, true)),
+                  opens_window ? Actions{{Act::BringModalToFront}} : Actions{RunCmd(c)});
+    }
 }
 
 TEST(CaptureSession, CloseStoresInTheTrayOnlyWhenAskedAndNeitherExitingNorEnding) {
@@ -262,11 +273,12 @@ TEST(CaptureSession, CloseStoresInTheTrayOnlyWhenAskedAndNeitherExitingNorEnding
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "close_to_tray " << row.close_to_tray << ", before " << int(row.before));
         CaptureSession s(Settings{.close_to_tray = row.close_to_tray});
-        if (row.before == Before::Exit) EXPECT_EQ(s.Run(C::Exit), (Actions{Tray(kTrayNone), {Act::CloseMainWindow}}));
-        if (row.before > Before::Exit) EXPECT_TRUE(s.SessionEndQueried().empty());
-        if (row.before == Before::EndCalledOff) EXPECT_TRUE(s.SessionEnded(false).empty());
-        if (row.before == Before::Ended) EXPECT_EQ(s.SessionEnded(true), (Actions{{Act::CloseMainWindow}}));
-        EXPECT_EQ(s.CloseRequested(), row.stores ? kStore : Actions{{Act::EndProgram}});
+        if (row.before == Before::Exit)
+            EXPECT_EQ(s.Handle(Cmd(C::Exit)), (Actions{Tray(kTrayNone), {Act::CloseMainWindow}}));
+        if (row.before > Before::Exit) EXPECT_TRUE(s.Handle(SessionEndQueried{}).empty());
+        if (row.before == Before::EndCalledOff) EXPECT_TRUE(s.Handle(SessionEnded{false}).empty());
+        if (row.before == Before::Ended) EXPECT_EQ(s.Handle(SessionEnded{true}), (Actions{{Act::CloseMainWindow}}));
+        EXPECT_EQ(s.Handle(CloseRequested{}), row.stores ? kStore : Actions{{Act::EndProgram}});
         EXPECT_EQ(s.in_tray(), row.stores);
     }
 }
@@ -280,8 +292,8 @@ TEST(CaptureSession, AProgramEndingDuringADragTakesTheFrameAwayFirst) {
                          << (from_tray ? "tray drag" : "icon drag") << ", ending " << session_ending);
             CaptureSession s(Settings{.close_to_tray = session_ending});
             Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
-            if (session_ending) s.SessionEndQueried();
-            const Actions out = s.CloseRequested();
+            if (session_ending) s.Handle(SessionEndQueried{});
+            const Actions out = s.Handle(CloseRequested{});
             const auto end = std::find(out.begin(), out.end(), Action{Act::EndProgram});
             ASSERT_NE(end, out.end()) << testing::PrintToString(out);
             EXPECT_TRUE(std::find(out.begin(), end, Erase(kB)) != end) << testing::PrintToString(out);
@@ -291,10 +303,7 @@ TEST(CaptureSession, AProgramEndingDuringADragTakesTheFrameAwayFirst) {
 }
 
 TEST(CaptureSession, NotificationArea) {
-    const Event first_shown = [](CaptureSession& s) { return s.FirstShown(); };
-    const auto restore = [](bool modal) -> Event {
-        return [=](CaptureSession& s) { return s.RestoreFromTray(modal); };
-    };
+    const Event first_shown = FirstShown{};
     const Actions back = {Tray(kTrayNone), kRestore}, modal = {{Act::BringModalToFront}};
     const Settings delayed{.delayed_capture = true, .delay_seconds = 3};
     const struct {
@@ -303,9 +312,8 @@ TEST(CaptureSession, NotificationArea) {
         bool in_tray_after;
         Settings settings = {};
     } rows[] = {
-        {"behind a modal window", {kStoreStep, {restore(true), modal}, {Cmd(C::ShowMainWindow, 0, true), modal}}, true},
-        {"restored", {kStoreStep, {restore(false), back}}, false},
-        {"shown from the menu", {kStoreStep, {Cmd(C::ShowMainWindow), back}}, false},
+        {"behind a modal window", {kStoreStep, {Cmd(C::ShowFromTray, 0, true), modal}}, true},
+        {"shown from the menu", {kStoreStep, {Cmd(C::ShowFromTray), back}}, false},
         {"double click on the icon",
          {kStoreStep,
           kArm,
@@ -350,24 +358,21 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
         bool always; // written whether restore_toggles is on or not
         bool (*took)(const Settings&);
     } rows[] = {
-        {"cursor", [](CaptureSession& s) { return s.CursorToggled(true); }, false, false,
-         [](const Settings& x) { return x.draw_cursor; }},
-        {"delay toggle", [](CaptureSession& s) { return s.DelayToggled(true); }, false, false,
-         [](const Settings& x) { return x.delayed_capture; }},
-        {"delay", [](CaptureSession& s) { return s.DelayChanged(7); }, true, false,
-         [](const Settings& x) { return x.delay_seconds == 7; }},
-        {"options", [=](CaptureSession& s) { return s.OptionsApplied(chosen); }, true, true,
+        {"cursor", CursorToggled{true}, false, false, [](const Settings& x) { return x.draw_cursor; }},
+        {"delay toggle", DelayToggled{true}, false, false, [](const Settings& x) { return x.delayed_capture; }},
+        {"delay", DelayChanged{7}, true, false, [](const Settings& x) { return x.delay_seconds == 7; }},
+        {"options", OptionsApplied{chosen}, true, true,
          [](const Settings& x) { return x == Settings{true, true, true, true, true, 12, L"D:/shots"}; }},
     };
     for (const auto& row : rows) {
         for (bool restore : {false, true}) {
             SCOPED_TRACE(testing::Message() << row.name << ", restore_toggles " << restore);
             CaptureSession s(Settings{.restore_toggles = restore});
-            s.Saved(L"D:/shots");
+            EXPECT_TRUE(s.Handle(SavedTo{L"D:/shots"}).empty());
             Actions expected;
             if (row.shows) expected.push_back(kShowSettings);
             if (row.always || restore) expected.push_back(kWrite);
-            EXPECT_EQ(row.event(s), expected);
+            EXPECT_EQ(s.Handle(row.event), expected);
             EXPECT_TRUE(row.took(s.settings()));
             EXPECT_EQ(s.settings().save_folder, L"D:/shots");
         }
@@ -379,7 +384,7 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
 TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowOrACaptureIsOn) {
     const auto Key = [](WindowId w, bool modal = false) -> Event {
         // The main window over the picked one: the grab waits as after a drag's release.
-        return [=](CaptureSession& s) { return s.CaptureKeyPressed(w, modal, {{0, 0, 10, 10}, {0, 0, 10, 10}}); };
+        return CaptureKeyPressed{w, modal, {{0, 0, 10, 10}, {0, 0, 10, 10}}};
     };
     const Actions immediate = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
     const Actions counted = {Stop(T::Cooldown), kHide, Tray(2), Start(T::Countdown, kCountdownTickMs)};
@@ -392,13 +397,13 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
     } rows[] = {
         {"shown: hidden for the grab, shown again, copied",
          Then(Then<Steps>({{Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {Copy(0), kShow, Start(T::Cooldown, kCooldownMs)}}})},
+              {{Grabbed(true), {Copy(false), kShow, Start(T::Cooldown, kCooldownMs)}}})},
         {"with the cursor",
          {{Key(kA), immediate}, {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 1)}}},
          {.draw_cursor = true}},
         {"in the tray: the main window stays hidden",
          Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {Copy(0), Start(T::Cooldown, kCooldownMs)}}})},
+              {{Grabbed(true), {Copy(false), Start(T::Cooldown, kCooldownMs)}}})},
         {"delayed: the countdown, then the grab of the window picked at the press",
          {{Key(kA), counted},
           {Over(kB), {}},
@@ -434,10 +439,10 @@ TEST(CaptureSession, ATickForNoPendingGrabGrabsNothing) {
     // A tick queued before its timer stopped, or a second tick of the wait, only stops the timer.
     for (T timer : {T::RepaintWait, T::Countdown}) {
         CaptureSession session;
-        EXPECT_EQ(session.TimerFired(timer), (Actions{Stop(timer)}));
-        session.Run(C::CaptureOwnArea, kOwn);
-        EXPECT_EQ(session.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait), Grab(kOwn, 0)}));
-        EXPECT_EQ(session.TimerFired(timer), (Actions{Stop(timer)}));
+        EXPECT_EQ(session.Handle(Fire(timer)), (Actions{Stop(timer)}));
+        session.Handle(Cmd(C::CaptureOwnArea, kOwn));
+        EXPECT_EQ(session.Handle(Fire(T::RepaintWait)), (Actions{Stop(T::RepaintWait), Grab(kOwn, 0)}));
+        EXPECT_EQ(session.Handle(Fire(timer)), (Actions{Stop(timer)}));
     }
 }
 
@@ -445,9 +450,9 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
     constexpr Rect kTarget{100, 100, 400, 300};
     const Rect kOutsideSides[4] = {{97, 97, 403, 100}, {97, 300, 403, 303}, {97, 100, 100, 300}, {400, 100, 403, 300}};
     const Rect kInsideTop{100, 100, 400, 103}; // the side of a target at the screen's top edge
-    // Covered: the frame goes and the main window hides first, then the wait; else the grab comes
-    // first and the frame (outside the target) goes after it, the main window staying where it is.
-    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0), Erase(kB)},
+    // Covered: the frame goes and the main window hides first, then the wait; else the grab comes at
+    // once, the main window stays, and the frame (outside the target) goes once the image is copied.
+    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0)},
                   after_frame = {{Act::WaitForCompositor}, Grab(kB, 0)};
     const struct {
         const char* name;
@@ -472,24 +477,25 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
         for (bool from_tray : {false, true}) {
             CaptureSession s;
             Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
-            const Actions released = from_tray ? s.HookRelease(row.scene) : s.Released(row.scene);
+            const Actions released = from_tray ? s.Handle(HookRelease{row.scene}) : s.Handle(Released{row.scene});
             Actions before = from_tray ? kHookReleasedOverB : kReleasedOverB;
             if (row.after_hide == at_once) before.resize(before.size() - 2); // no frame off, no hiding
             EXPECT_EQ(released, Then(before, row.after_hide));
+            if (row.after_hide == at_once) {
+                const Actions finished{Copy(false), Erase(kB), kShow, Start(T::Cooldown, kCooldownMs)};
+                Actions in_tray = finished;
+                in_tray.erase(in_tray.begin() + 2); // stored in the notification area, it stays hidden
+                EXPECT_EQ(s.Handle(Grabbed(true)), from_tray ? in_tray : finished);
+            }
             // A grab at once is never granted twice by a late tick of the wait.
-            if (row.after_hide != waits) EXPECT_EQ(s.TimerFired(T::RepaintWait), (Actions{Stop(T::RepaintWait)}));
+            if (row.after_hide != waits) EXPECT_EQ(s.Handle(Fire(T::RepaintWait)), (Actions{Stop(T::RepaintWait)}));
             EXPECT_TRUE(s.busy());
         }
     }
     // The own area is all under the main window: it waits, unless a compositor keeps what lies below.
     CaptureSession own;
-    EXPECT_EQ(own.Run(C::CaptureOwnArea, kOwn, false, true),
+    EXPECT_EQ(own.Handle(Cmd(C::CaptureOwnArea, kOwn, false, true)),
               (Actions{Stop(T::Cooldown), kHide, {Act::WaitForCompositor}, Grab(kOwn, 0)}));
-}
-
-Action GrabIn(const Actions& actions) {
-    const auto grab = std::find_if(actions.begin(), actions.end(), [](const Action& a) { return a.act == Act::Grab; });
-    return grab == actions.end() ? Action{} : *grab;
 }
 
 TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnArea) {
@@ -508,16 +514,16 @@ TEST(CaptureSession, WithPrintWindowOnEveryPickedTargetIsPrintedButNeverTheOwnAr
                                         << row.settings.print_window);
         CaptureSession s(row.settings);
         Play(s, kIconDragOverB);
-        EXPECT_EQ(GrabIn(s.Released(nothing_covered)), Grab(kB, row.picked));
-        s.GrabFinished(true);
-        s.TimerFired(T::Cooldown);
-        s.Run(C::CaptureOwnArea, kOwn);
-        EXPECT_EQ(s.TimerFired(T::RepaintWait).back(), Grab(kOwn, row.own_area));
+        EXPECT_EQ(s.Handle(Released{nothing_covered}).back(), Grab(kB, row.picked));
+        s.Handle(Grabbed(true));
+        s.Handle(Fire(T::Cooldown));
+        s.Handle(Cmd(C::CaptureOwnArea, kOwn));
+        EXPECT_EQ(s.Handle(Fire(T::RepaintWait)).back(), Grab(kOwn, row.own_area));
         // A picked window after the own area is printed again.
-        s.GrabFinished(true);
-        s.TimerFired(T::Cooldown);
+        s.Handle(Grabbed(true));
+        s.Handle(Fire(T::Cooldown));
         Play(s, kIconDragOverB);
-        EXPECT_EQ(GrabIn(s.Released(nothing_covered)), Grab(kB, row.picked));
+        EXPECT_EQ(s.Handle(Released{nothing_covered}).back(), Grab(kB, row.picked));
     }
 }
 

@@ -8,8 +8,8 @@
 namespace kelpix::core {
 
 std::ostream& operator<<(std::ostream& out, const TrayActions& actions) {
-    static const char* const names[] = {"StartDragTimer", "StopDragTimer",   "BeginDrag", "RestoreWindow",
-                                        "ShowMenu",       "CancelCountdown", "CancelDrag"};
+    static const char* const names[] = {"StartPressTimer", "StopPressTimer",  "BeginDrag", "RestoreWindow",
+                                        "ShowMenu",        "CancelCountdown", "CancelDrag"};
     out << "{";
     for (TrayAction a : actions)
         out << " " << names[static_cast<size_t>(a)];
@@ -23,7 +23,7 @@ using M = TrayMouseMessage;
 using P = TrayClickPhase;
 constexpr TrayContext kFree{}, kBusy{false, true}, kDragging{true, false};
 
-// The click states, and the double-click state reached while the drag timer still runs.
+// The click states, and the double-click state reached while the press timer still runs.
 enum class From { Idle, Armed, Awaiting, AwaitingTimed };
 const char* const kFromNames[] = {"Idle", "Armed", "AwaitingRelease", "AwaitingRelease (timer on)"};
 
@@ -34,7 +34,7 @@ TrayClickState Enter(From from) {
     return state;
 }
 
-constexpr uint32_t kTick = 0; // the drag timer fires
+constexpr uint32_t kTick = 0; // the press timer fires
 constexpr uint32_t Msg(M m) {
     return static_cast<uint32_t>(m);
 }
@@ -48,22 +48,22 @@ struct Row {
 };
 
 TEST(TrayClickState, FollowsEveryRowOfTheTransitionTable) {
-    // Clearing the click state also switches the drag timer off, hence StopDragTimer after every reset.
+    // Clearing the click state also switches the press timer off, hence StopPressTimer after every reset.
     const Row rows[] = {
-        {From::Idle, Msg(M::LeftButtonDown), {A::StartDragTimer}, P::Armed, true},
-        {From::Idle, Msg(M::MouseMove), {A::StopDragTimer}, P::Idle, false},
-        {From::Idle, Msg(M::LeftButtonUp), {A::StopDragTimer}, P::Idle, false},
+        {From::Idle, Msg(M::LeftButtonDown), {A::StartPressTimer}, P::Armed, true},
+        {From::Idle, Msg(M::MouseMove), {A::StopPressTimer}, P::Idle, false},
+        {From::Idle, Msg(M::LeftButtonUp), {A::StopPressTimer}, P::Idle, false},
         {From::Idle, Msg(M::LeftButtonDoubleClick), {}, P::AwaitingRelease, false},
-        {From::Armed, Msg(M::MouseMove), {A::BeginDrag, A::StopDragTimer}, P::Idle, false},
-        {From::Armed, Msg(M::LeftButtonUp), {A::StopDragTimer}, P::Idle, false},
-        {From::Armed, kTick, {A::StopDragTimer}, P::Idle, false},
+        {From::Armed, Msg(M::MouseMove), {A::BeginDrag, A::StopPressTimer}, P::Idle, false},
+        {From::Armed, Msg(M::LeftButtonUp), {A::StopPressTimer}, P::Idle, false},
+        {From::Armed, kTick, {A::StopPressTimer}, P::Idle, false},
         {From::Armed, Msg(M::LeftButtonDoubleClick), {}, P::AwaitingRelease, true},
-        {From::Awaiting, Msg(M::LeftButtonUp), {A::RestoreWindow, A::StopDragTimer}, P::Idle, false},
-        {From::AwaitingTimed, Msg(M::LeftButtonUp), {A::RestoreWindow, A::StopDragTimer}, P::Idle, false},
-        {From::Awaiting, Msg(M::MouseMove), {A::StopDragTimer}, P::Idle, false},
+        {From::Awaiting, Msg(M::LeftButtonUp), {A::RestoreWindow, A::StopPressTimer}, P::Idle, false},
+        {From::AwaitingTimed, Msg(M::LeftButtonUp), {A::RestoreWindow, A::StopPressTimer}, P::Idle, false},
+        {From::Awaiting, Msg(M::MouseMove), {A::StopPressTimer}, P::Idle, false},
         {From::Awaiting, Msg(M::LeftButtonDown), {}, P::AwaitingRelease, false},
         {From::AwaitingTimed, Msg(M::LeftButtonDown), {}, P::AwaitingRelease, true},
-        {From::AwaitingTimed, kTick, {A::StopDragTimer}, P::Idle, false},
+        {From::AwaitingTimed, kTick, {A::StopPressTimer}, P::Idle, false},
         {From::Idle, Msg(M::RightButtonDown), {A::ShowMenu}, P::Idle, false},
         {From::Armed, Msg(M::RightButtonDown), {A::ShowMenu}, P::Armed, true},
         {From::Awaiting, Msg(M::RightButtonDown), {A::ShowMenu}, P::AwaitingRelease, false},
@@ -80,9 +80,9 @@ TEST(TrayClickState, FollowsEveryRowOfTheTransitionTable) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << kFromNames[static_cast<int>(row.from)] << " + 0x" << std::hex << row.event);
         TrayClickState state = Enter(row.from);
-        EXPECT_EQ(row.event == kTick ? state.OnDragTimer() : state.OnNotify(row.event, kFree), row.actions);
+        EXPECT_EQ(row.event == kTick ? state.OnPressTimer() : state.OnNotify(row.event, kFree), row.actions);
         EXPECT_EQ(state.phase(), row.next);
-        EXPECT_EQ(state.drag_timer_running(), row.timer_after);
+        EXPECT_EQ(state.press_timer_running(), row.timer_after);
     }
 }
 
@@ -93,10 +93,10 @@ TEST(TrayClickState, WhileACaptureIsBusyEveryReportClearsAndPressesCancelTheCoun
             TrayClickState state = Enter(from);
             const bool press = message == Msg(M::LeftButtonDown) || message == Msg(M::RightButtonDown);
             const TrayActions expected =
-                press ? TrayActions{A::CancelCountdown, A::StopDragTimer} : TrayActions{A::StopDragTimer};
+                press ? TrayActions{A::CancelCountdown, A::StopPressTimer} : TrayActions{A::StopPressTimer};
             EXPECT_EQ(state.OnNotify(message, kBusy), expected);
             EXPECT_EQ(state.phase(), P::Idle);
-            EXPECT_FALSE(state.drag_timer_running());
+            EXPECT_FALSE(state.press_timer_running());
         }
     }
 }
@@ -115,17 +115,17 @@ TEST(TrayClickState, DuringATargetDragEveryReportIsIgnoredButTheReleaseOfADragFr
                       release ? TrayActions{A::CancelDrag} : TrayActions{});
             EXPECT_EQ(state.phase(), before.phase());
             EXPECT_EQ(state.left_pressed(), before.left_pressed());
-            EXPECT_EQ(state.drag_timer_running(), before.drag_timer_running());
+            EXPECT_EQ(state.press_timer_running(), before.press_timer_running());
         }
     }
 }
 
 TEST(TrayClickState, RestoresOnTheSecondReleaseOfADoubleClickAsTheShellReportsIt) {
     TrayClickState state;
-    EXPECT_EQ(state.OnNotify(M::LeftButtonDown, kFree), (TrayActions{A::StartDragTimer}));
-    EXPECT_EQ(state.OnNotify(M::LeftButtonUp, kFree), (TrayActions{A::StopDragTimer}));
+    EXPECT_EQ(state.OnNotify(M::LeftButtonDown, kFree), (TrayActions{A::StartPressTimer}));
+    EXPECT_EQ(state.OnNotify(M::LeftButtonUp, kFree), (TrayActions{A::StopPressTimer}));
     EXPECT_TRUE(state.OnNotify(M::LeftButtonDoubleClick, kFree).empty());
-    EXPECT_EQ(state.OnNotify(M::LeftButtonUp, kFree), (TrayActions{A::RestoreWindow, A::StopDragTimer}));
+    EXPECT_EQ(state.OnNotify(M::LeftButtonUp, kFree), (TrayActions{A::RestoreWindow, A::StopPressTimer}));
     EXPECT_EQ(state.phase(), P::Idle);
 }
 

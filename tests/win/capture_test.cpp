@@ -3,8 +3,8 @@
 #include "main_window_fixture.h"
 #include "test_support.h"
 
-#include "main/clipboard_image.h"
-#include "main/platform.h"
+#include "services/clipboard_image.h"
+#include "services/platform.h"
 
 #include <algorithm>
 #include <functional>
@@ -44,13 +44,11 @@ protected:
     // that the main window lay over the target, so that the grab waits); returns once the capture and
     // its cooldown are over.
     void Capture(HWND target, const std::function<void()>& meanwhile = {}) {
-        Send([id = IdOf(target)](auto& s) { return s.TargetPressed(id); });
+        Send(core::TargetPressed{IdOf(target)});
         if (meanwhile) {
-            Send([this](auto& s) {
-                core::ReleaseScene covered = program().SceneAtRelease(s.target());
-                covered.main_window = covered.target;
-                return s.Released(covered);
-            });
+            core::ReleaseScene covered = program().SceneAtRelease();
+            covered.main_window = covered.target;
+            Send(core::Released{covered});
             meanwhile();
         } else {
             Release();
@@ -58,9 +56,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return !session().busy(); }));
     }
     // The grab alone, as the session asks for it once a target is picked, without the pick's frame.
-    void Grab(HWND target) {
-        Send([id = IdOf(target)](auto&) { return core::Actions{{core::Act::Grab, id}}; });
-    }
+    void Grab(HWND target) { program().CarryOut({{.act = core::Act::Grab, .window = IdOf(target)}}); }
     Pixels Image() { return ReadBitmap(main().LastImage()); }
 };
 

@@ -1,6 +1,6 @@
 // The forms at another DPI: opened on a 144 DPI monitor, or moved onto one (WM_DPICHANGED).
 #include "main_window_fixture.h"
-#include "options/options_dialog.h"
+#include "ui/options_dialog.h"
 #include "test_support.h"
 
 #include <commctrl.h>

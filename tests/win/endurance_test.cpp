@@ -50,7 +50,7 @@ protected:
     // The timer's tick at once, so that many captures fit in the test's time; the sequence is
     // otherwise the program's own.
     void Tick(core::SessionTimer timer) {
-        Send([timer](auto& s) { return s.TimerFired(timer); });
+        Send(core::TimerFired{timer});
     }
 
     // The own-area command, its wait for the repaint and its cooldown.
@@ -127,7 +127,7 @@ TEST_F(EnduranceTest, TwoHundredDragCapturesKeepTheObjectCountsFlat) {
 TEST_F(EnduranceTest, TwoHundredDelayedCapturesLeaveNoCountdownIconBehind) {
     NotifyIconRecorder shell;
     main().DelayButton().Click();
-    Send([](auto& s) { return s.DelayChanged(5); });
+    Send(core::DelayChanged{5});
     ASSERT_TRUE(session().settings().delayed_capture);
     GuiObjects before;
     for (int i = 0; i < 203; ++i) {

@@ -2,8 +2,8 @@
 #include "settings_fixture.h"
 #include "test_support.h"
 
-#include "main/global_keys.h"
-#include "main/startup_entry.h"
+#include "services/global_keys.h"
+#include "services/startup_entry.h"
 #include "toolkit/unicode.h"
 
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 
 #include "core/jpeg_writer.h"
 #include "core/png_writer.h"
-#include "main/platform.h"
+#include "services/platform.h"
 #include "toolkit/error.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // A fresh program (main window and notification-area window) for each test, shown as at start-up.
 #pragma once
-#include "main/program.h"
+#include "app/program.h"
 #include "toolkit/application.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,6 @@
 #include <string>
 
 namespace kelpix::test {
-
-// The program as start-up makes it, on the settings file at iniPath, with the main window shown.
-inline std::unique_ptr<Program> StartProgram(const std::wstring& iniPath = DefaultSettingsPath()) {
-    auto program = std::make_unique<Program>(iniPath);
-    Application::Get().SetMainForm(&program->Main());
-    program->Main().ShowMainWindow(true);
-    return program;
-}
 
 inline void StopProgram(std::unique_ptr<Program>& program) {
     program.reset();
@@ -33,11 +25,9 @@ protected:
     TrayWindow& tray() { return program_->Tray(); }
     const core::CaptureSession& session() { return program_->Session(); }
     // Gives the session an event as a window would.
-    core::Actions Send(const SessionDriver::Event& event) { return program_->Send(event); }
+    void Send(core::Event event) { program_->Send(std::move(event)); }
     // The release of a drag, with the screen as the program finds it.
-    core::Actions Release() {
-        return Send([this](auto& s) { return s.Released(program_->SceneAtRelease(s.target())); });
-    }
+    void Release() { Send(core::Released{program_->SceneAtRelease()}); }
     // Runs a command as its menu item or shortcut does.
     void Run(core::Command command) {
         SendMessageA(main().Handle(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command), 0), 0);

@@ -3,7 +3,7 @@
 #include "settings_fixture.h"
 #include "test_support.h"
 
-#include "main/texts.h"
+#include "services/texts.h"
 
 #include <functional>
 #include <initializer_list>

@@ -3,7 +3,7 @@
 #include "settings_fixture.h"
 #include "test_support.h"
 
-#include "options/options_dialog.h"
+#include "ui/options_dialog.h"
 
 #include <commctrl.h>
 

@@ -3,7 +3,7 @@
 #include "main_window_fixture.h"
 #include "test_support.h"
 
-#include "main/screen_grab.h"
+#include "services/screen_grab.h"
 
 using namespace kelpix;
 using namespace kelpix::test;
@@ -27,9 +27,8 @@ class PrintWindowTest : public MainWindowTest {
 protected:
     // The grab as the session asks for it once a target is picked.
     Pixels Grab(HWND target, bool printed) {
-        Send([id = IdOf(target), printed](auto&) {
-            return core::Actions{{core::Act::Grab, id, printed ? core::kGrabPrinted : 0}};
-        });
+        program().CarryOut(
+            {{.act = core::Act::Grab, .window = IdOf(target), .grab = printed ? core::kGrabPrinted : 0}});
         return ReadBitmap(main().LastImage());
     }
 };

@@ -2,7 +2,7 @@
 // that file as bytes and to click the window's controls as the mouse does.
 #pragma once
 #include "main_window_fixture.h"
-#include "options/options_dialog.h"
+#include "ui/options_dialog.h"
 #include "toolkit/application.h"
 
 #include <gtest/gtest.h>

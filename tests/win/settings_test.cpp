@@ -4,7 +4,7 @@
 #include "test_support.h"
 
 #include "core/file_names.h"
-#include "main/settings_file.h"
+#include "services/settings_file.h"
 #include "toolkit/error.h"
 
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 #include "test_support.h"
 
 #include "core/frame_geometry.h"
-#include "main/platform.h"
+#include "services/platform.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "main/platform.h"
+#include "services/platform.h"
 #include "toolkit/error.h"
 
 #include <algorithm>

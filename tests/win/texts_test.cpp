@@ -4,7 +4,7 @@
 #include "test_support.h"
 
 #include "toolkit/error.h"
-#include "tray/tray_window.h"
+#include "ui/tray_window.h"
 
 #include <commctrl.h>
 

@@ -4,8 +4,8 @@
 #include "tray_fixture.h"
 
 #include "kelpix_hook.h"
-#include "main/platform.h"
-#include "main/texts.h"
+#include "services/platform.h"
+#include "services/texts.h"
 #include "toolkit/error.h"
 
 using namespace kelpix;

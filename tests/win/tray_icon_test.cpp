@@ -47,7 +47,7 @@ TEST_F(TrayTest, ADelayedCaptureShowsEachNumbersImageThenRemovesTheIconAndGrabs)
     ClickControl(main().DelayButton().Handle());
     ClickArrow(main().DelayArrows(), true);
     ASSERT_EQ(session().settings().delay_seconds, 2);
-    Send([&](auto& s) { return s.TargetPressed(IdOf(target.Handle())); });
+    Send(core::TargetPressed{IdOf(target.Handle())});
     Release();
     EXPECT_FALSE(main().Visible());
     EXPECT_FALSE(IsWindowVisible(Application::Get().Handle()));

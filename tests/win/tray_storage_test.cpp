@@ -35,7 +35,7 @@ TEST_F(TrayStorageTest, StoringTwiceLeavesOneIconAndRestoringBringsBackWindowAnd
     EXPECT_TRUE(ShowsDefaultIcon(calls()[0]));
     EXPECT_TRUE(ShowsDefaultIcon(calls()[1]));
 
-    TrayCommand(core::Command::ShowMainWindow);
+    TrayCommand(core::Command::ShowFromTray);
     EXPECT_TRUE(main().Visible());
     EXPECT_TRUE(TaskbarWindowShown());
     EXPECT_EQ(GetActiveWindow(), main().Handle());
@@ -56,7 +56,7 @@ TEST_F(TrayStorageTest, KidoTaskStoresOnceAfterTheFirstShow) {
     EXPECT_TRUE(ShowsDefaultIcon(calls()[0]));
 
     // Later shows post nothing: the window stays out of the notification area.
-    TrayCommand(core::Command::ShowMainWindow);
+    TrayCommand(core::Command::ShowFromTray);
     Pump(200);
     EXPECT_TRUE(main().Visible());
     EXPECT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_DELETE}));
@@ -80,7 +80,7 @@ TEST_F(TrayStorageTest, WithCloseTaskTheCloseBoxAltF4AndTheTaskbarButtonStoreAnd
         EXPECT_FALSE(TaskbarWindowShown());
         EXPECT_TRUE(tray().IconShown());
         EXPECT_FALSE(Application::Get().Terminated());
-        TrayCommand(core::Command::ShowMainWindow);
+        TrayCommand(core::Command::ShowFromTray);
     }
     SendMessageA(main().Handle(), WM_CLOSE, 0, 0);
     TrayCommand(core::Command::Exit);

@@ -1,4 +1,0 @@
-// The program takes no notice of its command line and always exits with code 0.
-#include "main/program.h"
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return kelpix::RunProgram(instance); }

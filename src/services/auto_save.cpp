@@ -1,0 +1,98 @@
+#include "services/auto_save.h"
+
+#include "core/auto_save_names.h"
+#include "services/image_files.h"
+#include "services/late_library.h"
+#include "services/texts.h"
+#include "toolkit/error.h"
+#include "toolkit/handles.h"
+
+#include <shlobj.h>
+
+namespace kelpix {
+
+namespace {
+
+constexpr uint32_t kMostNumberedNames = 10000;
+
+// The system's words for an error code, without the line end it ends in.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : L"#" + std::to_wstring(error);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return message;
+}
+
+[[noreturn]] void Fail(const std::wstring& folder, const std::wstring& reason) {
+    throw FormatError(Texts().autoSaveFailedFormat, {folder, reason});
+}
+
+std::wstring WithSeparator(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    return folder;
+}
+
+core::CaptureFacts FactsOf(HWND captured, uint32_t number) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    core::CaptureFacts facts{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, {}, {}, number};
+    if (HWND top = captured ? GetAncestor(captured, GA_ROOT) : nullptr) {
+        std::wstring title(static_cast<size_t>(GetWindowTextLengthW(top)) + 1, L'\0');
+        title.resize(static_cast<size_t>(GetWindowTextW(top, title.data(), static_cast<int>(title.size()))));
+        facts.title = std::move(title);
+        DWORD process = 0;
+        GetWindowThreadProcessId(top, &process);
+        KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (opened && QueryFullProcessImageNameW(opened.get(), 0, path, &size)) {
+            const std::wstring_view full(path, size);
+            facts.program = std::wstring(full.substr(full.find_last_of(L"\\/") + 1));
+        }
+    }
+    return facts;
+}
+
+} // namespace
+
+std::wstring AutoSaveFolder(const core::Settings& settings) {
+    if (!settings.auto_save_folder.empty()) return WithSeparator(settings.auto_save_folder);
+    wchar_t pictures[MAX_PATH] = {};
+    const auto folderPath = RequiredLateFunction<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
+    if (FAILED(folderPath(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures))) return {};
+    return WithSeparator(pictures) + L"Kelpix\\";
+}
+
+std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number) {
+    const std::wstring folder = AutoSaveFolder(settings);
+    if (folder.empty()) Fail(L"", SystemMessage(ERROR_PATH_NOT_FOUND));
+    const auto makeFolder =
+        RequiredLateFunction<decltype(&SHCreateDirectoryExW)>(L"shell32.dll", "SHCreateDirectoryExW");
+    const int made = makeFolder(nullptr, folder.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
+        Fail(folder, SystemMessage(static_cast<DWORD>(made)));
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(folder, SystemMessage(ERROR_DIRECTORY));
+
+    const auto format = FormatOfEntry(settings.auto_save_format);
+    const std::wstring stem =
+        core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsOf(captured, number)));
+    for (uint32_t attempt = 1; attempt <= kMostNumberedNames; ++attempt) {
+        const std::wstring path = core::NumberedPath(folder, stem, ExtensionOf(format), attempt, MAX_PATH - 1);
+        if (path.empty()) Fail(folder, SystemMessage(ERROR_FILENAME_EXCED_RANGE));
+        try {
+            if (WriteNewImageFile(path, format, image)) return path;
+        } catch (const Error& e) {
+            Fail(folder, e.Message());
+        }
+    }
+    Fail(folder, SystemMessage(ERROR_FILE_EXISTS));
+}
+
+} // namespace kelpix

@@ -1,0 +1,207 @@
+#include "services/settings_file.h"
+
+#include "core/file_names.h"
+#include "core/text_to_int.h"
+#include "services/texts.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
+#include "toolkit/handles.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <variant>
+
+namespace kelpix {
+
+namespace {
+
+constexpr wchar_t kSection[] = L"Option";
+constexpr DWORD kValueBuffer = 2048; // a value longer than 2047 characters comes back cut
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ReadText(const std::wstring& path, const wchar_t* key) {
+    wchar_t value[kValueBuffer] = {};
+    GetPrivateProfileStringW(kSection, key, L"", value, kValueBuffer, path.c_str());
+    return value;
+}
+
+int32_t ReadInt(const std::wstring& path, const wchar_t* key) {
+    // Integers are plain ASCII; any other character makes the value unreadable.
+    std::string text;
+    for (wchar_t c : ReadText(path, key))
+        text += c < 0x80 ? static_cast<char>(c) : '\x01';
+    return core::TextToInt(text, 0);
+}
+
+using core::Settings;
+
+// A key of the file and the setting it holds, read and written as the setting's type says (ReadValue,
+// WriteValue); the defaults are core::Settings'.
+struct Key {
+    const wchar_t* name;
+    std::variant<bool Settings::*, int32_t Settings::*, std::wstring Settings::*, core::Language Settings::*,
+                 uint16_t Settings::*>
+        setting;
+    bool toggle = false;                             // read only when the file says to restore the toggles
+    int32_t lowest = INT32_MIN, highest = INT32_MAX; // a number outside reads as the default
+};
+
+// Every key, in the order they stand in the file.
+const Key kKeys[] = {
+    {L"CloseTask", &Settings::close_to_tray},
+    {L"KidoTask", &Settings::start_in_tray},
+    {L"Fukugen", &Settings::restore_toggles},
+    {L"MouseCapture", &Settings::draw_cursor, true},
+    {L"TimeCapture", &Settings::delayed_capture, true},
+    {L"Time", &Settings::delay_seconds, true},
+    {L"SaveDir", &Settings::save_folder},
+    {L"Language", &Settings::language},
+    // Keys newer files have; absent, each reads as its default, as files written before it existed do.
+    {L"PrintWindow", &Settings::print_window},
+    {L"AutoSave", &Settings::auto_save},
+    {L"AutoSaveDir", &Settings::auto_save_folder},
+    {L"AutoSaveFormat", &Settings::auto_save_format, false, 1, 3},
+    {L"AutoSaveName", &Settings::auto_save_name},
+    {L"PointerWindowKey", &Settings::pointer_window_key},
+    {L"ActiveWindowKey", &Settings::active_window_key},
+};
+
+void ReadValue(const std::wstring& path, const Key& key, bool& value) {
+    value = ReadInt(path, key.name) != 0;
+}
+
+// Unreadable: 0; outside the key's range: the default.
+void ReadValue(const std::wstring& path, const Key& key, int32_t& value) {
+    if (const int32_t n = ReadInt(path, key.name); n >= key.lowest && n <= key.highest) value = n;
+}
+
+void ReadValue(const std::wstring& path, const Key& key, core::Language& value) {
+    value = core::LanguageSetting(ReadInt(path, key.name));
+}
+
+// Absent or empty: the default.
+void ReadValue(const std::wstring& path, const Key& key, std::wstring& value) {
+    if (std::wstring text = ReadText(path, key.name); !text.empty()) value = std::move(text);
+}
+
+// A shortcut key: absent, the default; a value that is no key, none.
+void ReadValue(const std::wstring& path, const Key& key, uint16_t& value) {
+    if (ReadText(path, key.name).empty()) return;
+    const int32_t n = ReadInt(path, key.name);
+    value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
+}
+
+[[noreturn]] void CannotWrite(const std::wstring& path) {
+    throw FormatError(Texts().cannotWriteFormat, {path});
+}
+
+void WriteValue(const std::wstring& path, const Key& key, const std::wstring& value) {
+    if (!WritePrivateProfileStringW(kSection, key.name, value.c_str(), path.c_str())) CannotWrite(path);
+}
+
+// A toggle (0 or 1), a number or the language, in decimal.
+template <class Number> void WriteValue(const std::wstring& path, const Key& key, Number value) {
+    WriteValue(path, key, std::to_wstring(static_cast<int32_t>(value)));
+}
+
+// In hexadecimal, where the modifiers (high byte) and the key (low byte) can be read apart.
+void WriteValue(const std::wstring& path, const Key& key, uint16_t value) {
+    wchar_t text[8] = L"0";
+    if (value != 0) wsprintfW(text, L"0x%04X", value);
+    WriteValue(path, key, std::wstring(text));
+}
+
+// Whether a text setting holds a character the ANSI code page has not.
+bool NeedsUnicodeFile(const Settings& s) {
+    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const Key& key) {
+        const auto* text = std::get_if<std::wstring Settings::*>(&key.setting);
+        return text && !FitsAnsiCodePage(s.**text);
+    });
+}
+
+// Turns the file (if any) into UTF-16 with a byte-order mark, its text read in the ANSI code page,
+// unless it is UTF-16 already. The new form is written beside it and then takes its place.
+void MakeUnicodeFile(const std::wstring& path) {
+    std::string bytes;
+    if (IsExistingFile(path)) {
+        KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) CannotWrite(path);
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 24)) CannotWrite(path);
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                               read != bytes.size()))
+            CannotWrite(path);
+        if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE)
+            return;
+    }
+    std::wstring text(1, kByteOrderMark);
+    if (!bytes.empty()) {
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        text.resize(1 + static_cast<size_t>(n));
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data() + 1, n);
+    }
+    const std::wstring temp = path + L".new";
+    {
+        KernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) CannotWrite(path);
+        const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), text.data(), size, &written, nullptr) || written != size) {
+            file.reset();
+            DeleteFileW(temp.c_str());
+            CannotWrite(path);
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        CannotWrite(path);
+    }
+}
+
+// Drops the system's cached copy of the file when it goes out of scope, so a write is on the disk
+// and the next read sees the disk, also after a refused write.
+class ProfileFlush {
+public:
+    explicit ProfileFlush(const std::wstring& path) : path_(path) {}
+    ~ProfileFlush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
+    ProfileFlush(const ProfileFlush&) = delete;
+    ProfileFlush& operator=(const ProfileFlush&) = delete;
+
+private:
+    const std::wstring& path_;
+};
+
+} // namespace
+
+std::wstring DefaultSettingsPath() {
+    return core::SettingsFilePath(Application::ExePath());
+}
+
+std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
+    if (!IsExistingFile(path)) return std::nullopt;
+    ProfileFlush flush(path);
+    Settings s;
+    for (const Key& key : kKeys)
+        if (!key.toggle || s.restore_toggles)
+            std::visit([&](auto setting) { ReadValue(path, key, s.*setting); }, key.setting);
+    return s;
+}
+
+void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
+    ProfileFlush flush(path);
+    if (NeedsUnicodeFile(s)) {
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str()); // nothing cached over the change
+        MakeUnicodeFile(path);
+    }
+    for (const Key& key : kKeys)
+        std::visit([&](auto setting) { WriteValue(path, key, s.*setting); }, key.setting);
+}
+
+} // namespace kelpix

@@ -1,0 +1,104 @@
+// The main window: the target icon to drag, the capture toggles, the last image and the menus. It
+// turns what the user does into the session's events and shows what the program asks it to.
+#pragma once
+#include "ui/menus.h"
+#include "ui/session_port.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+#include "toolkit/handles.h"
+
+#include <memory>
+#include <string>
+
+namespace kelpix {
+
+// Posted to itself after the first show. (WM_USER + 1 is the tray icon's, WM_USER + 3 the hook's.)
+inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
+
+class MainWindow : public Form {
+public:
+    // shown: the settings the toggles start with.
+    MainWindow(SessionPort& session, const core::Settings& shown);
+    ~MainWindow() override;
+
+    // The version for the caption: "major.minor" of the module's file version, or "(未定義)".
+    static std::wstring VersionText(HMODULE module = nullptr);
+
+    // Shows or hides the main window together with the taskbar button.
+    void ShowWithTaskbarButton(bool visible);
+    // Shown, restored if minimised, activated and brought to the front.
+    void Restore();
+    // During a drag the target icon leaves the panel and is the pointer everywhere.
+    void ShowDragCursor(bool dragging);
+    void ShowSettings(const core::Settings& settings);
+    // Shows every text again in the language shown now (the caption, the menus, the buttons, the font).
+    void ShowTexts();
+    void PressRecopyButton(bool down);
+    // The last image, its size in pixels.
+    void ShowImage(Bitmap image, SIZE size);
+    HBITMAP LastImage() const { return lastImage_->BitmapHandle(); }
+    std::shared_ptr<const Bitmap> SharedLastImage() const { return lastImage_->SharedBitmap(); }
+    SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
+
+    // View commands: the session lets them through (core::Act::RunCommand) unless a drag is on.
+    void RunViewCommand(core::Command command);
+    void RestoreDefaultSize();
+    // Takes the place and size of whatever lies under its top-left corner.
+    void FitToWindowBelow();
+    void ToggleTranslucent();
+    bool Translucent() const;
+
+    // The controls, as the user sees them.
+    Panel& TargetPanel() { return *targetPanel_; }
+    ImageView& TargetIcon() { return *targetIcon_; }
+    SpeedButton& DelayButton() { return *delayButton_; }
+    HWND DelayArrows() const { return delayArrows_; }
+    SpeedButton& CursorButton() { return *cursorButton_; }
+    SpeedButton& RecopyButton() { return *recopyButton_; }
+    ScrollBox& ImageBox() { return *imageBox_; }
+    ImageView& LastImageView() { return *lastImage_; }
+    HMENU MenuBar() const { return menus_.bar; }
+    HMENU ContextMenu() const { return menus_.context; }
+    SIZE DefaultClientSize() const { return defaultClientSize_; }
+
+    bool PreTranslateMessage(MSG& msg) override;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool CanClose() override;
+
+private:
+    void CreateControls();
+    void ShowCaption();
+    void ShowDelay(int32_t seconds);
+    void LayoutControls();
+    void LoadTargetIcon();
+    void DpiChanged() override;
+    // The mouse on the target icon or the panel round it.
+    void TargetIconMouse(Window& control, UINT msg, POINT pos);
+    void DelayArrowsUsed();
+    // A command from the menus or the shortcuts, to the session.
+    void Choose(core::Command command);
+    void Send(core::Event event) { session_.Send(std::move(event)); }
+
+    SessionPort& session_;
+    MainMenus menus_;
+    HWND topLine_ = nullptr;
+    std::unique_ptr<ScrollBox> imageBox_;
+    std::unique_ptr<ImageView> lastImage_;
+    std::unique_ptr<Panel> targetPanel_;
+    std::unique_ptr<ImageView> targetIcon_;
+    std::unique_ptr<SpeedButton> delayButton_;
+    HWND delayArrows_ = nullptr;
+    std::unique_ptr<SpeedButton> cursorButton_;
+    std::unique_ptr<SpeedButton> recopyButton_;
+
+    Icon targetIconImage_;
+    SIZE defaultClientSize_{0, 0};
+    int delayArrowsPosition_ = 1; // as last seen
+    int32_t delaySeconds_ = 1;    // as the delay button shows it
+    bool firstShowDone_ = false;
+    Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
+};
+
+} // namespace kelpix
