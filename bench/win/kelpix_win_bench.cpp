@@ -1,8 +1,8 @@
 // Figures for the Windows side, measured in one Wine session:
 //   start-up: launch to main window shown, Kelpix.exe beside a bare Win32 window program;
 //   release to image on the clipboard: a release over a window that nothing of the program covered
-//   (the frame put away, the grab at once, the clipboard) beside a bare BitBlt + SetClipboardData of
-//   the same size;
+//   (the grab at once, then the bitmap offered to the clipboard) beside a bare BitBlt +
+//   SetClipboardData of the same size;
 //   tracking: the pointer's window found and given to the session per mouse move within one
 //   window, and per move onto another window (the frame's windows moved there), beside the frame the
 //   program used to draw on the screen itself (four strips saved, painted black and put back, kept
