@@ -25,10 +25,6 @@ Bitmap CopyOf(HBITMAP bitmap, SIZE size) {
 
 } // namespace
 
-ClipboardImage::ClipboardImage() {
-    CreateWindowObject(0, L"KelpixClipboard", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
-}
-
 ClipboardImage::~ClipboardImage() {
     // Destroying the owner makes the system ask for what is still owed (WM_RENDERALLFORMATS):
     // here, while the object can still answer.
@@ -41,6 +37,8 @@ UINT ClipboardImage::PngFormat() {
 }
 
 void ClipboardImage::Copy(std::shared_ptr<const Bitmap> image, SIZE size) {
+    // The clipboard's owner is made for the first copy: the program's start does without it.
+    if (!Handle()) CreateWindowObject(0, L"KelpixClipboard", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
     ClipboardSession clipboard(Handle());
     if (!clipboard.IsOpen()) throw Error(Texts().clipboardOpenFailed);
     // A clipboard that cannot be emptied or will not take the image fails the copy as one that

@@ -12,7 +12,7 @@ namespace kelpix {
 
 class ClipboardImage : public Window {
 public:
-    ClipboardImage();
+    ClipboardImage() = default;
     ~ClipboardImage() override;
 
     // Empties the clipboard and offers the image there (no bitmap: it stays empty), keeping the

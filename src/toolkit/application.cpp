@@ -18,8 +18,15 @@ constexpr wchar_t kApplicationClass[] = L"TApplication";
 namespace {
 
 // GetDpiForMonitor comes with Windows 8.1's shcore.dll: loaded at run time, so that the program
-// also starts where it is missing.
+// also starts where it is missing. With a single monitor, the application window lies on it, and
+// user32 tells that window's DPI (Windows 10 and later) without the library being loaded at all.
 int EffectiveMonitorDpi(POINT at) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (HWND onTheMonitor = Application::Get().Handle();
+        getDpiForWindow && onTheMonitor && GetSystemMetrics(SM_CMONITORS) == 1)
+        if (const UINT dpi = getDpiForWindow(onTheMonitor)) return static_cast<int>(dpi);
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const auto getDpiForMonitor = [] {
         HMODULE shcore = LoadLibraryW(L"shcore.dll");
@@ -47,7 +54,13 @@ void Application::Initialize(HINSTANCE instance) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&icc);
 
-    {
+    // The system's DPI, from user32 where it tells it (Windows 10 and later), which costs no device
+    // context, or else from the screen's.
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    const auto getDpiForSystem = reinterpret_cast<GetDpiForSystemFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+    dpi_ = getDpiForSystem ? static_cast<int>(getDpiForSystem()) : 0;
+    if (dpi_ <= 0) {
         HDC screen = GetDC(nullptr);
         dpi_ = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
         if (screen) ReleaseDC(nullptr, screen);
@@ -68,8 +81,6 @@ void Application::Initialize(HINSTANCE instance) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Application::WndProc;
     wc.hInstance = instance;
-    wc.hIcon = icon_;
-    wc.hIconSm = smallIcon_;
     wc.hCursor = cursors_[0];
     wc.lpszClassName = kApplicationClass;
     RegisterClassExW(&wc);
@@ -261,6 +272,14 @@ LRESULT CALLBACK Application::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
         break;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SHOWWINDOW:
+        // The taskbar button gets the program's icons as it first shows, after the main form: given
+        // at creation, the window system would convert them while the start waits.
+        if (wParam && !SendMessageW(wnd, WM_GETICON, ICON_BIG, 0)) {
+            SendMessageW(wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.icon_));
+            SendMessageW(wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.smallIcon_));
+        }
+        break;
     case WM_SIZE:
         // The forms go with the taskbar button: hidden while it is minimised, back when restored.
         if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(wnd, FALSE);

@@ -25,6 +25,7 @@ public:
     HWND Handle() const { return handle_; }
     const std::wstring& Title() const { return title_; }
     HICON Icon() const { return icon_; }
+    HICON SmallIcon() const { return smallIcon_; }
     // Pixels per inch of the screen (the system's DPI); layouts are designed at 96 and scaled by this.
     // A form uses the DPI of its own monitor instead (Form::Dpi).
     int Dpi() const { return dpi_; }

@@ -45,7 +45,9 @@ bool PassMouse(const MouseHandler& handler, UINT msg, WPARAM wParam, LPARAM lPar
 SpeedButton::SpeedButton(Form& form, HWND parent, Placement at, const std::wstring& caption, int groupIndex,
                          bool allowAllUp)
     : groupIndex_(groupIndex), allowAllUp_(allowAllUp) {
-    CreateWindowObject(0, L"TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr);
+    const Placement place = form.Scaled(at);
+    CreateWindowObject(0, L"TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, place.x, place.y, place.w, place.h,
+                       parent, nullptr);
     form.Place(Handle(), at);
 }
 
@@ -145,8 +147,9 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- Panel ---------------------------------------------------------------------------------
 
 Panel::Panel(Form& form, HWND parent, Placement at, bool tabStop) {
-    CreateWindowObject(0, L"TPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0,
-                       0, parent, nullptr);
+    const Placement place = form.Scaled(at);
+    CreateWindowObject(0, L"TPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), place.x,
+                       place.y, place.w, place.h, parent, nullptr);
     form.Place(Handle(), at);
 }
 
@@ -169,7 +172,9 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ImageView -----------------------------------------------------------------------------
 
 ImageView::ImageView(Form& form, HWND parent, Placement at, bool visible) {
-    CreateWindowObject(0, L"TImage", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0, parent, nullptr);
+    const Placement place = form.Scaled(at);
+    CreateWindowObject(0, L"TImage", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), place.x, place.y, place.w, place.h,
+                       parent, nullptr);
     form.Place(Handle(), at);
 }
 
@@ -222,9 +227,10 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ScrollBox -----------------------------------------------------------------------------
 
 ScrollBox::ScrollBox(Form& form, HWND parent, Placement at, bool tabStop) {
+    const Placement place = form.Scaled(at);
     CreateWindowObject(WS_EX_CLIENTEDGE, L"TScrollBox", L"",
-                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), 0, 0, 0, 0, parent,
-                       nullptr);
+                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), place.x, place.y, place.w,
+                       place.h, parent, nullptr);
     form.Place(Handle(), at);
 }
 

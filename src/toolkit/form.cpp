@@ -18,11 +18,11 @@ void Form::CreateForm(const FormLayout& layout) {
     RECT r{0, 0, Scale(layout.clientWidth), Scale(layout.clientHeight)};
     AdjustWindowRectEx(&r, layout.style, layout.menu != nullptr, layout.exStyle);
     CreateWindowObject(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, layout.left, layout.top,
-                       r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0,
-                       layout.icon ? app.Icon() : nullptr);
-    if (layout.icon) SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.Icon()));
+                       r.right - r.left, r.bottom - r.top, app.Handle(), layout.menu, 0, layout.icon);
     // A menu bar that wraps takes client height: set the client size once more, measured.
-    SetClientSize(Scale(layout.clientWidth), Scale(layout.clientHeight));
+    const SIZE client = ClientSize();
+    if (client.cx != Scale(layout.clientWidth) || client.cy != Scale(layout.clientHeight))
+        SetClientSize(Scale(layout.clientWidth), Scale(layout.clientHeight));
 }
 
 void Form::SetDpi(int dpi) {
@@ -43,7 +43,14 @@ void Form::SetDpi(int dpi) {
 void Form::Place(HWND child, Placement at) {
     placed_.push_back({child, at});
     ApplyFont(child);
-    MoveWindow(child, Scale(at.x), Scale(at.y), Scale(at.w), Scale(at.h), TRUE);
+    // A control may take a size of its own as it is made (an up-down control its own width): it is
+    // put where it belongs once more.
+    const Placement want = Scaled(at);
+    RECT now{};
+    GetWindowRect(child, &now);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left != want.x || now.top != want.y || now.right - now.left != want.w || now.bottom - now.top != want.h)
+        MoveWindow(child, want.x, want.y, want.w, want.h, TRUE);
 }
 
 SIZE Form::ClientSize() const {
@@ -64,8 +71,10 @@ void Form::SetClientSize(int width, int height) {
 HWND Form::CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int w, int h,
                        HWND parent, int id, DWORD exStyle) {
     Application& app = Application::Get();
-    HWND child = CreateWindowExW(exStyle, className, text, style | WS_CHILD, 0, 0, 0, 0, parent ? parent : Handle(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.Instance(), nullptr);
+    const Placement place = Scaled({x, y, w, h});
+    HWND child = CreateWindowExW(exStyle, className, text, style | WS_CHILD, place.x, place.y, place.w, place.h,
+                                 parent ? parent : Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 app.Instance(), nullptr);
     if (!child) throw FormatError(L"CreateWindow %s failed", {className});
     Place(child, {x, y, w, h});
     return child;

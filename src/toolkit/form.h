@@ -45,8 +45,10 @@ public:
     // Makes the font anew in the application's typeface (after the program changed it) and gives
     // it to every placed child.
     void RefreshFont() { SetDpi(dpi_); }
-    // Puts a child where it is designed to be at the form's DPI, with the form's font, and keeps it
-    // there when the DPI changes.
+    // Where a child designed at `at` is at the form's DPI: it is made there, then placed.
+    Placement Scaled(Placement at) const { return {Scale(at.x), Scale(at.y), Scale(at.w), Scale(at.h)}; }
+    // Gives a child made at Scaled(at) the form's font, and keeps it where it is designed to be when
+    // the DPI changes.
     void Place(HWND child, Placement at);
     // Applies the form's font to a child window.
     void ApplyFont(HWND child) const { SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE); }

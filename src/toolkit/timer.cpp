@@ -1,17 +1,52 @@
 #include "toolkit/timer.h"
 
+#include "toolkit/window.h"
+
+#include <map>
+#include <utility>
+
 namespace kelpix {
 
-namespace {
-constexpr UINT_PTR kTimerId = 1;
-}
+// The running timers of a thread tick through one message-only window, made when the first of
+// them starts: a program's timers cost nothing at its start. Each period gets a number never used
+// before on the thread, so a tick still queued for a stopped period finds nothing to run.
+class TimerWindow : public Window {
+public:
+    static TimerWindow& OfThisThread() {
+        thread_local TimerWindow window;
+        return window;
+    }
 
-Timer::Timer(UINT interval, std::function<void()> onTimer) : interval_(interval), onTimer_(std::move(onTimer)) {
-    CreateWindowObject(0, L"KelpixTimer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
-}
+    UINT_PTR Start(Timer& timer, UINT interval) {
+        const UINT_PTR id = ++lastId_;
+        if (!SetTimer(Handle(), id, interval, nullptr)) return 0;
+        running_[id] = &timer;
+        return id;
+    }
+
+    void Stop(UINT_PTR id) {
+        KillTimer(Handle(), id);
+        running_.erase(id);
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg != WM_TIMER) return DefaultHandler(msg, wParam, lParam);
+        if (const auto found = running_.find(wParam); found != running_.end()) found->second->Tick();
+        return 0;
+    }
+
+private:
+    TimerWindow() { CreateWindowObject(0, L"KelpixTimer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr); }
+
+    std::map<UINT_PTR, Timer*> running_;
+    UINT_PTR lastId_ = 0;
+};
+
+Timer::Timer(UINT interval, std::function<void()> onTimer) : interval_(interval), onTimer_(std::move(onTimer)) {}
 
 Timer::~Timer() {
-    if (running_) KillTimer(Handle(), kTimerId);
+    if (id_) TimerWindow::OfThisThread().Stop(id_);
 }
 
 void Timer::SetInterval(UINT interval) {
@@ -27,16 +62,12 @@ void Timer::SetEnabled(bool enabled) {
 }
 
 void Timer::Update() {
-    if (running_) KillTimer(Handle(), kTimerId);
-    running_ = enabled_ && interval_ != 0 && SetTimer(Handle(), kTimerId, interval_, nullptr) != 0;
+    if (id_) TimerWindow::OfThisThread().Stop(std::exchange(id_, 0));
+    if (enabled_ && interval_ != 0) id_ = TimerWindow::OfThisThread().Start(*this, interval_);
 }
 
-LRESULT Timer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_TIMER && wParam == kTimerId) {
-        if (running_ && onTimer_) onTimer_();
-        return 0;
-    }
-    return DefaultHandler(msg, wParam, lParam);
+void Timer::Tick() {
+    if (onTimer_) onTimer_();
 }
 
 } // namespace kelpix

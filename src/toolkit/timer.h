@@ -1,33 +1,37 @@
 // A timer that ticks as a message on the thread that made it. Setting the interval or the enabled
 // state to the value it already has changes nothing and does not restart a running period.
 #pragma once
-#include "toolkit/window.h"
+#include <windows.h>
 
 #include <functional>
 
 namespace kelpix {
 
-class Timer : private Window {
+class TimerWindow;
+
+class Timer {
 public:
     explicit Timer(UINT interval, std::function<void()> onTimer = {});
-    ~Timer() override;
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
 
     UINT Interval() const { return interval_; }
     bool Enabled() const { return enabled_; }
     void SetInterval(UINT interval);
     void SetEnabled(bool enabled);
     void SetOnTimer(std::function<void()> onTimer) { onTimer_ = std::move(onTimer); }
-
     // Whether a period is running at the moment (enabled with a non-zero interval).
-    bool Running() const { return running_; }
+    bool Running() const { return id_ != 0; }
 
 private:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    friend class TimerWindow;
     void Update();
+    void Tick();
 
     UINT interval_;
     bool enabled_ = false;
-    bool running_ = false;
+    UINT_PTR id_ = 0; // while running: the period's number on the thread's timer window
     std::function<void()> onTimer_;
 };
 

@@ -7,13 +7,9 @@
 
 namespace kelpix {
 
-namespace {
-constexpr wchar_t kObjectProp[] = L"KelpixWindowObject";
-}
-
 Window::~Window() {
     if (handle_ && IsWindow(handle_)) {
-        RemovePropW(handle_, kObjectProp);
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         DestroyWindow(handle_);
     }
 }
@@ -31,21 +27,30 @@ RECT Window::Bounds() const {
     return r;
 }
 
+// The object is kept in the window's user data, which is read without asking the system's server;
+// only a window of this process that runs this class's procedure has one there.
 Window* Window::FromHandle(HWND wnd) {
-    return wnd ? static_cast<Window*>(GetPropW(wnd, kObjectProp)) : nullptr;
+    DWORD process = 0;
+    if (!wnd || !GetWindowThreadProcessId(wnd, &process) || process != GetCurrentProcessId() ||
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)) != &Window::WndProc)
+        return nullptr;
+    return reinterpret_cast<Window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
 }
 
 void Window::CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
-                                int w, int h, HWND parent, HMENU menuOrId, UINT classStyle, HICON icon) {
+                                int w, int h, HWND parent, HMENU menuOrId, UINT classStyle, bool programIcon) {
     static std::set<std::wstring> registered;
-    HINSTANCE instance = Application::Get().Instance();
+    const Application& app = Application::Get();
+    HINSTANCE instance = app.Instance();
     if (registered.insert(className).second) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.style = classStyle;
         wc.lpfnWndProc = &Window::WndProc;
         wc.hInstance = instance;
-        wc.hIcon = icon;
+        // Both sizes given: left without the small one, the system would make it from the large one.
+        wc.hIcon = programIcon ? app.Icon() : nullptr;
+        wc.hIconSm = programIcon ? app.SmallIcon() : nullptr;
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className;
@@ -64,12 +69,12 @@ LRESULT CALLBACK Window::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (msg == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_ = wnd;
-        SetPropW(wnd, kObjectProp, self);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = FromHandle(wnd);
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     }
     if (msg == WM_NCDESTROY) {
-        RemovePropW(wnd, kObjectProp);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
         if (self) self->handle_ = nullptr;
         return DefWindowProcW(wnd, msg, wParam, lParam);
     }

@@ -32,9 +32,10 @@ public:
 
 protected:
     Window() = default;
-    // Registers the class on first use (arrow cursor, button-face ground) and creates the window.
+    // Registers the class on first use (arrow cursor, button-face ground, the program's icons if asked)
+    // and creates the window.
     void CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
-                            int w, int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, HICON icon = nullptr);
+                            int w, int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, bool programIcon = false);
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(handle_, msg, wParam, lParam);

@@ -17,7 +17,6 @@ namespace kelpix {
 namespace {
 
 constexpr int kDesignedClientWidth = 294;
-constexpr int kDesignedClientHeight = 150;
 constexpr int kClientHeight = 126;
 constexpr int kLeftColumnWidth = 89; // holds the target and the toggles
 constexpr int kTopLineHeight = 2;
@@ -47,12 +46,11 @@ MainWindow::MainWindow(SessionPort& session, const core::Settings& shown)
     layout.left = 248;
     layout.top = 127;
     layout.clientWidth = kDesignedClientWidth;
-    layout.clientHeight = kDesignedClientHeight;
+    layout.clientHeight = kClientHeight;
     layout.menu = menus_.bar;
     CreateForm(layout);
     CreateControls();
 
-    SetClientHeight(Scale(kClientHeight));
     defaultClientSize_ = ClientSize();
 
     ShowCaption();
@@ -100,8 +98,6 @@ void MainWindow::CreateControls() {
         std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
 
-    topLine_ = CreateChild(WC_STATICW, L"", WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, kDesignedClientWidth, kTopLineHeight);
-
     targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
     LoadTargetIcon();
@@ -145,7 +141,6 @@ void MainWindow::LayoutControls() {
     if (!imageBox_) return;
     SIZE client = ClientSize();
     int left = Scale(kLeftColumnWidth), top = Scale(kTopLineHeight);
-    MoveWindow(topLine_, 0, 0, client.cx, top, TRUE);
     imageBox_->SetBounds(left, top, std::max<int>(0, client.cx - left), std::max<int>(0, client.cy - top));
 }
 
@@ -331,6 +326,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         LayoutControls();
         break;
+    case WM_PAINT: {
+        // The etched line under the menu bar, across the window.
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT line{0, 0, ClientSize().cx, Scale(kTopLineHeight)};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP | BF_BOTTOM);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
     case WM_SHOWWINDOW:
         // Posted, so the window is fully shown before it may go into the notification area.
         if (wParam && !firstShowDone_) {

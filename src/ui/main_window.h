@@ -83,7 +83,6 @@ private:
 
     SessionPort& session_;
     MainMenus menus_;
-    HWND topLine_ = nullptr;
     std::unique_ptr<ScrollBox> imageBox_;
     std::unique_ptr<ImageView> lastImage_;
     std::unique_ptr<Panel> targetPanel_;

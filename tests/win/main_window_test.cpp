@@ -83,6 +83,8 @@ TEST_F(MainWindowTest, TabGoesThroughImageBoxTargetAndArrowsAndAClickedToggleTak
 
 TEST_F(MainWindowTest, MinimisingGoesToTheTaskbarButtonAndRestoringItBringsTheWindowBack) {
     HWND app = Application::Get().Handle();
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(app, WM_GETICON, ICON_BIG, 0)), Application::Get().Icon());
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(app, WM_GETICON, ICON_SMALL, 0)), Application::Get().SmallIcon());
     SendMessageA(main().Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump(100);
     EXPECT_TRUE(IsIconic(app));

@@ -90,3 +90,15 @@ TEST(TimerRule, ANewIntervalStartsAFreshPeriodAndZeroStopsIt) {
     EXPECT_TRUE(ticks.empty());
     EXPECT_TRUE(changed.Enabled());
 }
+
+// Only a window made through the toolkit has an object behind it; other windows of the program
+// keep their own data in the same place.
+TEST(WindowObject, IsFoundForToolkitWindowsOnly) {
+    FailingForm form;
+    EXPECT_EQ(Window::FromHandle(form.Handle()), &form);
+    ColourWindow other(RECT{0, 0, 40, 40}, RGB(1, 2, 3));
+    EXPECT_NE(GetWindowLongPtrW(other.Handle(), GWLP_USERDATA), 0);
+    EXPECT_EQ(Window::FromHandle(other.Handle()), nullptr);
+    EXPECT_EQ(Window::FromHandle(GetDesktopWindow()), nullptr);
+    EXPECT_EQ(Window::FromHandle(nullptr), nullptr);
+}
