@@ -43,13 +43,21 @@ Program::Program(std::wstring settingsPath)
     }
     main_ = std::make_unique<MainWindow>(*this, session_.settings());
     startup_trace::Mark("main window");
-    tray_ = std::make_unique<TrayWindow>(*this);
-    startup_trace::Mark("notification-area window");
     // Global shortcut keys: pressed anywhere, they come to the main window.
     keys_ = std::make_unique<GlobalKeys>(main_->Handle());
     const core::Settings& s = session_.settings();
     keysHeldAtStart_ = keys_->Hold(s.pointer_window_key, s.active_window_key);
     startup_trace::Mark("shortcut keys");
+}
+
+void Program::ShowFirstWindow() {
+    main_->ShowWithTaskbarButton(true);
+    startup_trace::Mark("main window shown");
+    // Drawn before the rest of the start, which the first window does without.
+    RedrawWindow(main_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    startup_trace::Mark("main window drawn");
+    tray_ = std::make_unique<TrayWindow>(*this);
+    startup_trace::Mark("notification-area window");
 }
 
 Program::~Program() {
@@ -347,7 +355,7 @@ void Program::OpenHelp() {
 std::unique_ptr<Program> StartProgram(const std::wstring& settingsPath) {
     auto program = std::make_unique<Program>(settingsPath);
     Application::Get().SetMainForm(&program->Main());
-    program->Main().ShowWithTaskbarButton(true);
+    program->ShowFirstWindow();
     return program;
 }
 
@@ -359,7 +367,6 @@ int RunProgram(HINSTANCE instance) {
         app.Initialize(instance);
         startup_trace::Mark("application window");
         program = StartProgram();
-        startup_trace::Mark("main window shown");
         startup_trace::Finish();
         // A program moved to another folder keeps starting with Windows from its new place. A
         // refusal is not the user's business now: the options dialog shows the entry as it is.
