@@ -1,8 +1,12 @@
 // The bare window again, as a program of Kelpix's kind: the same libraries imported at start, the
 // same manifest (common controls 6, DPI awareness), common controls set up. What start-up costs a
-// program like this before it does anything of its own.
+// program like this before it does anything of its own. It notes its steps as Kelpix.exe does.
+#include "app/startup_trace.h"
+
 #include <windows.h>
 #include <commctrl.h>
+
+using kelpix::startup_trace::Mark;
 
 static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DESTROY) PostQuitMessage(0);
@@ -17,6 +21,7 @@ static const void* volatile kImports[] = {
 };
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    Mark("WinMain");
     for (const void* volatile& f : kImports)
         if (!f) return 1;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
@@ -29,7 +34,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RegisterClassW(&wc);
     HWND wnd = CreateWindowW(L"BareKelpixKind", L"bare", WS_OVERLAPPEDWINDOW, 248, 127, 302, 196, nullptr, nullptr,
                              instance, nullptr);
+    Mark("window made");
     ShowWindow(wnd, SW_SHOW);
+    Mark("window shown");
+    kelpix::startup_trace::Finish();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

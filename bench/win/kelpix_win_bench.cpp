@@ -56,6 +56,7 @@ double StartupMs(const std::string& exe, const char* windowClass) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string command = "\"" + exe + "\"";
+    Sleep(100); // the program before has gone, and the system has settled after it
     double start = Now();
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     HWND wnd = nullptr;
@@ -313,27 +314,46 @@ std::vector<std::pair<std::string, double>> ReadTrace(const std::string& path) {
     return steps;
 }
 
+// The steps of one program's start-up, as medians over its runs.
+struct StepTimes {
+    std::vector<std::string> names;
+    std::vector<std::vector<double>> times; // per step, ms since the step before
+
+    void Add(const std::vector<std::pair<std::string, double>>& steps) {
+        for (size_t j = 0; j < steps.size(); ++j) {
+            if (j >= names.size()) {
+                names.push_back(steps[j].first);
+                times.emplace_back();
+            }
+            times[j].push_back(steps[j].second - (j ? steps[j - 1].second : 0.0));
+        }
+    }
+
+    void Print(const char* program) const {
+        std::printf("start-up steps of %s (median ms each, from process creation):", program);
+        for (size_t j = 0; j < names.size(); ++j)
+            std::printf("%s %s %.1f", j ? "," : "", j ? names[j].c_str() : "process start to WinMain",
+                        Median(times[j]));
+        std::printf("\n");
+    }
+};
+
 int main() {
     const int runs = 9;
     std::vector<double> kelpix, bare, bareKind;
-    // Each run of Kelpix.exe notes its start-up steps; their medians make the breakdown.
+    // Each run of Kelpix.exe and of the bare window with its imports notes its start-up steps; their
+    // medians make the breakdowns.
     const std::string trace = Beside("startup-trace.txt");
     SetEnvironmentVariableA("KELPIX_STARTUP_TRACE", trace.c_str());
-    std::vector<std::string> stepNames;
-    std::vector<std::vector<double>> stepTimes;
+    StepTimes kelpixSteps, bareKindSteps;
     for (int i = 0; i < runs; ++i) {
         DeleteFileA(trace.c_str());
         kelpix.push_back(StartupMs(Beside("..\\..\\..\\dist\\Kelpix.exe"), "TKelpix"));
-        const auto steps = ReadTrace(trace);
-        for (size_t j = 0; j < steps.size(); ++j) {
-            if (j >= stepNames.size()) {
-                stepNames.push_back(steps[j].first);
-                stepTimes.emplace_back();
-            }
-            stepTimes[j].push_back(steps[j].second - (j ? steps[j - 1].second : 0.0));
-        }
+        kelpixSteps.Add(ReadTrace(trace));
         bare.push_back(StartupMs(Beside("bare_window.exe"), "BareWindow"));
+        DeleteFileA(trace.c_str());
         bareKind.push_back(StartupMs(Beside("bare_window_imports.exe"), "BareKelpixKind"));
+        bareKindSteps.Add(ReadTrace(trace));
     }
     SetEnvironmentVariableA("KELPIX_STARTUP_TRACE", nullptr);
     DeleteFileA(trace.c_str());
@@ -341,16 +361,12 @@ int main() {
     std::printf("start-up to main window: Kelpix %.1f ms, bare Win32 window %.1f ms, ratio %.2fx; bare window with "
                 "Kelpix's imports and manifest %.1f ms, ratio %.2fx (medians of %d)\n",
                 k, b, k / b, bk, k / bk, runs);
-    std::printf("start-up steps of Kelpix (median ms each, from process creation):");
-    for (size_t j = 0; j < stepNames.size(); ++j)
-        std::printf("%s %s %.1f", j ? "," : "", j ? stepNames[j].c_str() : "process start to WinMain",
-                    Median(stepTimes[j]));
-    std::printf("\n");
+    kelpixSteps.Print("Kelpix");
+    bareKindSteps.Print("the bare window with Kelpix's imports");
 
     Application::Get().Initialize(GetModuleHandleA(nullptr));
-    auto program = std::make_unique<Program>();
+    auto program = StartProgram();
     Platform().setClipboardData = &NotedSetClipboardData;
-    Application::Get().SetMainForm(&program->Main());
     // Gives the session the window under a screen point, as the main window does on each move.
     auto pointerAt = [&](int x, int y) { program->Send(core::PointerOver{IdOf(WindowFromPoint(POINT{x, y}))}); };
     WNDCLASSA wc{};
@@ -384,9 +400,10 @@ int main() {
         PumpFor(50);
     }
     double g = Median(grab), bg = Median(bareGrab);
-    std::printf("release to image on the clipboard, %dx%d, nothing covered: Kelpix %.2f ms, bare BitBlt + SetClipboardData "
-                "%.2f ms, ratio %.2fx (goal at most 1.3x; median of %d%s)\n",
-                tw, th, g, bg, g / bg, runs, waited ? "; SOME RELEASES WAITED, THE FIGURE IS WRONG" : "");
+    std::printf(
+        "release to image on the clipboard, %dx%d, nothing covered: Kelpix %.2f ms, bare BitBlt + SetClipboardData "
+        "%.2f ms, ratio %.2fx (goal at most 1.3x; median of %d%s)\n",
+        tw, th, g, bg, g / bg, runs, waited ? "; SOME RELEASES WAITED, THE FIGURE IS WRONG" : "");
     {
         // The grab's steps one by one: the copy from the screen, the image shown, the clipboard.
         ClipboardImage clipboard;
