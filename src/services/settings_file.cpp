@@ -9,7 +9,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwchar>
+#include <string_view>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace kelpix {
 
@@ -24,16 +28,51 @@ bool IsExistingFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring ReadText(const std::wstring& path, const wchar_t* key) {
-    wchar_t value[kValueBuffer] = {};
-    GetPrivateProfileStringW(kSection, key, L"", value, kValueBuffer, path.c_str());
-    return value;
-}
+// The file's section, read in one call rather than one per key (each of which reads the file
+// again). Each key's value is what GetPrivateProfileStringW gives for it: that of the first line of
+// the name in any case, without the spaces round it or one pair of quotes round it, cut after
+// kValueBuffer - 1 characters.
+class Section {
+public:
+    explicit Section(const std::wstring& path) {
+        std::vector<wchar_t> text(4096);
+        // A section that does not fit comes back cut, two characters short of the buffer.
+        while (GetPrivateProfileSectionW(kSection, text.data(), static_cast<DWORD>(text.size()), path.c_str()) >=
+               text.size() - 2)
+            text.resize(text.size() * 2);
+        for (const wchar_t* line = text.data(); *line; line += std::wcslen(line) + 1) {
+            const std::wstring_view entry(line);
+            const size_t equals = entry.find(L'=');
+            lines_.emplace_back(Trimmed(entry.substr(0, equals)),
+                                equals == entry.npos ? std::wstring_view() : Trimmed(entry.substr(equals + 1)));
+        }
+    }
 
-int32_t ReadInt(const std::wstring& path, const wchar_t* key) {
+    std::wstring Text(const wchar_t* key) const {
+        for (const auto& [name, value] : lines_) {
+            if (CompareStringOrdinal(name.data(), static_cast<int>(name.size()), key, -1, TRUE) != CSTR_EQUAL) continue;
+            std::wstring_view text = value;
+            if (text.size() > 1 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front())
+                text = text.substr(1, text.size() - 2);
+            return std::wstring(text.substr(0, kValueBuffer - 1));
+        }
+        return {};
+    }
+
+private:
+    static std::wstring_view Trimmed(std::wstring_view text) {
+        const size_t first = text.find_first_not_of(L" \t");
+        if (first == text.npos) return {};
+        return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+    }
+
+    std::vector<std::pair<std::wstring, std::wstring>> lines_; // name and value, trimmed
+};
+
+int32_t ReadInt(const Section& file, const wchar_t* key) {
     // Integers are plain ASCII; any other character makes the value unreadable.
     std::string text;
-    for (wchar_t c : ReadText(path, key))
+    for (wchar_t c : file.Text(key))
         text += c < 0x80 ? static_cast<char>(c) : '\x01';
     return core::TextToInt(text, 0);
 }
@@ -71,28 +110,28 @@ const Key kKeys[] = {
     {L"ActiveWindowKey", &Settings::active_window_key},
 };
 
-void ReadValue(const std::wstring& path, const Key& key, bool& value) {
-    value = ReadInt(path, key.name) != 0;
+void ReadValue(const Section& file, const Key& key, bool& value) {
+    value = ReadInt(file, key.name) != 0;
 }
 
 // Unreadable: 0; outside the key's range: the default.
-void ReadValue(const std::wstring& path, const Key& key, int32_t& value) {
-    if (const int32_t n = ReadInt(path, key.name); n >= key.lowest && n <= key.highest) value = n;
+void ReadValue(const Section& file, const Key& key, int32_t& value) {
+    if (const int32_t n = ReadInt(file, key.name); n >= key.lowest && n <= key.highest) value = n;
 }
 
-void ReadValue(const std::wstring& path, const Key& key, core::Language& value) {
-    value = core::LanguageSetting(ReadInt(path, key.name));
+void ReadValue(const Section& file, const Key& key, core::Language& value) {
+    value = core::LanguageSetting(ReadInt(file, key.name));
 }
 
 // Absent or empty: the default.
-void ReadValue(const std::wstring& path, const Key& key, std::wstring& value) {
-    if (std::wstring text = ReadText(path, key.name); !text.empty()) value = std::move(text);
+void ReadValue(const Section& file, const Key& key, std::wstring& value) {
+    if (std::wstring text = file.Text(key.name); !text.empty()) value = std::move(text);
 }
 
 // A shortcut key: absent, the default; a value that is no key, none.
-void ReadValue(const std::wstring& path, const Key& key, uint16_t& value) {
-    if (ReadText(path, key.name).empty()) return;
-    const int32_t n = ReadInt(path, key.name);
+void ReadValue(const Section& file, const Key& key, uint16_t& value) {
+    if (file.Text(key.name).empty()) return;
+    const int32_t n = ReadInt(file, key.name);
     value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
 }
 
@@ -187,10 +226,11 @@ std::wstring DefaultSettingsPath() {
 std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     if (!IsExistingFile(path)) return std::nullopt;
     ProfileFlush flush(path);
+    const Section file(path);
     Settings s;
     for (const Key& key : kKeys)
         if (!key.toggle || s.restore_toggles)
-            std::visit([&](auto setting) { ReadValue(path, key, s.*setting); }, key.setting);
+            std::visit([&](auto setting) { ReadValue(file, key, s.*setting); }, key.setting);
     return s;
 }
 

@@ -50,6 +50,30 @@ TEST_F(SettingsTest, AShiftJisFileFromEarlierVersionsReadsAsBefore) {
     EXPECT_EQ(read.language, core::Language::Automatic);
 }
 
+// A file edited by hand reads as the system's profile functions read it: the first section named
+// Option in any case, the first of a key in any case, spaces round names and values dropped, one
+// pair of quotes round a value taken off, a name without a value read as empty; UTF-16 as well.
+TEST_F(SettingsTest, AHandEditedFileReadsAsTheProfileFunctionsReadIt) {
+    WriteIni({"[Other]", "Time=7", "[option]", "fukugen=1", " savedir = \"C:\\q\\\" ", "TIME=5", "Time=9",
+              "AutoSaveName='a b'", "AutoSaveDir=\"C:\\open", "Language", "=1", "[Option]", "KidoTask=1"});
+    std::optional<core::Settings> read = ReadSettingsFile(IniFile());
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->restore_toggles);
+    EXPECT_EQ(read->save_folder, L"C:\\q\\");
+    EXPECT_EQ(read->delay_seconds, 5);
+    EXPECT_EQ(read->auto_save_name, L"a b");
+    EXPECT_EQ(read->auto_save_folder, L"\"C:\\open");
+    EXPECT_EQ(read->language, core::Language::Automatic);
+    EXPECT_FALSE(read->start_in_tray) << "a second section of the name is not read";
+
+    const std::wstring text = L"\xFEFF[Option]\r\nSaveDir=C:\\한국어\\\r\nCloseTask=1\r\n";
+    WriteBytes(IniFile(), std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    read = ReadSettingsFile(IniFile());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->save_folder, L"C:\\한국어\\");
+    EXPECT_TRUE(read->close_to_tray);
+}
+
 TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
     Start();
     ClickControl(main().CursorButton().Handle());
