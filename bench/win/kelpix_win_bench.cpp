@@ -1,5 +1,7 @@
 // Figures for the Windows side, measured in one Wine session:
-//   start-up: launch to main window shown, Kelpix.exe beside a bare Win32 window program;
+//   start-up: launch to main window shown, Kelpix.exe beside a bare Win32 window program, the same
+//   with Kelpix's imports and manifest, and that again with Kelpix's menu bar and controls; each
+//   start once the program before has gone, with the steps Kelpix and the bare programs note;
 //   release to image on the clipboard: a release over a window that nothing of the program covered
 //   (the grab at once, then the bitmap offered to the clipboard) beside a bare BitBlt +
 //   SetClipboardData of the same size;
