@@ -41,11 +41,12 @@ public:
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
     const HighlightFrame& Frame() const { return frame_; }
 
-    // --- Global shortcut keys and the start with Windows
-    // Says once which of the keys of the settings another program held at start-up, if any.
     // Shows the main window and draws it, then makes what it does without: the notification-area
     // window. Start-up does this once, right after construction.
     void ShowFirstWindow();
+
+    // --- Global shortcut keys and the start with Windows
+    // Says once which of the keys of the settings another program held at start-up, if any.
     void ReportKeysHeldAtStart();
     // What OK in the options dialog puts into effect beyond the settings: the keys, the start with
     // Windows; a key another program holds, or a refused change, is reported.

@@ -45,9 +45,7 @@ bool PassMouse(const MouseHandler& handler, UINT msg, WPARAM wParam, LPARAM lPar
 SpeedButton::SpeedButton(Form& form, HWND parent, Placement at, const std::wstring& caption, int groupIndex,
                          bool allowAllUp)
     : groupIndex_(groupIndex), allowAllUp_(allowAllUp) {
-    const Placement place = form.Scaled(at);
-    CreateWindowObject(0, L"TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, place.x, place.y, place.w, place.h,
-                       parent, nullptr);
+    CreateWindowObject(0, L"TSpeedButton", caption.c_str(), WS_CHILD | WS_VISIBLE, form.Scaled(at), parent);
     form.Place(Handle(), at);
 }
 
@@ -147,9 +145,8 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- Panel ---------------------------------------------------------------------------------
 
 Panel::Panel(Form& form, HWND parent, Placement at, bool tabStop) {
-    const Placement place = form.Scaled(at);
-    CreateWindowObject(0, L"TPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), place.x,
-                       place.y, place.w, place.h, parent, nullptr);
+    CreateWindowObject(0, L"TPanel", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0),
+                       form.Scaled(at), parent);
     form.Place(Handle(), at);
 }
 
@@ -172,9 +169,7 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ImageView -----------------------------------------------------------------------------
 
 ImageView::ImageView(Form& form, HWND parent, Placement at, bool visible) {
-    const Placement place = form.Scaled(at);
-    CreateWindowObject(0, L"TImage", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), place.x, place.y, place.w, place.h,
-                       parent, nullptr);
+    CreateWindowObject(0, L"TImage", L"", WS_CHILD | (visible ? WS_VISIBLE : 0), form.Scaled(at), parent);
     form.Place(Handle(), at);
 }
 
@@ -227,10 +222,8 @@ LRESULT ImageView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // --- ScrollBox -----------------------------------------------------------------------------
 
 ScrollBox::ScrollBox(Form& form, HWND parent, Placement at, bool tabStop) {
-    const Placement place = form.Scaled(at);
     CreateWindowObject(WS_EX_CLIENTEDGE, L"TScrollBox", L"",
-                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), place.x, place.y, place.w,
-                       place.h, parent, nullptr);
+                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0), form.Scaled(at), parent);
     form.Place(Handle(), at);
 }
 

@@ -46,9 +46,7 @@ void Form::Place(HWND child, Placement at) {
     // A control may take a size of its own as it is made (an up-down control its own width): it is
     // put where it belongs once more.
     const Placement want = Scaled(at);
-    RECT now{};
-    GetWindowRect(child, &now);
-    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+    const RECT now = BoundsInParent(child);
     if (now.left != want.x || now.top != want.y || now.right - now.left != want.w || now.bottom - now.top != want.h)
         MoveWindow(child, want.x, want.y, want.w, want.h, TRUE);
 }

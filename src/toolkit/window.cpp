@@ -20,10 +20,10 @@ std::wstring Window::Text() const {
     return text;
 }
 
-RECT Window::Bounds() const {
+RECT BoundsInParent(HWND wnd) {
     RECT r{};
-    GetWindowRect(handle_, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
+    GetWindowRect(wnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(wnd), reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 

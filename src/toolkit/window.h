@@ -12,6 +12,9 @@ struct Placement {
     int x, y, w, h;
 };
 
+// A window's rectangle in its parent's client coordinates.
+RECT BoundsInParent(HWND wnd);
+
 class Window {
 public:
     virtual ~Window();
@@ -25,7 +28,7 @@ public:
     void SetText(const std::wstring& text) { SetWindowTextW(handle_, text.c_str()); }
     // Moves the window (device pixels, relative to its parent's client area).
     void SetBounds(int x, int y, int w, int h) { MoveWindow(handle_, x, y, w, h, TRUE); }
-    RECT Bounds() const; // in the parent's client coordinates
+    RECT Bounds() const { return BoundsInParent(handle_); }
 
     // The Window object behind a handle created through this class, or null.
     static Window* FromHandle(HWND wnd);
@@ -36,6 +39,11 @@ protected:
     // and creates the window.
     void CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
                             int w, int h, HWND parent, HMENU menuOrId, UINT classStyle = 0, bool programIcon = false);
+    // The same for a child, made at a place in device pixels.
+    void CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, Placement at,
+                            HWND parent) {
+        CreateWindowObject(exStyle, className, text, style, at.x, at.y, at.w, at.h, parent, nullptr);
+    }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(handle_, msg, wParam, lParam);
