@@ -1,5 +1,6 @@
 #include "core/auto_save_names.h"
 
+#include <algorithm>
 #include <array>
 #include <cwctype>
 
@@ -20,17 +21,22 @@ bool IsForbidden(wchar_t c) {
     return c < 0x20 || c == 0x7F || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos;
 }
 
-// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any case, alone or before an extension.
+// CON, PRN, AUX, NUL, COM0-COM9, COM¹-COM³ and LPT likewise, in any case, alone or before an
+// extension. Windows reads the name up to its first dot without the spaces before that dot, so
+// "NUL .png" is the device too.
 bool IsDeviceName(std::wstring_view name) {
-    const std::wstring_view base = name.substr(0, name.find(L'.'));
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ')
+        base.remove_suffix(1);
     std::wstring upper;
     for (wchar_t c : base)
-        upper += static_cast<wchar_t>(std::towupper(c));
+        upper += c < 0x80 ? static_cast<wchar_t>(std::towupper(c)) : c;
     static constexpr std::array<std::wstring_view, 4> plain = {L"CON", L"PRN", L"AUX", L"NUL"};
     for (std::wstring_view device : plain)
         if (upper == device) return true;
-    return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && upper[3] >= L'1' &&
-           upper[3] <= L'9';
+    // The superscript digits one, two and three count as digits here.
+    const auto isPortDigit = [](wchar_t c) { return (c >= L'0' && c <= L'9') || c == 0xB9 || c == 0xB2 || c == 0xB3; };
+    return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) && isPortDigit(upper[3]);
 }
 
 bool IsHighSurrogate(wchar_t c) {
@@ -89,6 +95,18 @@ std::wstring NumberedPath(std::wstring_view folder, std::wstring_view stem, std:
     std::wstring path(folder);
     path.append(stem.substr(0, keep)).append(suffix).append(extension);
     return path;
+}
+
+NumberedChoice FirstFreeNumberedPath(std::wstring_view folder, std::wstring_view stem, std::wstring_view extension,
+                                     size_t longestPath, const std::function<bool(std::wstring_view name)>& taken,
+                                     uint32_t firstAttempt) {
+    for (uint32_t attempt = std::max<uint32_t>(firstAttempt, 1); attempt <= kMostNumberedNames; ++attempt) {
+        std::wstring path = NumberedPath(folder, stem, extension, attempt, longestPath);
+        // A longer number leaves less room: once none fits, none after it does either.
+        if (path.empty()) return {.tooLong = true};
+        if (!taken(std::wstring_view(path).substr(folder.size()))) return {std::move(path), attempt};
+    }
+    return {};
 }
 
 } // namespace kelpix::core

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,5 +39,21 @@ std::wstring SafeFileName(std::wstring_view name);
 // `longestPath` characters; nothing when even one character of stem does not fit.
 std::wstring NumberedPath(std::wstring_view folder, std::wstring_view stem, std::wstring_view extension,
                           uint32_t attempt, size_t longestPath);
+
+// How many numbered names an automatic save tries before it gives up.
+inline constexpr uint32_t kMostNumberedNames = 10000;
+
+// The first numbered path, from the attempt'th on, whose file name (without the folder) `taken`
+// does not report as taken. The folder is read once for the names in it, and the file is written
+// once: only a name taken between this choice and the file's arrival costs another try. An empty
+// path: `tooLong` when no name fits the limit, else every name up to kMostNumberedNames is taken.
+struct NumberedChoice {
+    std::wstring path;
+    uint32_t attempt = 0;
+    bool tooLong = false;
+};
+NumberedChoice FirstFreeNumberedPath(std::wstring_view folder, std::wstring_view stem, std::wstring_view extension,
+                                     size_t longestPath, const std::function<bool(std::wstring_view name)>& taken,
+                                     uint32_t firstAttempt = 1);
 
 } // namespace kelpix::core

@@ -156,7 +156,7 @@ Actions CaptureSession::Update(const HookRelease& event) {
     return out;
 }
 
-Actions CaptureSession::Update(const HookFailed&) {
+Actions CaptureSession::Update(const HookFailed& event) {
     Actions out;
     if (drag_ != Drag::FromTrayIcon) return out;
     // No report will come to end the drag: it ends here, without a capture, before the message.
@@ -164,7 +164,10 @@ Actions CaptureSession::Update(const HookFailed&) {
     if (target_ != kNoWindow) out.push_back(OnWindow(Act::EraseFrame, target_));
     target_ = kNoWindow;
     drag_ = Drag::None;
-    out.push_back(Plain(Act::ShowHookFailure));
+    if (!event.no_block)
+        out.push_back(Plain(Act::ShowHookFailure));
+    else if (!std::exchange(tray_drags_unavailable_, true))
+        out.push_back(Plain(Act::ShowTrayDragsUnavailable));
     return out;
 }
 
@@ -181,7 +184,7 @@ Actions CaptureSession::Update(const TrayNotify& event) {
             break;
         case TrayAction::BeginDrag:
             // Released already, before the hook could see it: no release would ever be reported.
-            if (event.primary_down) BeginDrag(out, Drag::FromTrayIcon);
+            if (event.primary_down && !tray_drags_unavailable_) BeginDrag(out, Drag::FromTrayIcon);
             break;
         case TrayAction::RestoreWindow:
             RestoreFromTray(out, event.modal_up);
@@ -416,6 +419,14 @@ void CaptureSession::RestoreFromTray(Actions& out, bool modal_up) {
 Actions CaptureSession::Update(const FirstShown&) {
     Actions out;
     if (settings_.start_in_tray) StoreInTray(out);
+    return out;
+}
+
+Actions CaptureSession::Update(const AnotherStart& event) {
+    // A drag, or a capture waiting for its grab with the main window out of the way, goes on as it is.
+    Actions out;
+    if (dragging() || pending_ != Pending::None) return out;
+    RestoreFromTray(out, event.modal_up);
     return out;
 }
 

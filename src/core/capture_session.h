@@ -132,10 +132,11 @@ enum class Act : uint8_t {
     StopTimer,     // timer
     InstallHook,   // the mouse hook for a drag from the tray icon; report a failure with HookFailed
     RemoveHook,
-    ShowHookFailure,   // says the hook could not be installed
-    PressRecopyButton, // pressed: down or up
-    RunCommand,        // command: a command the session lets through to the window that does it
-    WaitForCompositor, // the desktop compositor shows its next frame (what was hidden is gone from it)
+    ShowHookFailure,          // says the hook could not be installed
+    PressRecopyButton,        // pressed: down or up
+    RunCommand,               // command: a command the session lets through to the window that does it
+    WaitForCompositor,        // the desktop compositor shows its next frame (what was hidden is gone from it)
+    ShowTrayDragsUnavailable, // says, once, that drags from the tray icon cannot work in this run
 };
 
 // What Act::Grab's grab holds.
@@ -193,7 +194,11 @@ struct HookMove {
 struct HookRelease {
     ReleaseScene scene;
 };
-struct HookFailed {}; // the hook could not be installed: the drag ends, and the user is told
+// The hook could not be installed: the drag ends, and the user is told. no_block: the shared block
+// that the hook reports through cannot be had; no drag from the tray icon can work in this run.
+struct HookFailed {
+    bool no_block = false;
+};
 
 // The shell's report of the mouse over the tray icon. primary_down: whether the primary button is
 // down now; modal_up: a modal window is up.
@@ -232,7 +237,12 @@ struct RecopyClicked {}; // a click on the re-copy button itself: the copy at on
 struct GrabFinished {
     bool image = false;
 };
-struct FirstShown {};     // the main window was shown for the first time
+struct FirstShown {}; // the main window was shown for the first time
+// Kelpix was started again while it runs: the running one shows itself instead. modal_up: a modal
+// window is up.
+struct AnotherStart {
+    bool modal_up = false;
+};
 struct CloseRequested {}; // close box, Alt+F4, a close message, or the exit command
 // The system asks whether the session may end, then says whether it ends.
 struct SessionEndQueried {};
@@ -257,10 +267,10 @@ struct SavedTo {
     std::wstring folder; // the folder the user saved an image to
 };
 
-using Event =
-    std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed, TrayNotify,
-                 CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished, FirstShown, CloseRequested,
-                 SessionEndQueried, SessionEnded, OptionsApplied, CursorToggled, DelayToggled, DelayChanged, SavedTo>;
+using Event = std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed,
+                           TrayNotify, CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished,
+                           FirstShown, CloseRequested, SessionEndQueried, SessionEnded, OptionsApplied, CursorToggled,
+                           DelayToggled, DelayChanged, SavedTo, AnotherStart>;
 
 class CaptureSession {
 public:
@@ -304,6 +314,7 @@ private:
     Actions Update(const DelayToggled& event);
     Actions Update(const DelayChanged& event);
     Actions Update(const SavedTo& event);
+    Actions Update(const AnotherStart& event);
 
     void BeginDrag(Actions& out, Drag kind);
     // The drag is over: its watch stops, the pointer and the target icon are back.
@@ -322,7 +333,7 @@ private:
     Drag drag_ = Drag::None;
     Pending pending_ = Pending::None;
     WindowId target_ = kNoWindow;
-    bool own_area_ = false; // the capture to come is of the program's own area, never printed
+    bool own_area_ = false;                 // the capture to come is of the program's own area, never printed
     WindowId frame_after_grab_ = kNoWindow; // framed outside the target: the frame goes after the grab
     bool busy_ = false;
     bool in_tray_ = false;
@@ -330,7 +341,8 @@ private:
     bool session_ending_ = false;
     bool button_seen_up_ = false; // the drag watch found the button up on its last tick
     bool recopy_flashing_ = false;
-    int countdown_ = 0; // seconds still to show
+    bool tray_drags_unavailable_ = false; // told once; a drag from the tray icon starts no more
+    int countdown_ = 0;                   // seconds still to show
     TrayClickState tray_clicks_;
 };
 

@@ -48,4 +48,15 @@ std::wstring SettingsFilePath(std::wstring_view exePath) {
     return ChangeFileExt(exePath, L".ini");
 }
 
+std::wstring ProgramOfCommand(std::wstring_view command) {
+    const size_t first = command.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    command.remove_prefix(first);
+    if (command.front() == L'"') {
+        command.remove_prefix(1);
+        return std::wstring(command.substr(0, command.find(L'"')));
+    }
+    return std::wstring(command.substr(0, command.find(L' ')));
+}
+
 } // namespace kelpix::core

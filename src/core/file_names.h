@@ -35,4 +35,9 @@ std::wstring TemporaryFileName(std::wstring_view target, uint32_t attempt);
 // ".ini". "D:\Apps\grab.exe" gives "D:\Apps\grab.ini".
 std::wstring SettingsFilePath(std::wstring_view exePath);
 
+// The program a command line names, as Windows reads a Run value: the text between the first pair
+// of quotes when it starts with one, else everything up to the first space. "\"C:\A b\k.exe\" /x"
+// gives "C:\A b\k.exe".
+std::wstring ProgramOfCommand(std::wstring_view command);
+
 } // namespace kelpix::core

@@ -15,17 +15,37 @@ namespace {
 
 // In the order of Event's alternatives, of Act's and of SessionTimer's values.
 constexpr std::array<std::string_view, std::variant_size_v<Event>> kEventNames = {
-    "TargetPressed",     "PointerOver",   "Released",       "DragCancelled",     "HookMove",
-    "HookRelease",       "HookFailed",    "TrayNotify",     "CaptureKeyPressed", "TimerFired",
-    "CommandChosen",     "RecopyClicked", "GrabFinished",   "FirstShown",        "CloseRequested",
-    "SessionEndQueried", "SessionEnded",  "OptionsApplied", "CursorToggled",     "DelayToggled",
-    "DelayChanged",      "SavedTo"};
-constexpr std::array<std::string_view, static_cast<size_t>(Act::WaitForCompositor) + 1> kActNames = {
-    "DrawFrame",      "EraseFrame",        "ShowDragCursor",    "ShowNormalCursor", "HideMainWindow",
-    "ShowMainWindow", "RestoreMainWindow", "BringModalToFront", "CloseMainWindow",  "EndProgram",
-    "Grab",           "CopyToClipboard",   "SaveAutomatically", "SetTrayIcon",      "ShowTrayMenu",
-    "ShowSettings",   "WriteSettings",     "StartTimer",        "StopTimer",        "InstallHook",
-    "RemoveHook",     "ShowHookFailure",   "PressRecopyButton", "RunCommand",       "WaitForCompositor"};
+    "TargetPressed", "PointerOver",  "Released",          "DragCancelled",     "HookMove",      "HookRelease",
+    "HookFailed",    "TrayNotify",   "CaptureKeyPressed", "TimerFired",        "CommandChosen", "RecopyClicked",
+    "GrabFinished",  "FirstShown",   "CloseRequested",    "SessionEndQueried", "SessionEnded",  "OptionsApplied",
+    "CursorToggled", "DelayToggled", "DelayChanged",      "SavedTo",           "AnotherStart"};
+constexpr std::array<std::string_view, static_cast<size_t>(Act::ShowTrayDragsUnavailable) + 1> kActNames = {
+    "DrawFrame",
+    "EraseFrame",
+    "ShowDragCursor",
+    "ShowNormalCursor",
+    "HideMainWindow",
+    "ShowMainWindow",
+    "RestoreMainWindow",
+    "BringModalToFront",
+    "CloseMainWindow",
+    "EndProgram",
+    "Grab",
+    "CopyToClipboard",
+    "SaveAutomatically",
+    "SetTrayIcon",
+    "ShowTrayMenu",
+    "ShowSettings",
+    "WriteSettings",
+    "StartTimer",
+    "StopTimer",
+    "InstallHook",
+    "RemoveHook",
+    "ShowHookFailure",
+    "PressRecopyButton",
+    "RunCommand",
+    "WaitForCompositor",
+    "ShowTrayDragsUnavailable"};
 constexpr std::array<std::string_view, kSessionTimerCount> kTimerNames = {"Cooldown",  "Countdown", "RepaintWait",
                                                                           "DragWatch", "TrayPress", "RecopyFlash"};
 
@@ -61,6 +81,9 @@ template <class F> void Fields(HookMove& e, F& f) {
 template <class F> void Fields(HookRelease& e, F& f) {
     f("scene", e.scene);
 }
+template <class F> void Fields(HookFailed& e, F& f) {
+    f("no_block", e.no_block);
+}
 template <class F> void Fields(TrayNotify& e, F& f) {
     f("mouse_message", e.mouse_message), f("primary_down", e.primary_down), f("modal_up", e.modal_up);
 }
@@ -93,6 +116,9 @@ template <class F> void Fields(DelayChanged& e, F& f) {
 }
 template <class F> void Fields(SavedTo& e, F& f) {
     f("folder", e.folder);
+}
+template <class F> void Fields(AnotherStart& e, F& f) {
+    f("modal_up", e.modal_up);
 }
 // The events without fields.
 template <class E, class F>

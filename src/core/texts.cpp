@@ -83,6 +83,13 @@ constexpr Texts kJapanese{
                      L"環境オプションで別のキーを選んでください。",
     .keyNameSeparator = L"、",
     .startupEntryFailed = L"Windows の起動時に起動する設定を変更できません",
+
+    .replaceQuestionFormat = L"%s は既に存在します。\n上書きしますか?",
+    .newFileKeptFormat = L"ファイル %s を作成できません。新しい画像は %s に残してあります",
+    .settingsTooLargeFormat = L"設定ファイル %s が大きすぎるため読み込めません。既定の設定で起動し、"
+                              L"このファイルには書き込みません。",
+    .trayDragsUnavailable = L"タスクトレイのアイコンからのドラッグは使えません。共有メモリ KelpixWnd "
+                            L"を作成できません (他のプログラムが同じ名前で作成しています)。",
 };
 
 constexpr Texts kEnglish{
@@ -161,6 +168,13 @@ constexpr Texts kEnglish{
                      L"Choose another key in Options.",
     .keyNameSeparator = L", ",
     .startupEntryFailed = L"Cannot change whether Kelpix starts with Windows",
+
+    .replaceQuestionFormat = L"%s already exists.\nDo you want to replace it?",
+    .newFileKeptFormat = L"Cannot create file %s. The new image is kept as %s",
+    .settingsTooLargeFormat = L"The settings file %s is too large to read. Kelpix starts with the default "
+                              L"settings and does not write to this file.",
+    .trayDragsUnavailable = L"Dragging from the notification-area icon cannot work: the shared memory "
+                            L"KelpixWnd cannot be made (another program has made one of that name).",
 };
 
 } // namespace

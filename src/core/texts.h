@@ -108,6 +108,12 @@ struct Texts {
     const wchar_t* keyHeldFormat;    // %s: the keys' names, joined by keyNameSeparator
     const wchar_t* keyNameSeparator; // between two keys' names
     const wchar_t* startupEntryFailed;
+
+    // --- Nothing replaced unasked, nothing lost
+    const wchar_t* replaceQuestionFormat;  // %s: the file that would be replaced
+    const wchar_t* newFileKeptFormat;      // %s: the file that could not be made, %s: where the new image is
+    const wchar_t* settingsTooLargeFormat; // %s: the settings file
+    const wchar_t* trayDragsUnavailable;   // the shared block for drags from the icon cannot be had
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+#include <vector>
+
 namespace kelpix::core {
 namespace {
 
@@ -24,7 +29,12 @@ TEST(AutoSaveNames, PatternsFillInEveryTokenAndMakeASafeName) {
         {L"CON", L"_CON"},
         {L"nul.txt", L"_nul.txt"},
         {L"com7", L"_com7"},
-        {L"COM0", L"COM0"},
+        {L"COM0", L"_COM0"},
+        {L"NUL .png", L"_NUL .png"},   // Windows drops the spaces before the dot
+        {L"aux  ", L"aux _"},          // the last space becomes "_": no device then
+        {L"COM\u00B9", L"_COM\u00B9"}, // superscript one, two and three are port digits
+        {L"lpt\u00B3.txt", L"_lpt\u00B3.txt"},
+        {L"COM\u2074", L"COM\u2074"}, // superscript four is not
         {L"CONSOLE", L"CONSOLE"},
         {L"한국어 😀", L"한국어 😀"},
     };
@@ -58,6 +68,39 @@ TEST(AutoSaveNames, NumberedPathsFitTheLimitAndNeverCutACharacter) {
     for (const auto& row : rows)
         EXPECT_EQ(NumberedPath(L"D:\\p\\", row.stem, L".png", row.attempt, row.longest), row.path)
             << row.attempt << " " << row.longest;
+}
+
+TEST(AutoSaveNames, TheFirstFreeNumberedNameSkipsTakenNamesInAnyCase) {
+    const auto takenOf = [](std::vector<std::wstring> names) {
+        return [names](std::wstring_view name) {
+            for (std::wstring_view taken : names)
+                if (std::equal(name.begin(), name.end(), taken.begin(), taken.end(),
+                               [](wchar_t a, wchar_t b) { return std::towupper(a) == std::towupper(b); }))
+                    return true;
+            return false;
+        };
+    };
+    const struct {
+        std::function<bool(std::wstring_view)> taken;
+        uint32_t from;
+        size_t longest;
+        std::wstring path;
+        uint32_t attempt;
+        bool tooLong;
+    } rows[] = {
+        {takenOf({}), 1, 260, L"D:\\p\\shot.png", 1, false},
+        {takenOf({L"SHOT.PNG", L"shot (2).png"}), 1, 260, L"D:\\p\\shot (3).png", 3, false},
+        {takenOf({}), 5, 260, L"D:\\p\\shot (5).png", 5, false}, // a name taken after the choice: go on
+        {[](std::wstring_view) { return true; }, 1, 260, L"", 0, false},
+        {takenOf({L"sh.png"}), 1, 11, L"", 0, true}, // "sh (2).png" no longer fits
+    };
+    for (const auto& row : rows) {
+        const NumberedChoice choice =
+            FirstFreeNumberedPath(L"D:\\p\\", L"shot", L".png", row.longest, row.taken, row.from);
+        EXPECT_EQ(choice.path, row.path);
+        EXPECT_EQ(choice.attempt, row.attempt);
+        EXPECT_EQ(choice.tooLong, row.tooLong) << row.path.size();
+    }
 }
 
 } // namespace

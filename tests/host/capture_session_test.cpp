@@ -17,7 +17,7 @@ std::ostream& operator<<(std::ostream& out, const Action& a) {
                             "RestoreMainWindow BringModalToFront CloseMainWindow EndProgram Grab CopyToClipboard "
                             "SaveAutomatically SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer "
                             "StopTimer InstallHook RemoveHook ShowHookFailure PressRecopyButton RunCommand "
-                            "WaitForCompositor");
+                            "WaitForCompositor ShowTrayDragsUnavailable");
     std::istringstream timers("Cooldown Countdown RepaintWait DragWatch TrayPress RecopyFlash");
     std::string act, timer;
     for (int i = 0; i <= static_cast<int>(a.act); ++i)
@@ -189,6 +189,14 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
          Then(kTrayDragOverB,
               {{HookFailed{}, {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowHookFailure}}},
                {Fire(T::DragWatch), {Stop(T::DragWatch)}}}),
+         false},
+        // Without the shared block no drag can work: said once, and the icon starts no drag after it.
+        {"no shared block",
+         Then(kTrayDragOverB, {{HookFailed{true},
+                                {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowTrayDragsUnavailable}}},
+                               kArm,
+                               {Icon(kMove), {Stop(T::TrayPress)}},
+                               {HookFailed{true}, {}}}),
          false},
         {"button seen up twice",
          Then(kTrayDragOverB, {{Fire(T::DragWatch), {}}, {Fire(T::DragWatch), kTrayDragCancelled}, {HookOver(kA), {}}}),

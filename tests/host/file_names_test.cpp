@@ -58,5 +58,18 @@ TEST(FileNames, DialogFilterBarsBecomeNulsAndASecondNulEndsTheList) {
     EXPECT_EQ(DialogFilter(L"ビットマップ|*.bmp"), L"ビットマップ\0*.bmp\0\0"s);
 }
 
+TEST(FileNames, TheProgramOfACommandIsReadAsWindowsReadsARunValue) {
+    const std::pair<std::wstring, std::wstring> rows[] = {
+        {L"\"C:\\Program Files\\Kelpix.exe\"", L"C:\\Program Files\\Kelpix.exe"},
+        {L"  \"D:\\表\\Kelpix.exe\" /tray", L"D:\\表\\Kelpix.exe"},
+        {L"C:\\Tools\\Kelpix.exe /tray", L"C:\\Tools\\Kelpix.exe"},
+        {L"\"C:\\unclosed", L"C:\\unclosed"},
+        {L"", L""},
+        {L"   ", L""},
+    };
+    for (const auto& [command, program] : rows)
+        EXPECT_EQ(ProgramOfCommand(command), program);
+}
+
 } // namespace
 } // namespace kelpix::core
