@@ -2,19 +2,12 @@
 
 #include "services/texts.h"
 #include "toolkit/error.h"
+#include "toolkit/system_library.h"
 
 namespace kelpix {
 
-FARPROC LateFunction(const wchar_t* library, const char* name) {
-    // Loaded once and kept: a system library is never unloaded while the program runs.
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) module = LoadLibraryW(library); // systems without the search flags
-    return module ? GetProcAddress(module, name) : nullptr;
-}
-
 FARPROC RequireLateFunction(const wchar_t* library, const char* name) {
-    if (FARPROC function = LateFunction(library, name)) return function;
+    if (FARPROC function = SystemFunction(library, name)) return function;
     throw FormatError(Texts().libraryMissingFormat, {library});
 }
 

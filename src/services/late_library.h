@@ -8,11 +8,8 @@
 
 namespace kelpix {
 
-// The function `name` of the system library `library` (loaded from the system folder once), or
-// null when either cannot be had.
-FARPROC LateFunction(const wchar_t* library, const char* name);
-
-// The same, but a library or function that cannot be had raises "<library> を読み込めません".
+// The function `name` of the system library `library` (from the system folder only, see
+// toolkit/system_library.h); a library or function that cannot be had raises "<library> を読み込めません".
 FARPROC RequireLateFunction(const wchar_t* library, const char* name);
 template <typename F> F RequiredLateFunction(const wchar_t* library, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(RequireLateFunction(library, name)));

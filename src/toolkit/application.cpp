@@ -4,6 +4,7 @@
 
 #include "toolkit/error.h"
 #include "toolkit/form.h"
+#include "toolkit/system_library.h"
 
 #include <commctrl.h>
 #include <utility>
@@ -28,12 +29,7 @@ int EffectiveMonitorDpi(POINT at) {
         getDpiForWindow && onTheMonitor && GetSystemMetrics(SM_CMONITORS) == 1)
         if (const UINT dpi = getDpiForWindow(onTheMonitor)) return static_cast<int>(dpi);
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
+    static const auto getDpiForMonitor = SystemFunctionAs<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
     if (getDpiForMonitor &&
