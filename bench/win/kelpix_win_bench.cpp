@@ -13,9 +13,12 @@
 //   idle: the CPU time a running Kelpix.exe takes over 10 s, and the timer messages an idle main
 //   window gets;
 //   clipboard: an image copied with "PNG" offered beside the bitmap alone, and the PNG rendered
-//   when asked beside the PNG writer on the same pixels.
+//   when asked beside the PNG writer on the same pixels;
+//   automatic save: a 1024x768 capture saved into a folder where the pattern's first 2000 names are
+//   taken, beside the same save into an empty folder.
 #include "core/png_writer.h"
 #include "app/program.h"
+#include "services/auto_save.h"
 #include "services/clipboard_image.h"
 #include "services/image_files.h"
 #include "services/platform.h"
@@ -340,6 +343,45 @@ struct StepTimes {
     }
 };
 
+// Milliseconds for one automatic save of `image` into `folder` under the name "bench" (median of
+// `runs`); each file written is removed again.
+double AutoSaveMs(HBITMAP image, const std::wstring& folder, int runs) {
+    core::Settings settings;
+    settings.auto_save_folder = folder;
+    settings.auto_save_name = L"bench";
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Now();
+        const std::wstring written = SaveAutomatically(image, nullptr, settings, 1);
+        times.push_back(Now() - start);
+        DeleteFileW(written.c_str());
+    }
+    return Median(times);
+}
+
+void PrintAutoSaveFigures(int runs) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring empty = std::wstring(temp) + L"kelpix-bench-empty\\",
+                       full = std::wstring(temp) + L"kelpix-bench-full\\";
+    CreateDirectoryW(empty.c_str(), nullptr);
+    CreateDirectoryW(full.c_str(), nullptr);
+    constexpr int kTaken = 2000;
+    for (int n = 1; n <= kTaken; ++n) {
+        const std::wstring name = full + (n == 1 ? L"bench.png" : L"bench (" + std::to_wstring(n) + L").png");
+        CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    const Bitmap image(PatternBitmap(1024, 768));
+    const double intoEmpty = AutoSaveMs(image.get(), empty, runs), intoFull = AutoSaveMs(image.get(), full, runs);
+    std::printf("automatic save of 1024x768 as PNG: into a folder with the first %d names taken %.1f ms, into an empty "
+                "folder %.1f ms, ratio %.2fx (goal at most 3x; median of %d)\n",
+                kTaken, intoFull, intoEmpty, intoFull / intoEmpty, runs);
+    for (int n = 1; n <= kTaken; ++n)
+        DeleteFileW((full + (n == 1 ? L"bench.png" : L"bench (" + std::to_wstring(n) + L").png")).c_str());
+    RemoveDirectoryW(full.c_str());
+    RemoveDirectoryW(empty.c_str());
+}
+
 int main() {
     const int runs = 9;
     std::vector<double> kelpix, bare, bareKind, bareShape;
@@ -538,6 +580,8 @@ int main() {
                     "%.1f ms (%zu bytes), ratio %.2fx\n",
                     render, pngBytes, writer, written, render / writer);
     }
+
+    PrintAutoSaveFigures(runs);
 
     program.reset();
     Application::Get().Shutdown();

@@ -13,21 +13,6 @@ namespace kelpix {
 
 namespace {
 
-constexpr uint32_t kMostNumberedNames = 10000;
-
-// The system's words for an error code, without the line end it ends in.
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length && text ? std::wstring(text, length) : L"#" + std::to_wstring(error);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
-        message.pop_back();
-    return message;
-}
-
 [[noreturn]] void Fail(const std::wstring& folder, const std::wstring& reason) {
     throw FormatError(Texts().autoSaveFailedFormat, {folder, reason});
 }
@@ -83,16 +68,13 @@ std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Setting
     const auto format = FormatOfEntry(settings.auto_save_format);
     const std::wstring stem =
         core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsOf(captured, number)));
-    for (uint32_t attempt = 1; attempt <= kMostNumberedNames; ++attempt) {
-        const std::wstring path = core::NumberedPath(folder, stem, ExtensionOf(format), attempt, MAX_PATH - 1);
-        if (path.empty()) Fail(folder, SystemMessage(ERROR_FILENAME_EXCED_RANGE));
-        try {
-            if (WriteNewImageFile(path, format, image)) return path;
-        } catch (const Error& e) {
-            Fail(folder, e.Message());
-        }
+    try {
+        return SaveImageUnderFreeName(folder, stem, format, image);
+    } catch (const Error& e) {
+        Fail(folder, e.Message());
+    } catch (const std::bad_alloc&) {
+        Fail(folder, Texts().outOfMemory);
     }
-    Fail(folder, SystemMessage(ERROR_FILE_EXISTS));
 }
 
 } // namespace kelpix

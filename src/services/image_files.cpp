@@ -1,5 +1,6 @@
 #include "services/image_files.h"
 
+#include "core/auto_save_names.h"
 #include "core/bmp_writer.h"
 #include "core/file_names.h"
 #include "core/jpeg_writer.h"
@@ -13,7 +14,9 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
 #include <span>
+#include <unordered_set>
 #include <vector>
 
 namespace kelpix {
@@ -86,6 +89,10 @@ private:
 
 using FilePieces = std::initializer_list<std::span<const uint8_t>>;
 
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // True unless `path` names something that exists and may not be written: a read-only file, a
 // folder, a file another program has open or that the user may not change. Opening it for writing
 // and closing it again changes nothing.
@@ -103,6 +110,12 @@ bool MayReplace(const std::wstring& path) {
     return true;
 }
 
+// A file is there that the program could replace: a question must come first. (A folder, a
+// read-only file or one held open elsewhere cannot be replaced: the save says so instead.)
+bool IsReplaceableFile(const std::wstring& path) {
+    return Exists(path) && MayReplace(path);
+}
+
 // Creates a new file beside `target` under a name of its own (never longer than the target's) and
 // returns its path; `opened` receives the handle.
 std::wstring CreateTemporaryFile(const std::wstring& target, HANDLE& opened) {
@@ -117,83 +130,101 @@ std::wstring CreateTemporaryFile(const std::wstring& target, HANDLE& opened) {
     throw FormatError(Texts().cannotCreateFileFormat, {target});
 }
 
-// Puts the written file `temp` in the place of `target`. An existing file is replaced in place,
-// which keeps what it had besides its content: attributes, security, its identity. Where that
-// cannot work the new file is moved there, with the old file's attributes: when there is no file
-// there yet, on a file system that cannot replace, and whenever the replacement fails in another
-// way. Without a backup file a failed replacement has left the old file either unchanged or
-// removed (the new one keeping its own name), and the move is right in both cases; a file that
-// is in use makes the move fail too. (Wine moves the old file aside under a temporary name of its
-// own that does not fit the path limit in a folder of 250 characters or more, and fails there.)
-bool PutInPlace(const std::wstring& temp, const std::wstring& target) {
+// The pieces, one after the other, in a new file beside `target`, on the disk: nothing is named
+// `target` yet.
+std::unique_ptr<TemporaryFile> WriteBeside(const std::wstring& target, FilePieces pieces) {
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    auto temp = std::make_unique<TemporaryFile>(CreateTemporaryFile(target, opened));
+    KernelHandle file(opened);
+    for (std::span<const uint8_t> piece : pieces) {
+        while (!piece.empty()) {
+            const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
+            DWORD written = 0;
+            if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
+                throw Error(Texts().streamWriteError);
+            piece = piece.subspan(wanted);
+        }
+    }
+    // On the disk before it takes the old file's place.
+    if (!FlushFileBuffers(file.get())) throw Error(Texts().streamWriteError);
+    return temp;
+}
+
+// Puts the written file in the place of `target`. An existing file is replaced in place, which keeps
+// what it had besides its content: attributes, security, its identity. Where that cannot work the
+// new file is moved there, with the old file's attributes: when there is no file there yet, on a
+// file system that cannot replace, and whenever the replacement fails in another way. (Wine moves
+// the old file aside under a temporary name of its own that does not fit the path limit in a folder
+// of 250 characters or more, and fails there.) A replacement that failed half way may have taken the
+// old file away: the new one is then the only copy, and stays where it is, named in the error.
+void PutInPlace(TemporaryFile& temp, const std::wstring& target) {
+    const PlatformCalls& calls = Platform();
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        SetFileAttributesW(temp.c_str(), attributes);
-        if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
-            return true;
-    }
-    return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-// How the written file takes the target's name.
-enum class Placing { Replace, NeverReplace };
-
-// Writes the pieces one after the other as the file `target`. They go to a new file in the same
-// folder first, which replaces the target only once every byte is written, so a failure leaves an
-// existing file as it was and nothing new behind. NeverReplace: false when the name is taken.
-bool WriteWholeFile(const std::wstring& target, FilePieces pieces, Placing placing = Placing::Replace) {
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    TemporaryFile temp(CreateTemporaryFile(target, opened));
-    {
-        KernelHandle file(opened);
-        for (std::span<const uint8_t> piece : pieces) {
-            while (!piece.empty()) {
-                const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
-                DWORD written = 0;
-                if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
-                    throw Error(Texts().streamWriteError);
-                piece = piece.subspan(wanted);
-            }
+        SetFileAttributesW(temp.Path().c_str(), attributes);
+        if (calls.replaceFile(target.c_str(), temp.Path().c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr,
+                              nullptr)) {
+            temp.Keep();
+            return;
         }
-        // On the disk before it takes the old file's place.
-        if (!FlushFileBuffers(file.get())) throw Error(Texts().streamWriteError);
     }
-    if (placing == Placing::NeverReplace) {
-        if (!MoveFileExW(temp.Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
-            throw FormatError(Texts().cannotCreateFileFormat, {target});
-        }
+    if (calls.moveFile(temp.Path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         temp.Keep();
-        return true;
+        return;
     }
-    // Renaming over a file can succeed where writing to it would not (a read-only file on some
-    // systems); only a file the program could write is replaced.
-    if (!MayReplace(target) || !PutInPlace(temp.Path(), target))
-        throw FormatError(Texts().cannotCreateFileFormat, {target});
-    temp.Keep();
-    return true;
+    if (attributes != INVALID_FILE_ATTRIBUTES && !Exists(target)) {
+        const std::wstring kept = temp.Path();
+        temp.Keep();
+        throw FormatError(Texts().newFileKeptFormat, {target, kept});
+    }
+    throw FormatError(Texts().cannotCreateFileFormat, {target});
 }
 
-// The image as a file of the format: an uncompressed BMP at the image's own depth, a baseline JPEG
-// at quality 92 or an 8-bit RGB PNG, encoded completely before the file is touched. An empty image
-// makes an empty file.
-bool SaveImage(const std::wstring& target, ImageFormat format, const core::PixelImage& image, Placing placing) {
-    if (format == ImageFormat::Bitmap) {
-        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(image);
-        if (!headers) return WriteWholeFile(target, {}, placing);
-        return WriteWholeFile(target, {headers->fileHeader, headers->infoHeader, headers->colorTable, image.bits},
-                              placing);
+// The bytes of an image file of the format: an uncompressed BMP at the image's own depth, a baseline
+// JPEG at quality 92 or an 8-bit RGB PNG, encoded completely before any file is touched. An empty
+// image makes an empty file. The image must outlive the object (a BMP's rows are the image's own).
+class ImageFileBytes {
+public:
+    ImageFileBytes(ImageFormat format, const core::PixelImage& image) : image_(image) {
+        if (format == ImageFormat::Bitmap) {
+            headers_ = core::MakeBmpHeaders(image);
+            return;
+        }
+        try {
+            data_ = format == ImageFormat::Jpeg ? core::EncodeJpeg(image) : core::EncodePng(image);
+        } catch (const core::JpegError& e) {
+            throw FormatError(Texts().jpegErrorFormat, {std::to_wstring(e.code())});
+        } catch (const core::PngError& e) {
+            throw FormatError(Texts().pngErrorFormat, {FromUtf8(e.what())});
+        }
     }
-    std::vector<uint8_t> data;
-    try {
-        data = format == ImageFormat::Jpeg ? core::EncodeJpeg(image) : core::EncodePng(image);
-    } catch (const core::JpegError& e) {
-        throw FormatError(Texts().jpegErrorFormat, {std::to_wstring(e.code())});
-    } catch (const core::PngError& e) {
-        throw FormatError(Texts().pngErrorFormat, {FromUtf8(e.what())});
+    std::unique_ptr<TemporaryFile> WriteBeside(const std::wstring& target) const {
+        if (headers_)
+            return kelpix::WriteBeside(target,
+                                       {headers_->fileHeader, headers_->infoHeader, headers_->colorTable, image_.bits});
+        return kelpix::WriteBeside(target, {data_});
     }
-    return WriteWholeFile(target, {data}, placing);
+
+private:
+    const core::PixelImage& image_;
+    std::optional<core::BmpHeaders> headers_;
+    std::vector<uint8_t> data_;
+};
+
+// The names in `folder` (ending in "\"), upper-cased as the file system compares them.
+std::unordered_set<std::wstring> NamesIn(const std::wstring& folder) {
+    std::unordered_set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search =
+        FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+        names.insert(std::move(name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
 }
 
 } // namespace
@@ -206,16 +237,63 @@ const wchar_t* ExtensionOf(ImageFormat format) {
     return format == ImageFormat::Bitmap ? L".bmp" : format == ImageFormat::Png ? L".png" : L".jpg";
 }
 
-bool WriteNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
-    return SaveImage(target, format, ReadImagePixels(image), Placing::NeverReplace);
+void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
+    const core::PixelImage pixels = ReadImagePixels(image);
+    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
+    // Renaming over a file can succeed where writing to it would not (a read-only file on some
+    // systems); only a file the program could write is replaced.
+    if (!MayReplace(target)) throw FormatError(Texts().cannotCreateFileFormat, {target});
+    PutInPlace(*temp, target);
 }
 
-std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
-                                        SaveDialogMemory& memory) {
+std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
+                                    HBITMAP image) {
+    const core::PixelImage pixels = ReadImagePixels(image);
+    const ImageFileBytes bytes(format, pixels);
+    const std::unordered_set<std::wstring> taken = NamesIn(folder);
+    const auto isTaken = [&](std::wstring_view name) {
+        std::wstring upper(name);
+        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+        return taken.count(upper) != 0;
+    };
+    std::unique_ptr<TemporaryFile> temp;
+    for (uint32_t attempt = 1;;) {
+        core::NumberedChoice choice =
+            core::FirstFreeNumberedPath(folder, stem, ExtensionOf(format), MAX_PATH - 1, isTaken, attempt);
+        if (choice.path.empty())
+            throw Error(SystemMessage(choice.tooLong ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_EXISTS));
+        if (!temp) temp = bytes.WriteBeside(choice.path);
+        // Never over a file: a name taken since the folder was read costs one more try.
+        if (Platform().moveFile(temp->Path().c_str(), choice.path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            temp->Keep();
+            return choice.path;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            throw FormatError(Texts().cannotCreateFileFormat, {choice.path});
+        attempt = choice.attempt + 1;
+    }
+}
+
+std::wstring SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : L"#" + std::to_wstring(error);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return message;
+}
+
+namespace {
+
+// The save dialog, asked for a name; nothing when it was cancelled.
+std::optional<std::wstring> AskForName(HWND owner, const std::wstring& folder, SaveDialogMemory& memory) {
     const std::wstring filter = core::DialogFilter(Texts().saveFilter);
     wchar_t fileName[kFileNameBufferSize] = {};
     memory.fileName.copy(fileName, kFileNameBufferSize - 1);
-
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -225,20 +303,39 @@ std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::ws
     dialog.nMaxFile = kFileNameBufferSize;
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = Texts().saveTitle;
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
-    bool chose;
+    // The dialog's own question would be about the name as typed, not the file written: the
+    // program asks itself, below.
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     {
         Application::ModalScope modal;
-        chose = Platform().getSaveFileName(&dialog) != FALSE;
+        if (!Platform().getSaveFileName(&dialog)) return std::nullopt;
     }
-    if (!chose) return std::nullopt;
-
-    const std::wstring chosen = fileName;
-    memory.fileName = chosen;
+    memory.fileName = fileName;
     memory.filterIndex = dialog.nFilterIndex;
-    const ImageFormat format = FormatOfEntry(static_cast<int32_t>(dialog.nFilterIndex));
-    SaveImage(core::ChangeFileExt(chosen, ExtensionOf(format)), format, ReadImagePixels(image), Placing::Replace);
-    return core::ExtractFilePath(chosen);
+    return memory.fileName;
+}
+
+} // namespace
+
+std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
+                                        SaveDialogMemory& memory) {
+    for (std::wstring opensIn = folder;;) {
+        const std::optional<std::wstring> chosen = AskForName(owner, opensIn, memory);
+        if (!chosen) return std::nullopt;
+        // The entry decides the format and the extension, whatever was typed.
+        const ImageFormat format = FormatOfEntry(static_cast<int32_t>(memory.filterIndex));
+        const std::wstring target = core::ChangeFileExt(*chosen, ExtensionOf(format));
+        Application& app = Application::Get();
+        // A "no" goes back to the dialog, as the system's own question does.
+        if (IsReplaceableFile(target) &&
+            app.ShowMessage(core::FillIn(Texts().replaceQuestionFormat, {target}).c_str(), app.Title().c_str(),
+                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+            opensIn = core::ExtractFilePath(*chosen);
+            continue;
+        }
+        SaveImageFile(target, format, image);
+        return core::ExtractFilePath(*chosen);
+    }
 }
 
 } // namespace kelpix

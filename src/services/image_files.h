@@ -20,10 +20,21 @@ const wchar_t* ExtensionOf(ImageFormat format);
 // colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
 core::PixelImage ReadImagePixels(HBITMAP bitmap);
 
-// Writes the image as a new file `target`, written beside it first and then put in place, never
-// replacing anything: false when the name is taken (nothing is left behind then). Any other
-// failure raises the error to show.
-bool WriteNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
+// Writes the image as the file `target`, replacing a file of that name (the caller has asked). It is
+// written beside the target first and put in place once every byte is on the disk: a failure leaves
+// an existing file as it was and nothing new behind, except where the old file is gone and the new
+// one is the only copy left, which is kept and named in the error.
+void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
+
+// Writes the image into `folder` (ending in "\") under the first free numbered name of `stem`
+// (core::FirstFreeNumberedPath), never replacing a file: the folder is read once and the file
+// written once. Returns its path. A failure raises the error to show (the system's reason when no
+// name is free or none fits the path limit).
+std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
+                                    HBITMAP image);
+
+// The system's words for an error code, without the line end it ends in.
+std::wstring SystemMessage(DWORD error);
 
 // What the save dialog keeps from one use to the next.
 struct SaveDialogMemory {
@@ -32,9 +43,10 @@ struct SaveDialogMemory {
 };
 
 // Asks for a file name (opening in `folder`, when there is one) and writes the image there in the
-// format of the chosen entry, whatever extension was typed. Returns the folder of the chosen name,
-// or nothing when the dialog was cancelled. A failure raises the error to show; an existing file
-// is then left as it was and nothing new is left behind.
+// format of the chosen entry, with that entry's extension whatever was typed. A file of that name is
+// replaced only after a yes to a question naming it; a no goes back to the dialog. Returns the
+// folder of the chosen name, or nothing when the dialog was cancelled. A failure raises the error to
+// show; an existing file is then left as it was (see SaveImageFile).
 std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
                                         SaveDialogMemory& memory);
 

@@ -2,6 +2,7 @@
 
 #include "services/late_library.h"
 #include "toolkit/application.h"
+#include "toolkit/system_library.h"
 
 namespace kelpix {
 
@@ -10,14 +11,12 @@ namespace {
 constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
 
 template <class Function> Function LoadDwm(const char* name) {
-    static HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-    return dwm ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dwm, name))) : nullptr;
+    return SystemFunctionAs<Function>(L"dwmapi.dll", name);
 }
 
 BOOL WINAPI NotifyIconWhenLoaded(DWORD message, PNOTIFYICONDATAW data) {
     // A shell without the call has no notification area: the icon is refused, as before one exists.
-    static const auto notify = reinterpret_cast<decltype(&Shell_NotifyIconW)>(
-        reinterpret_cast<void*>(LateFunction(L"shell32.dll", "Shell_NotifyIconW")));
+    static const auto notify = SystemFunctionAs<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
     return notify ? notify(message, data) : FALSE;
 }
 

@@ -20,6 +20,9 @@ struct PlatformCalls {
     std::wstring hookLibrary;
     BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEW) = nullptr;
     HANDLE(WINAPI* setClipboardData)(UINT, HANDLE) = &SetClipboardData;
+    // How a written file takes its name.
+    BOOL(WINAPI* replaceFile)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) = &ReplaceFileW;
+    BOOL(WINAPI* moveFile)(LPCWSTR, LPCWSTR, DWORD) = &MoveFileExW;
     SHORT(WINAPI* getAsyncKeyState)(int) = &GetAsyncKeyState;
     // DwmGetWindowAttribute, where dwmapi.dll has it (loaded at run time); null elsewhere.
     HRESULT(WINAPI* windowAttribute)(HWND, DWORD, PVOID, DWORD) = nullptr;

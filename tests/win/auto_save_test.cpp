@@ -62,3 +62,18 @@ TEST_F(AutoSaveTest, AFolderThatCannotBeMadeIsNamedInOneMessageAndTheClipboardKe
     EXPECT_EQ(ReadClipboardBitmap().data, ReadBitmap(main().LastImage()).data);
     EXPECT_FALSE(program_->Session().busy());
 }
+
+// Memory running out while the capture is written ends the capture like any other failure: the
+// user is told, and the next capture can start.
+TEST_F(AutoSaveTest, RunningOutOfMemoryWhileSavingEndsTheCaptureAndSaysSo) {
+    const std::wstring folder = folder_.Path() + L"shots\\";
+    WriteIni({"[Option]", "AutoSave=1", "AutoSaveDir=" + Utf8(folder)});
+    Start();
+    MessageBoxAnswerer answer;
+    g_allocationLimit = 100000; // less than the main window's pixels
+    CaptureOwnArea();
+    g_allocationLimit = 0;
+    ASSERT_TRUE(PumpUntil([&] { return answer.Seen(); }));
+    EXPECT_NE(answer.Text().find("メモリが不足しています"), std::string::npos) << answer.Text();
+    EXPECT_TRUE(FileNames(folder).empty());
+}

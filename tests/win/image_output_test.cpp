@@ -3,6 +3,7 @@
 #include "settings_fixture.h"
 #include "test_support.h"
 
+#include "core/file_names.h"
 #include "core/jpeg_writer.h"
 #include "core/png_writer.h"
 #include "services/platform.h"
@@ -29,8 +30,11 @@ struct FakeSaveDialog {
     static inline bool cancel = false;
     static inline std::wstring name;
     static inline DWORD entry = 1;
+    static inline int answers = -1; // how many times it chooses before it cancels (-1: always)
 
     static BOOL WINAPI Run(LPOPENFILENAMEW ofn) {
+        if (answers == 0) return FALSE;
+        if (answers > 0) --answers;
         if (cancel || name.size() >= ofn->nMaxFile) return FALSE;
         name.copy(ofn->lpstrFile, name.size());
         ofn->lpstrFile[name.size()] = L'\0';
@@ -117,6 +121,17 @@ std::string AsString(const std::vector<uint8_t>& bytes) {
     return {bytes.begin(), bytes.end()};
 }
 
+// A replacement that failed after the old file was taken away, and a move that is refused.
+BOOL WINAPI ReplaceTakingTheOldFileAway(LPCWSTR replaced, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+    DeleteFileW(replaced);
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    return FALSE;
+}
+BOOL WINAPI RefuseEveryMove(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 class ImageOutputTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -124,6 +139,7 @@ protected:
         saved_ = Platform();
         Platform().getSaveFileName = &FakeSaveDialog::Run;
         FakeSaveDialog::cancel = false;
+        FakeSaveDialog::answers = -1;
     }
     void TearDown() override {
         Platform() = saved_;
@@ -275,11 +291,68 @@ TEST_F(ImageOutputTest, AReplacedFileKeepsItsAttributesAndANameNearThePathLimitS
     WriteBytes(deep + L"a.bmp", std::string(100000, 'x')); // longer than the new file
     SetFileAttributesW((deep + L"a.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetImage(MakeBitmap(5, 2));
-    Save(deep + L"a", 1);
+    {
+        MessageBoxAnswerer yes(IDYES);
+        Save(deep + L"a", 1);
+        EXPECT_TRUE(yes.Seen()) << "replaced without a question";
+    }
     EXPECT_EQ(ReadBytes(deep + L"a.bmp").size(), 54u + 4u * 5 * 2);
     EXPECT_EQ(DecodeBmpFile(deep + L"a.bmp").At(4, 1), FiveBitColour(4, 1));
     EXPECT_TRUE(GetFileAttributesW((deep + L"a.bmp").c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(FolderContents(deep).size(), 1u);
+}
+
+TEST_F(ImageOutputTest, TheQuestionNamesTheFileThatWouldReallyBeReplacedAndANoWritesNothing) {
+    WriteBytes(folder_ + L"keep.png", "old png");
+    WriteBytes(folder_ + L"keep.jpg", "old jpg");
+    SetImage(MakeBitmap(7, 3));
+    const struct {
+        const wchar_t* typed;
+        DWORD entry;
+        int answer;             // to the question; 0: none may come
+        const wchar_t* written; // the file that changes, if any
+    } rows[] = {
+        {L"keep", 3, IDNO, nullptr},      {L"keep.jpg", 3, IDNO, nullptr},
+        {L"keep.jpg", 1, 0, L"keep.bmp"}, // keep.jpg is not the file written: no question
+        {L"keep.jpg", 1, IDNO, nullptr},  {L"keep", 3, IDYES, L"keep.png"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Utf8(row.typed) + " as entry " + std::to_string(row.entry));
+        auto before = FolderContents(folder_);
+        const std::wstring target = core::ChangeFileExt(folder_ + row.typed, row.entry == 1 ? L".bmp" : L".png");
+        FakeSaveDialog::answers = 1; // a "no" opens the dialog again, which is then cancelled
+        MessageBoxAnswerer answer(row.answer ? row.answer : IDCANCEL);
+        Save(folder_ + row.typed, row.entry);
+        EXPECT_EQ(answer.Seen(), row.answer != 0);
+        if (row.answer) {
+            EXPECT_EQ(answer.Text(), Utf8(target) + " は既に存在します。\n上書きしますか?");
+        }
+        auto after = FolderContents(folder_);
+        if (row.written) {
+            EXPECT_NE(after[row.written], before[row.written]);
+            after.erase(row.written);
+            before.erase(row.written);
+        }
+        EXPECT_EQ(after, before) << "another file changed";
+    }
+}
+
+TEST_F(ImageOutputTest, AReplacementThatTookTheOldFileAwayKeepsTheNewOneAndNamesIt) {
+    // The system's replacement failed half way, the old file gone, and the move after it fails too:
+    // the new file is the only copy left.
+    Platform().replaceFile = &ReplaceTakingTheOldFileAway;
+    Platform().moveFile = &RefuseEveryMove;
+    WriteBytes(folder_ + L"shot.png", "old png");
+    SetImage(MakeBitmap(7, 3));
+    MessageBoxAnswerer answers({IDYES, IDOK}); // the question, then the error
+    Save(folder_ + L"shot", 3);
+    const auto contents = FolderContents(folder_);
+    ASSERT_EQ(contents.size(), 1u) << "nothing, or more than the new file, is left";
+    const auto& [kept, bytes] = *contents.begin();
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    ASSERT_EQ(answers.Texts().size(), 2u);
+    EXPECT_EQ(answers.Texts()[1], "ファイル " + Utf8(folder_) + "shot.png を作成できません。新しい画像は " +
+                                      Utf8(folder_ + kept) + " に残してあります.");
 }
 
 TEST_F(ImageOutputTest, RunningOutOfMemorySaysSoInJapaneseAndTheProgramGoesOn) {
@@ -363,11 +436,12 @@ TEST_F(ImageOutputTest, DISABLED_FullDiskLeavesTheOldFileAndNoTemporaryFile) {
     const std::wstring folder = FromUtf8(disk);
     const std::wstring old = folder + L"shot.bmp";
     WriteBytes(old, "the old picture");
-    SetImage(MakeBitmap(200, 200)); // 160 KB as a bitmap file: more than the disk holds
-    MessageBoxAnswerer answer;
+    SetImage(MakeBitmap(200, 200));            // 160 KB as a bitmap file: more than the disk holds
+    MessageBoxAnswerer answers({IDYES, IDOK}); // replace it; then the error
+    FakeSaveDialog::answers = 1;
     Save(folder + L"shot", 1);
-    ASSERT_TRUE(answer.Seen());
-    EXPECT_EQ(answer.Text(), "ストリームへの書き込みエラー.");
+    ASSERT_EQ(answers.Texts().size(), 2u);
+    EXPECT_EQ(answers.Texts()[1], "ストリームへの書き込みエラー.");
     EXPECT_EQ(FolderContents(folder), (std::map<std::wstring, std::string>{{L"shot.bmp", "the old picture"}}));
     DeleteFileW(old.c_str());
 }
