@@ -1,5 +1,6 @@
 // A low-level mouse hook runs in the thread that installed it and sees the pointer over every
-// window, so it can follow a drag that started on the notification-area icon.
+// window, so it can follow a drag that started on the notification-area icon. The exports keep the
+// names programs have always imported, though what they install is a low-level mouse hook.
 #define KELPIX_HOOK_BUILD
 #include "kelpix_hook.h"
 
@@ -10,8 +11,13 @@ HHOOK g_hook = nullptr;
 HANDLE g_block = nullptr;
 const volatile DWORD* g_view = nullptr;
 
+// The window the block names, if it is one of this process's own: the block's name is known to
+// every program, and another program may have made it or may write into it.
 HWND ReportWindow() {
-    return g_view ? BlockValueToHandle(g_view[0]) : nullptr;
+    HWND named = g_view ? BlockValueToHandle(g_view[0]) : nullptr;
+    DWORD process = 0;
+    if (!named || !GetWindowThreadProcessId(named, &process) || process != GetCurrentProcessId()) return nullptr;
+    return named;
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {

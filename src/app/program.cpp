@@ -6,6 +6,7 @@
 #include "services/screen_grab.h"
 #include "services/late_library.h"
 #include "services/settings_file.h"
+#include "app/one_instance.h"
 #include "app/startup_trace.h"
 #include "services/startup_entry.h"
 #include "services/texts.h"
@@ -24,8 +25,7 @@ constexpr wchar_t kHelpWindowTitle[] = L"Kelpix"; // set by the help files' wind
 
 } // namespace
 
-Program::Program(std::wstring settingsPath)
-    : settingsPath_(std::move(settingsPath)), session_(ReadSettingsFile(settingsPath_).value_or(core::Settings{})) {
+Program::Program(std::wstring settingsPath) : settingsPath_(std::move(settingsPath)), session_(ReadSettings()) {
     startup_trace::Mark("settings");
     if (const wchar_t* tracePath = _wgetenv(L"KELPIX_TRACE"); tracePath && *tracePath) {
         trace_.reset(_wfopen(tracePath, L"ab"));
@@ -46,8 +46,19 @@ Program::Program(std::wstring settingsPath)
     // Global shortcut keys: pressed anywhere, they come to the main window.
     keys_ = std::make_unique<GlobalKeys>(main_->Handle());
     const core::Settings& s = session_.settings();
-    keysHeldAtStart_ = keys_->Hold(s.pointer_window_key, s.active_window_key);
+    if (const std::vector<uint16_t> held = keys_->Hold(s.pointer_window_key, s.active_window_key); !held.empty())
+        startUpProblems_.push_back(KeysHeldMessage(held));
     startup_trace::Mark("shortcut keys");
+}
+
+core::Settings Program::ReadSettings() {
+    try {
+        return ReadSettingsFile(settingsPath_).value_or(core::Settings{});
+    } catch (const SettingsFileTooLarge& e) {
+        settingsWritable_ = false;
+        startUpProblems_.push_back(e.Message());
+        return {};
+    }
 }
 
 void Program::ShowFirstWindow() {
@@ -86,6 +97,7 @@ static bool OpensOwnLoop(const core::Action& action) {
     using core::Act;
     using core::Command;
     return action.act == Act::ShowTrayMenu || action.act == Act::ShowHookFailure ||
+           action.act == Act::ShowTrayDragsUnavailable ||
            (action.act == Act::RunCommand &&
             (action.command == Command::Save || action.command == Command::Options || action.command == Command::Help));
 }
@@ -114,8 +126,8 @@ void Program::RunToCompletion(const core::Actions& first) {
             throw;
         }
     }
-    // A failed automatic save is told once every action of the capture has been carried out.
-    if (!autoSaveFailure_.empty()) ShowErrorBox(std::exchange(autoSaveFailure_, {}));
+    // A failed grab or automatic save is told once every action of the capture has been carried out.
+    if (!failureToTell_.empty()) ShowErrorBox(std::exchange(failureToTell_, {}));
     for (const core::Action& action : std::exchange(opening_, {}))
         PerformOpening(action);
 }
@@ -137,6 +149,10 @@ void Program::PerformOpening(const core::Action& action) {
         break;
     case Act::ShowHookFailure:
         Application::Get().ShowMessage(Texts().hookInstallFailed, Application::Get().Title().c_str(), MB_OK);
+        break;
+    case Act::ShowTrayDragsUnavailable:
+        Application::Get().ShowMessage(Texts().trayDragsUnavailable, Application::Get().Title().c_str(),
+                                       MB_OK | MB_ICONWARNING);
         break;
     case Act::RunCommand:
         if (action.command == Command::Save) SaveLastImage();
@@ -211,7 +227,7 @@ void Program::Perform(const core::Action& action) {
         main_->ShowSettings(session_.settings());
         break;
     case Act::WriteSettings:
-        WriteSettingsFile(settingsPath_, session_.settings());
+        if (settingsWritable_) WriteSettingsFile(settingsPath_, session_.settings());
         break;
     case Act::StartTimer:
         TimerFor(action.timer).SetInterval(action.period_ms);
@@ -221,7 +237,8 @@ void Program::Perform(const core::Action& action) {
         TimerFor(action.timer).SetEnabled(false);
         break;
     case Act::InstallHook:
-        if (!hook_.Install(main_->Handle())) Send(core::HookFailed{});
+        if (const DragHook::Installed installed = hook_.Install(main_->Handle()); installed != DragHook::Installed::Yes)
+            Send(core::HookFailed{installed == DragHook::Installed::NoBlock});
         break;
     case Act::RemoveHook:
         hook_.Remove();
@@ -234,6 +251,7 @@ void Program::Perform(const core::Action& action) {
         break;
     case Act::ShowTrayMenu:
     case Act::ShowHookFailure:
+    case Act::ShowTrayDragsUnavailable:
         break; // opening: above
     }
 }
@@ -252,6 +270,21 @@ core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
     return scene;
 }
 
+// What a failure says, whatever raised it.
+static std::wstring FailureMessage(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemoryMessage();
+    } catch (const std::exception& e) {
+        return FromUtf8(e.what());
+    } catch (...) {
+        return L"Unknown error";
+    }
+}
+
 void Program::Grab(HWND target, int how) {
     bool image = false;
     try {
@@ -261,7 +294,8 @@ void Program::Grab(HWND target, int how) {
             image = true;
         }
     } catch (...) {
-        // A failed grab is silent; the last image stays.
+        // The last image stays; the capture ends as one that found nothing, and says why.
+        failureToTell_ = FailureMessage(std::current_exception());
     }
     Send(core::GrabFinished{image});
 }
@@ -277,8 +311,8 @@ void Program::CopyLastImage(bool reportFailure) {
 void Program::SaveLastImageAutomatically(HWND captured) {
     try {
         SaveAutomatically(main_->LastImage(), captured, session_.settings(), ++autoSaved_);
-    } catch (const Error& e) {
-        autoSaveFailure_ = e.Message();
+    } catch (...) {
+        failureToTell_ = FailureMessage(std::current_exception());
     }
 }
 
@@ -300,11 +334,9 @@ void Program::EditOptions() {
     }
 }
 
-void Program::ReportKeysHeldAtStart() {
-    if (keysHeldAtStart_.empty()) return;
-    const std::wstring message = KeysHeldMessage(keysHeldAtStart_);
-    keysHeldAtStart_.clear();
-    Application::Get().ShowMessage(message.c_str(), Application::Get().Title().c_str(), MB_OK | MB_ICONWARNING);
+void Program::ReportStartUpProblems() {
+    for (const std::wstring& message : std::exchange(startUpProblems_, {}))
+        Application::Get().ShowMessage(message.c_str(), Application::Get().Title().c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void Program::ApplySystemOptions(const core::Settings& chosen, bool startWithWindows) {
@@ -360,6 +392,12 @@ std::unique_ptr<Program> StartProgram(const std::wstring& settingsPath) {
 }
 
 int RunProgram(HINSTANCE instance) {
+    // A second start shows the running Kelpix and ends, saying nothing.
+    const OneInstance one;
+    if (one.AnotherRuns()) {
+        one.ShowTheOther();
+        return 0;
+    }
     Application& app = Application::Get();
     std::unique_ptr<Program> program;
     GuardedCall([&] {
@@ -373,7 +411,7 @@ int RunProgram(HINSTANCE instance) {
         try {
             UpdateStartupEntry(Application::ExePath());
         } catch (const Error&) {}
-        program->ReportKeysHeldAtStart();
+        program->ReportStartUpProblems();
         app.Run();
     });
     GuardedCall([&] { program.reset(); });

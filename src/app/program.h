@@ -45,9 +45,9 @@ public:
     // window. Start-up does this once, right after construction.
     void ShowFirstWindow();
 
-    // --- Global shortcut keys and the start with Windows
-    // Says once which of the keys of the settings another program held at start-up, if any.
-    void ReportKeysHeldAtStart();
+    // Says once what start-up found wrong: a settings file that could not be read, keys of the
+    // settings that another program held.
+    void ReportStartUpProblems();
     // What OK in the options dialog puts into effect beyond the settings: the keys, the start with
     // Windows; a key another program holds, or a refused change, is reported.
     void ApplySystemOptions(const core::Settings& chosen, bool startWithWindows);
@@ -67,7 +67,12 @@ private:
     void SaveLastImage();
     void OpenHelp();
 
+    // The settings the file holds, or the defaults when it cannot be read (and is then never written).
+    core::Settings ReadSettings();
+
     std::wstring settingsPath_;
+    bool settingsWritable_ = true;
+    std::vector<std::wstring> startUpProblems_;
     core::CaptureSession session_;
     HighlightFrame frame_;
     DragHook hook_;
@@ -77,7 +82,7 @@ private:
     std::deque<core::Event> queue_;     // events still to be handled, in the order they came
     bool handling_ = false;             // an event's actions are being carried out
     std::vector<core::Action> opening_; // waiting for the queue to be empty
-    std::wstring autoSaveFailure_;      // shown once the event that failed has run to its end
+    std::wstring failureToTell_;        // shown once the event that failed has run to its end
     // Where the events and their actions are written (core/session_trace.h), when KELPIX_TRACE
     // names a file: appended to, a session at a time.
     std::unique_ptr<FILE, int (*)(FILE*)> trace_{nullptr, &fclose};
@@ -86,7 +91,6 @@ private:
     std::unique_ptr<TrayWindow> tray_;
     // Global shortcut keys
     std::unique_ptr<GlobalKeys> keys_;
-    std::vector<uint16_t> keysHeldAtStart_;
 };
 
 // The program as start-up makes it, on the settings file at settingsPath, with the main window shown

@@ -5,17 +5,18 @@
 
 namespace kelpix {
 
-bool DragHook::Install(HWND reportTo) {
-    if (!view_) {
-        if (!block_)
-            block_.reset(
-                CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHookBlockSize, kHookBlockName));
+DragHook::Installed DragHook::Install(HWND reportTo) {
+    if (!view_ && !blockTaken_) {
+        block_.reset(
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHookBlockSize, kHookBlockName));
+        if (block_ && GetLastError() == ERROR_ALREADY_EXISTS) block_.reset();
         if (block_) view_.reset(MapViewOfFile(block_.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        blockTaken_ = !view_;
     }
-    // Without the block the handle is not published; the library may still find a window of its own.
-    if (view_) *static_cast<volatile DWORD*>(view_.get()) = HandleToBlockValue(reportTo);
+    if (!view_) return Installed::NoBlock;
+    *static_cast<volatile DWORD*>(view_.get()) = HandleToBlockValue(reportTo);
     auto install = Platform().installHook;
-    return install && install(0) != 0;
+    return install && install(0) != 0 ? Installed::Yes : Installed::Refused;
 }
 
 void DragHook::Remove() {

@@ -9,14 +9,18 @@ namespace kelpix {
 class DragHook {
 public:
     ~DragHook() { Remove(); }
-    // Publishes `reportTo` in the block and installs the hook; false when the library refused.
-    bool Install(HWND reportTo);
+    enum class Installed { Yes, Refused, NoBlock };
+    // Publishes `reportTo` in the block and installs the hook. NoBlock: the block could not be made,
+    // or another program had made one of its name before (whose contents cannot be trusted); the hook
+    // is not installed then, and it never will be in this run.
+    Installed Install(HWND reportTo);
     void Remove();
 
 private:
     // Made at the first drag and kept until the end.
     KernelHandle block_;
     MappedView view_;
+    bool blockTaken_ = false; // by another program
 };
 
 } // namespace kelpix

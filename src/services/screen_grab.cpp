@@ -5,7 +5,9 @@
 #include "services/texts.h"
 #include "toolkit/error.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace kelpix {
 
@@ -38,13 +40,64 @@ void DrawCursor(HDC image, HCURSOR cursor, POINT pointer, POINT origin) {
 
 } // namespace
 
+namespace {
+
+// The whole window printed into pixels this program can read. The print runs on a thread of its own:
+// a window that answers and then hangs while it draws holds that thread, never the program's. A
+// print still running when the time is up is left to finish, or not, on its own; what it prints
+// into belongs to it and goes with it.
+class WindowPrint {
+public:
+    WindowPrint(HWND window, int width, int height) : window_(window) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        dc_.reset(CreateCompatibleDC(nullptr));
+        if (bitmap_ && dc_) SelectObject(dc_.get(), bitmap_.get());
+    }
+    const uint32_t* Pixels() const { return static_cast<const uint32_t*>(bits_); }
+    HDC Dc() const { return dc_.get(); }
+
+    // Whether the window printed itself within the time; a window of this thread prints at once.
+    static bool Run(const std::shared_ptr<WindowPrint>& print, DWORD timeoutMs) {
+        if (!print->bits_ || !print->dc_) return false;
+        if (GetWindowThreadProcessId(print->window_, nullptr) == GetCurrentThreadId()) {
+            print->Print();
+            return print->printed_;
+        }
+        auto* kept = new std::shared_ptr<WindowPrint>(print);
+        KernelHandle thread(CreateThread(nullptr, 0, &WindowPrint::Thread, kept, 0, nullptr));
+        if (!thread) {
+            delete kept;
+            return false;
+        }
+        return WaitForSingleObject(thread.get(), timeoutMs) == WAIT_OBJECT_0 && print->printed_;
+    }
+
+private:
+    void Print() {
+        printed_ = PrintWindow(window_, dc_.get(), kPrintFullContent) != FALSE;
+        GdiFlush();
+    }
+    static DWORD WINAPI Thread(void* parameter) {
+        const std::unique_ptr<std::shared_ptr<WindowPrint>> print(
+            static_cast<std::shared_ptr<WindowPrint>*>(parameter));
+        (*print)->Print();
+        return 0;
+    }
+
+    HWND window_;
+    Bitmap bitmap_;
+    MemoryDc dc_; // made after the bitmap, so deleted before it
+    void* bits_ = nullptr;
+    std::atomic<bool> printed_{false};
+};
+
+} // namespace
+
 ScreenImage PrintWindowImage(HWND window, POINT& origin) {
     ScreenImage printed;
     if (!IsWindow(window) || IsIconic(window) || (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) return printed;
-    // A program that does not answer would hold the print, and this program with it, as long as it hangs.
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kPrintAnswerMs, &answer))
-        return printed;
     RECT whole{};
     GetWindowRect(window, &whole);
     const RECT bounds = VisibleBounds(window);
@@ -52,32 +105,19 @@ ScreenImage PrintWindowImage(HWND window, POINT& origin) {
     const core::Rect area = core::PrintedArea(windowRect, {bounds.left, bounds.top, bounds.right, bounds.bottom});
     if (area.Empty()) return printed;
 
-    // The whole window, in pixels this program can read.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = windowRect.Width();
-    info.bmiHeader.biHeight = -windowRect.Height(); // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    WindowDc screen;
-    if (!screen) return printed;
-    Bitmap whole32(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!whole32 || !bits) return printed;
-    MemoryDc wholeDc(CreateCompatibleDC(screen.get()));
-    SelectGuard keepWhole(wholeDc.get(), whole32.get());
-    if (!PrintWindow(window, wholeDc.get(), kPrintFullContent)) return printed;
-    GdiFlush();
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    if (core::OneColour(pixels, static_cast<std::size_t>(windowRect.Width()) * windowRect.Height())) return printed;
+    // A program that does not answer within the time gets the screen copy instead.
+    const auto print = std::make_shared<WindowPrint>(window, windowRect.Width(), windowRect.Height());
+    if (!WindowPrint::Run(print, kPrintAnswerMs)) return printed;
+    if (core::OneColour(print->Pixels(), static_cast<std::size_t>(windowRect.Width()) * windowRect.Height()))
+        return printed;
 
+    WindowDc screen;
     Bitmap image(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
     if (!image) return printed;
     {
         MemoryDc imageDc(CreateCompatibleDC(screen.get()));
         SelectGuard keep(imageDc.get(), image.get());
-        BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), wholeDc.get(), area.left, area.top, SRCCOPY);
+        BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), print->Dc(), area.left, area.top, SRCCOPY);
     }
     origin = {windowRect.left + area.left, windowRect.top + area.top};
     printed.bitmap = std::move(image);
@@ -108,7 +148,8 @@ ScreenImage GrabWindow(HWND window, bool withCursor, bool printed) {
     WindowDc screen;
     if (!screen) return grabbed;
     Bitmap image(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
-    if (!image) return grabbed;
+    // A window that is there but whose picture finds no room (a huge capture in the 32-bit program).
+    if (!image) throw Error(Texts().outOfMemory);
     POINT pointer{};
     GetCursorPos(&pointer);
     {

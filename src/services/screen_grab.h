@@ -14,11 +14,12 @@ struct ScreenImage {
 // shows is drawn in at its place.
 // printed: a top-level window is printed by itself (PrintWindow with PW_RENDERFULLCONTENT), so that
 // what lies over it is not in the image and its parts off the screen are; the screen copy is taken
-// instead for a child window, one that does not answer within kPrintAnswerMs, a print that fails
-// and a print of one colour (nothing drawn, or content the print cannot reach).
+// instead for a child window, one that has not printed itself within kPrintAnswerMs (hung from the
+// start, or hung while it draws), a print that fails and a print of one colour (nothing drawn, or
+// content the print cannot reach).
 ScreenImage GrabWindow(HWND window, bool withCursor, bool printed = false);
 
-// How long a window to be printed may take to answer before the screen copy is taken instead.
+// How long a window to be printed may take to print itself before the screen copy is taken instead.
 inline constexpr UINT kPrintAnswerMs = 500;
 
 // The window printed by itself and cut to its visible bounds, or no bitmap where GrabWindow falls back

@@ -22,6 +22,8 @@ namespace {
 constexpr wchar_t kSection[] = L"Option";
 constexpr DWORD kValueBuffer = 2048; // a value longer than 2047 characters comes back cut
 constexpr wchar_t kByteOrderMark = 0xFEFF;
+// A section longer than this is no settings file of Kelpix's: it is not read.
+constexpr size_t kLargestSection = size_t{1} << 20;
 
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -38,8 +40,11 @@ public:
         std::vector<wchar_t> text(4096);
         // A section that does not fit comes back cut, two characters short of the buffer.
         while (GetPrivateProfileSectionW(kSection, text.data(), static_cast<DWORD>(text.size()), path.c_str()) >=
-               text.size() - 2)
+               text.size() - 2) {
+            if (text.size() >= kLargestSection)
+                throw SettingsFileTooLarge(FormatError(Texts().settingsTooLargeFormat, {path}));
             text.resize(text.size() * 2);
+        }
         for (const wchar_t* line = text.data(); *line; line += std::wcslen(line) + 1) {
             const std::wstring_view entry(line);
             const size_t equals = entry.find(L'=');

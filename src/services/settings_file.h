@@ -7,6 +7,7 @@
 // the other form the system's profile functions read and write; it stays so from then on.
 #pragma once
 #include "core/capture_session.h"
+#include "toolkit/error.h"
 
 #include <optional>
 #include <string>
@@ -16,8 +17,16 @@ namespace kelpix {
 // The executable's path with ".ini" for its extension.
 std::wstring DefaultSettingsPath();
 
+// A file whose section is too long to be Kelpix's settings (over a million characters): it is not
+// read, and the program never writes over it. The message says so.
+class SettingsFileTooLarge : public Error {
+public:
+    explicit SettingsFileTooLarge(const Error& message) : Error(message.Message()) {}
+};
+
 // The file's settings; nothing when there is no file. A value that is not an integer reads as 0.
-// The toggles (cursor, delay on, delay) are read only when the file says to restore them.
+// The toggles (cursor, delay on, delay) are read only when the file says to restore them. Raises
+// SettingsFileTooLarge.
 std::optional<core::Settings> ReadSettingsFile(const std::wstring& path);
 
 // Writes every key. A refused write raises "<path> に書き込めません".

@@ -1,5 +1,6 @@
 #include "services/startup_entry.h"
 
+#include "core/file_names.h"
 #include "services/texts.h"
 #include "toolkit/error.h"
 
@@ -73,9 +74,13 @@ void SetStartWithWindows(bool on, const std::wstring& exePath) {
 
 bool UpdateStartupEntry(const std::wstring& exePath) {
     const std::optional<std::wstring> entry = ReadStartupEntry();
-    const std::wstring command = StartupCommand(exePath);
+    if (!entry) return false;
     // Paths differ in case only when they name the same file.
-    if (!entry || CompareStringOrdinal(entry->c_str(), -1, command.c_str(), -1, TRUE) == CSTR_EQUAL) return false;
+    const std::wstring named = core::ProgramOfCommand(*entry);
+    if (CompareStringOrdinal(named.c_str(), -1, exePath.c_str(), -1, TRUE) == CSTR_EQUAL) return false;
+    // Another copy (the 32-bit one, one in another folder) that was chosen to start stays chosen
+    // while it exists; only a program that has gone (moved) is replaced by this one.
+    if (!named.empty() && GetFileAttributesW(named.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     SetStartWithWindows(true, exePath);
     return true;
 }

@@ -20,8 +20,9 @@ std::optional<std::wstring> ReadStartupEntry();
 // refused change raises "Windows の起動時に起動する設定を変更できません".
 void SetStartWithWindows(bool on, const std::wstring& exePath);
 
-// At start-up: a value that names another program path (the folder was moved) is made to name
-// this one. Without a value nothing is written. Returns whether it wrote.
+// At start-up: a value that names a program that no longer exists (the folder was moved) is made to
+// name this one. A value naming another program that exists (another copy of Kelpix) is left as it
+// is; without a value nothing is written. Returns whether it wrote.
 bool UpdateStartupEntry(const std::wstring& exePath);
 
 } // namespace kelpix

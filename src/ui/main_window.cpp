@@ -7,6 +7,7 @@
 #include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+#include "toolkit/system_library.h"
 
 #include <commctrl.h>
 #include <utility>
@@ -27,6 +28,11 @@ constexpr int kShortestDelay = 1, kLongestDelay = 99;
 
 } // namespace
 
+UINT ShowRunningMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Kelpix.ShowRunning");
+    return message;
+}
+
 std::wstring MainWindow::VersionText(HMODULE module) {
     HRSRC info = FindResourceW(module, L"#1", MAKEINTRESOURCEW(16));
     if (!info) return Texts().versionUnknown;
@@ -42,7 +48,7 @@ std::wstring MainWindow::VersionText(HMODULE module) {
 
 MainWindow::MainWindow(SessionPort& session, const core::Settings& shown)
     : session_(session), menus_(CreateMainMenus()) {
-    FormLayout layout{L"TKelpix", L"Kelpix"};
+    FormLayout layout{kClassName, L"Kelpix"};
     layout.left = 248;
     layout.top = 127;
     layout.clientWidth = kDesignedClientWidth;
@@ -52,6 +58,9 @@ MainWindow::MainWindow(SessionPort& session, const core::Settings& shown)
     CreateControls();
 
     defaultClientSize_ = ClientSize();
+    // A second start asks to be shown instead; it may come from a program of lower rights than an
+    // elevated Kelpix, and asking only shows the window.
+    AllowMessageFromAnyProgram(Handle(), ShowRunningMessage());
 
     ShowCaption();
     ShowSettings(shown);
@@ -316,6 +325,10 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == ShowRunningMessage() && msg != 0) {
+        Send(core::AnotherStart{Application::Get().ModalUp()});
+        return 0;
+    }
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wParam) <= 1 && lParam == 0) {
@@ -345,6 +358,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_AFTERSHOW:
         Send(core::FirstShown{});
         return 0;
+
     case WM_HOOKMOUSE:
         if (wParam == WM_MOUSEMOVE) {
             POINT at{};

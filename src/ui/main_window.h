@@ -15,8 +15,13 @@ namespace kelpix {
 // Posted to itself after the first show. (WM_USER + 1 is the tray icon's, WM_USER + 3 the hook's.)
 inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
 
+// Posted by a second start of Kelpix to the running one's main window: show yourself.
+UINT ShowRunningMessage();
+
 class MainWindow : public Form {
 public:
+    static constexpr wchar_t kClassName[] = L"TKelpix";
+
     // shown: the settings the toggles start with.
     MainWindow(SessionPort& session, const core::Settings& shown);
     ~MainWindow() override;

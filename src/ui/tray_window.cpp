@@ -6,6 +6,7 @@
 #include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+#include "toolkit/system_library.h"
 
 namespace kelpix {
 
@@ -47,6 +48,8 @@ TrayWindow::TrayWindow(SessionPort& session) : session_(session) {
     defaultIcon_.reset(static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!defaultIcon_) throw Error(L"LoadImage MAINICON failed");
 
+    // An elevated Kelpix hears of a new notification area too.
+    AllowMessageFromAnyProgram(Handle(), TaskbarCreatedMessage());
     ShowTexts();
 }
 
@@ -124,8 +127,10 @@ void TrayWindow::ShowIcon(int icon) {
         record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     }
     record_.hIcon = IconFor(icon);
-    // A refused add leaves no icon: it does not count as shown.
-    if (!Platform().notifyIcon(message, &record_) && message == NIM_ADD) record_.hWnd = nullptr;
+    if (Platform().notifyIcon(message, &record_) || message != NIM_ADD) return;
+    // The add was refused. An icon of ours may be there already (a "TaskbarCreated" that no new
+    // notification area sent, or sent twice): then it takes the change. Else there is no icon.
+    if (!Platform().notifyIcon(NIM_MODIFY, &record_)) record_.hWnd = nullptr;
 }
 
 bool TrayWindow::LoadCountdownImages() {
@@ -134,8 +139,8 @@ bool TrayWindow::LoadCountdownImages() {
     // resource holds the 16-pixel ones; other sizes are drawn here from the same rules.
     const int32_t size = core::TrayIconSize(GetSystemMetrics(SM_CXSMICON));
     Bitmap strip(size == core::kCountdownImageSize
-                     ? static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), L"COUNTDOWN", IMAGE_BITMAP, 0,
-                                                       0, LR_CREATEDIBSECTION))
+                     ? static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), L"COUNTDOWN", IMAGE_BITMAP, 0, 0,
+                                                       LR_CREATEDIBSECTION))
                      : BitmapOf(core::CountdownStrip(size)).release());
     if (!strip) return false;
     ImageList images(ImageList_Create(size, size, ILC_COLOR24, core::kCountdownImageCount, 4));

@@ -580,6 +580,79 @@ class TargetPickingAt144Dpi(TargetPicking):
     test_right_or_middle_press_starts_nothing = None
 
 
+class SecondStart(TrayTestCase):
+    def test_a_second_start_shows_the_running_kelpix_and_ends_saying_nothing(self):
+        self.write_settings(KidoTask=1)
+        self.launch_kelpix()
+        self.assert_only_the_tray_icon_remains()
+        first = self.proc
+        second = subprocess.run(wine_command(self.exe), capture_output=True, timeout=30)
+        self.assertEqual(second.returncode, 0)
+        main = wait_for_window("TKelpix")
+        self.assertIsNotNone(main, "the running Kelpix did not show itself")
+        self.assertEqual(count_windows("TKelpix"), 1, "a second Kelpix is running")
+        self.assertIsNone(find_window("#32770"), "a message came up")
+        self.assertIsNone(first.poll(), "the running Kelpix ended")
+        self.assertTrue(wait_for(lambda: not tray_shown(), timeout=10), "the icon stayed in the notification area")
+
+
+class PlantedLibraries(KelpixTestCase):
+    """Libraries of system names lying beside the program, as in a Downloads folder, are never loaded."""
+    NAMES = ("dwmapi.dll", "shcore.dll", "propsys.dll")
+    GREY, ORANGE = 0x808080, 0xF09010
+    TARGET = (520, 400, 900, 700)
+
+    def setUp(self):
+        super().setUp()
+        for name in self.NAMES:
+            shutil.copy(os.environ["KELPIX_PLANTED"], os.path.join(self.folder, name))
+
+    def loaded(self):
+        return sorted(n[:-len(".loaded")] for n in os.listdir(self.folder) if n.endswith(".loaded"))
+
+    def drag_capture(self):
+        icon = find_child("TKelpix", "TPanel", "TImage")
+        xdotool("mousemove", str((icon.left + icon.right) // 2), str((icon.top + icon.bottom) // 2))
+        xdotool("mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")
+        xdotool("mousemove", str(self.TARGET[0] + 60), str(self.TARGET[1] + 50))
+        time.sleep(0.3)
+        xdotool("mousemove", str(self.TARGET[0] + 100), str(self.TARGET[1] + 80))
+        time.sleep(0.3)
+        xdotool("mouseup", "1")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "the drag captured nothing")
+
+    def open_and_close(self, keys, cls, title=None):
+        probe("activate", "TKelpix")
+        time.sleep(0.3)
+        xdotool("key", keys[0])
+        if len(keys) > 1:  # a menu, then its item
+            self.assertIsNotNone(wait_for_window("#32768", timeout=5), f"{keys[0]} opened no menu")
+            xdotool("key", *keys[1:])
+        self.assertIsNotNone(wait_for_window(cls, title, timeout=30), f"{keys} opened no {cls}")
+        probe("close", cls, *([title] if title else []))
+        self.assertTrue(wait_for(lambda: find_window(cls, title) is None or not find_window(cls, title).visible),
+                        f"{cls} stayed open")
+
+    def test_none_is_loaded_from_start_to_exit(self):
+        self.colour_window(0, 0, 1024, 768, self.GREY)
+        left, top, right, bottom = self.TARGET
+        self.colour_window(left, top, right - left, bottom - top, self.ORANGE)
+        self.start_kelpix()
+        self.drag_capture()
+        for key in ("ctrl+alt+k", "ctrl+alt+j"):
+            probe("clear-clipboard", check=True)
+            time.sleep(0.5)  # past the cooldown
+            xdotool("mousemove", str(left + 100), str(top + 80), "key", key)
+            self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), f"{key} captured nothing")
+        self.open_and_close(["alt+t", "Up", "Return"], "TOptionDlg")
+        self.open_and_close(["ctrl+s"], "#32770", "キャプチャー画像保存")
+        self.open_and_close(["F1"], "HH Parent", "Kelpix")
+        probe("close", "TKelpix", check=True)
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertEqual(self.loaded(), [], "libraries planted beside the program were loaded")
+
+
 class HelpViewerCase(KelpixTestCase):
     def tearDown(self):
         # The viewer is a process of its own; it must not stay for the next test to find.

@@ -53,13 +53,13 @@ TEST_F(SettingsTest, TheKeysAreHeldWhileTheProgramRunsAndAKeyAnotherProgramHolds
     Start();
     {
         MessageBoxAnswerer answer;
-        program_->ReportKeysHeldAtStart();
+        program_->ReportStartUpProblems();
         EXPECT_EQ(answer.Text(),
                   "ショートカットキー " + Utf8(HotKeyName(kFirst)) +
                       " は他のプログラムが使っているため、使えません。環境オプションで別のキーを選んでください。");
         EXPECT_NE(answer.Text().find("Q は"), std::string::npos) << "the key is not named";
         MessageBoxAnswerer none;
-        program_->ReportKeysHeldAtStart();
+        program_->ReportStartUpProblems();
         EXPECT_FALSE(none.Seen()) << "named twice";
     }
     LetGoElsewhere();
@@ -100,6 +100,12 @@ TEST_F(SettingsTest, StartWithWindowsWritesReadsAndRemovesTheRunValueAndAMovedPr
     EXPECT_EQ(RunValue(), std::nullopt) << "written where there was no value";
     SetStartWithWindows(true, L"C:\\Old place\\Kelpix.exe");
     EXPECT_EQ(RunValue(), L"\"C:\\Old place\\Kelpix.exe\"");
+    // Another copy that exists (here the test program itself) stays the one that starts.
+    SetStartWithWindows(true, Application::ExePath());
+    EXPECT_FALSE(UpdateStartupEntry(L"D:\\新しい場所\\Kelpix.exe"));
+    EXPECT_EQ(RunValue(), StartupCommand(Application::ExePath()));
+    // One that has gone (the folder was moved) gives way to this one.
+    SetStartWithWindows(true, L"C:\\Old place\\Kelpix.exe");
     EXPECT_TRUE(UpdateStartupEntry(L"D:\\新しい場所\\Kelpix.exe"));
     EXPECT_EQ(ReadStartupEntry(), L"\"D:\\新しい場所\\Kelpix.exe\"");
     EXPECT_FALSE(UpdateStartupEntry(L"d:\\新しい場所\\KELPIX.EXE"));

@@ -65,16 +65,26 @@ TEST_F(PrintWindowTest, ACoveredWindowComesOutAloneAndWholeAndAsTheScreenShowsIt
 
 TEST_F(PrintWindowTest, TheScreenCopyIsTakenForAHungWindowWithinTheLimitAndForOneThatPrintsNothing) {
     const RECT r{200, 420, 500, 620};
-    for (bool hung : {true, false}) {
-        SCOPED_TRACE(hung ? "hung" : "prints nothing");
-        DrawnWindow target(r, hung ? DrawnWindow::Kind::Halves : DrawnWindow::Kind::HalvesOnScreenOnly);
+    const struct {
+        const char* name;
+        DrawnWindow::Kind kind;
+        bool hangs;
+    } rows[] = {
+        {"hung", DrawnWindow::Kind::Halves, true},
+        {"answers, then hangs while it prints", DrawnWindow::Kind::HangsWhilePrinting, true},
+        {"prints nothing", DrawnWindow::Kind::HalvesOnScreenOnly, false},
+    };
+    static_assert(DrawnWindow::kPrintHangMs >= 4 * kPrintAnswerMs);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DrawnWindow target(r, row.kind);
         ColourWindow cover({r.left + 150, r.top + 40, r.left + 260, r.top + 120}, kCover);
         Pump(150);
         const Pixels onScreen = ReadScreen(r);
         // Asleep for four times the limit: a grab that waited for it would find it awake again.
-        if (hung) target.Hang(4 * kPrintAnswerMs);
+        if (row.kind == DrawnWindow::Kind::Halves) target.Hang(4 * kPrintAnswerMs);
         const Pixels image = Grab(target.Handle(), true);
-        if (hung) {
+        if (row.hangs) {
             EXPECT_TRUE(target.Asleep()) << "the grab waited for the hung window";
         }
         EXPECT_EQ(image.width, r.right - r.left);

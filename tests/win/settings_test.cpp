@@ -135,3 +135,22 @@ TEST_F(SettingsTest, ARefusedWriteIsShownAndTheSettingsStay) {
     EXPECT_TRUE(again.draw_cursor);
     EXPECT_EQ(again.delay_seconds, 4);
 }
+
+// A section of more than a million characters is no settings file of Kelpix's: the program says so,
+// starts with the defaults and never writes over it.
+TEST_F(SettingsTest, ASettingsFileTooLargeToReadIsLeftAloneAndTheDefaultsAreUsed) {
+    std::string huge = "[Option]\r\nCloseTask=1\r\nMouseCapture=1\r\nFukugen=1\r\n";
+    for (int i = 0; huge.size() < (size_t{1} << 21); ++i)
+        huge += "Padding" + std::to_string(i) + "=" + std::string(100, 'x') + "\r\n";
+    WriteBytes(IniFile(), huge);
+    MessageBoxAnswerer answer;
+    Program& program = Start();
+    program.ReportStartUpProblems();
+    EXPECT_EQ(program.Session().settings(), core::Settings{});
+    EXPECT_EQ(answer.Text(),
+              "設定ファイル " + Utf8(IniFile()) +
+                  " が大きすぎるため読み込めません。既定の設定で起動し、このファイルには書き込みません。");
+    ClickControl(main().CursorButton().Handle()); // a toggle that would be written
+    WhileDialogUp(main(), [](OptionsDialog& d) { SendMessageA(d.Children().ok, BM_CLICK, 0, 0); });
+    EXPECT_EQ(ReadBytes(IniFile()), huge);
+}

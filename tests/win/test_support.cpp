@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <utility>
 
 #include <png.h>
@@ -199,6 +200,7 @@ bool AllPixels(const Pixels& p, uint32_t colour) {
 namespace {
 
 std::vector<NotifyIconRecorder::Call> g_notifyCalls;
+std::set<std::pair<HWND, UINT>> g_iconsShown; // the icons the stand-in notification area holds
 BOOL(WINAPI* g_realNotifyIcon)(DWORD, PNOTIFYICONDATAW) = nullptr;
 
 BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
@@ -212,13 +214,19 @@ BOOL WINAPI RecordNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     g_notifyCalls.push_back(std::move(call));
-    return !NotifyIconRecorder::failing;
+    if (NotifyIconRecorder::failing) return FALSE;
+    // As the shell does: an icon is added once, and only an icon that is there is changed or removed.
+    const std::pair<HWND, UINT> icon{data->hWnd, data->uID};
+    if (message == NIM_ADD) return g_iconsShown.insert(icon).second;
+    if (message == NIM_DELETE) return g_iconsShown.erase(icon) != 0;
+    return g_iconsShown.count(icon) != 0;
 }
 
 } // namespace
 
 NotifyIconRecorder::NotifyIconRecorder() {
     g_notifyCalls.clear();
+    g_iconsShown.clear();
     NotifyIconRecorder::failing = false;
     g_realNotifyIcon = std::exchange(kelpix::Platform().notifyIcon, &RecordNotifyIcon);
 }
@@ -240,6 +248,14 @@ std::vector<DWORD> NotifyIconRecorder::Messages() const {
 
 void NotifyIconRecorder::Clear() {
     g_notifyCalls.clear();
+}
+
+void NotifyIconRecorder::ForgetIcons() {
+    g_iconsShown.clear();
+}
+
+size_t NotifyIconRecorder::IconsShown() const {
+    return g_iconsShown.size();
 }
 
 ColourWindow::ColourWindow(RECT at, COLORREF colour) : colour_(colour) {
@@ -288,6 +304,7 @@ namespace {
 struct DrawnState {
     DrawnWindow::Kind kind;
     COLORREF left, right;
+    std::atomic<bool>* asleep;
     unsigned frame = 0; // the animation's colour
 };
 
@@ -325,6 +342,11 @@ LRESULT CALLBACK DrawnWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_PRINTCLIENT:
+        if (state && state->kind == DrawnWindow::Kind::HangsWhilePrinting) {
+            *state->asleep = true;
+            Sleep(DrawnWindow::kPrintHangMs);
+            *state->asleep = false;
+        }
         if (state && state->kind != DrawnWindow::Kind::HalvesOnScreenOnly) PaintDrawn(w, reinterpret_cast<HDC>(wp));
         return 0;
     case WM_TIMER:
@@ -352,7 +374,7 @@ DrawnWindow::DrawnWindow(RECT at, Kind kind, COLORREF left, COLORREF right) {
             wc.lpszClassName = "KelpixTestDrawn";
             RegisterClassA(&wc);
         });
-        DrawnState state{kind, left, right};
+        DrawnState state{kind, left, right, &asleep_};
         HWND wnd =
             CreateWindowExA(WS_EX_TOOLWINDOW, "KelpixTestDrawn", "drawn", WS_POPUP, at.left, at.top, at.right - at.left,
                             at.bottom - at.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -479,25 +501,37 @@ GuiObjects CountGuiObjects() {
     return n;
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)> whileShown) {
+MessageBoxAnswerer::MessageBoxAnswerer(int button, std::function<void(HWND box)> whileShown)
+    : MessageBoxAnswerer(std::vector<int>{button}, std::move(whileShown)) {}
+
+MessageBoxAnswerer::MessageBoxAnswerer(std::vector<int> buttons, std::function<void(HWND box)> whileShown) {
     ++g_answerersLiving;
-    thread_ = std::thread([this, button, whileShown = std::move(whileShown)] {
-        while (!stop_) {
-            if (HWND box = FindOwnDialogBox()) {
-                auto [caption, text] = DialogTexts(box);
-                {
-                    std::lock_guard lock(g_textMutex);
-                    caption_ = std::move(caption);
-                    text_ = std::move(text);
-                }
-                if (whileShown) whileShown(box);
-                seen_ = true;
-                PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
-                return;
+    thread_ = std::thread([this, buttons = std::move(buttons), whileShown = std::move(whileShown)] {
+        HWND answered = nullptr;
+        for (size_t next = 0; next < buttons.size() && !stop_;) {
+            HWND box = FindOwnDialogBox();
+            if (!box || box == answered) {
+                Sleep(20);
+                continue;
             }
-            Sleep(20);
+            auto [caption, text] = DialogTexts(box);
+            {
+                std::lock_guard lock(g_textMutex);
+                caption_ = std::move(caption);
+                text_ = text;
+                texts_.push_back(std::move(text));
+            }
+            if (whileShown) whileShown(box);
+            seen_ = true;
+            PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(buttons[next++]), 0);
+            answered = box;
         }
     });
+}
+
+std::vector<std::string> MessageBoxAnswerer::Texts() const {
+    std::lock_guard lock(g_textMutex);
+    return texts_;
 }
 
 MessageBoxAnswerer::~MessageBoxAnswerer() {

@@ -67,6 +67,9 @@ public:
     const std::vector<Call>& Calls() const;
     std::vector<DWORD> Messages() const;
     void Clear();
+    // The notification area was made anew (Explorer restarted): the icons in it are gone.
+    void ForgetIcons();
+    size_t IconsShown() const;
     static inline bool failing = false; // every call fails, as before the notification area exists
 };
 
@@ -89,9 +92,11 @@ private:
 // A borderless window on a thread of its own that paints its left half in one colour and its right
 // half in another, for WM_PAINT and for WM_PRINTCLIENT (what PrintWindow asks for), or only for
 // WM_PAINT. Animated, it paints itself all in the next colour of kAnimationColours every 20 ms.
+// HangsWhilePrinting answers every message but sleeps kPrintHangMs before it prints (Asleep() meanwhile).
 class DrawnWindow {
 public:
-    enum class Kind { Halves, HalvesOnScreenOnly, Animated };
+    enum class Kind { Halves, HalvesOnScreenOnly, Animated, HangsWhilePrinting };
+    static constexpr DWORD kPrintHangMs = 2000;
     static constexpr COLORREF kAnimationColours[] = {RGB(0xE0, 0x30, 0x30), RGB(0x30, 0xC0, 0x40),
                                                      RGB(0x30, 0x50, 0xE0), RGB(0xF0, 0xE0, 0x20)};
     DrawnWindow(RECT at, Kind kind, COLORREF left = RGB(0x20, 0x80, 0xC0), COLORREF right = RGB(0xF0, 0x90, 0x10));
@@ -151,9 +156,12 @@ extern std::atomic<size_t> g_allocationLimit;
 class MessageBoxAnswerer {
 public:
     explicit MessageBoxAnswerer(int button = IDOK, std::function<void(HWND box)> whileShown = {});
+    // Answers one box after another with these buttons, in turn.
+    explicit MessageBoxAnswerer(std::vector<int> buttons, std::function<void(HWND box)> whileShown = {});
     ~MessageBoxAnswerer();
-    std::string Caption() const;
+    std::string Caption() const; // of the last box
     std::string Text() const;
+    std::vector<std::string> Texts() const; // of every box, in turn
     bool Seen() const { return seen_; }
 
 private:
@@ -161,6 +169,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
     std::string caption_, text_;
+    std::vector<std::string> texts_;
 };
 
 // Keeps a dialog box that no test asked for from holding the tests up: a thread looks for visible

@@ -158,3 +158,22 @@ TEST_F(TrayDragTest, AHookLibraryThatCannotBeLoadedIsToldAtTheDrag) {
     Platform() = saved;
     EXPECT_TRUE(IsWindow(main().Handle()));
 }
+
+// The shared block's name is known to every program: one made by another program before Kelpix
+// needs it cannot be trusted. Drags from the icon then cannot work, and the user is told once.
+TEST_F(TrayDragTest, ASharedBlockThatAnotherProgramMadeIsNotUsedAndThatIsSaidOnce) {
+    KernelHandle squatter(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHookBlockSize, kHookBlockName));
+    ASSERT_TRUE(squatter);
+    FakeHookLibrary hook(1);
+    {
+        MessageBoxAnswerer answer;
+        PressAndMoveOnTheIcon();
+        ASSERT_TRUE(PumpUntil([&] { return answer.Seen(); }));
+        EXPECT_EQ(answer.Text(), Utf8(Texts().trayDragsUnavailable));
+    }
+    PressAndMoveOnTheIcon(); // nothing more is said, and no drag starts
+    Pump(100);
+    EXPECT_FALSE(Dragging());
+    EXPECT_EQ(hook.installs, 0) << "the hook was installed without its block";
+}

@@ -29,13 +29,28 @@ TEST_F(TrayTest, ARefusedAddIsTriedAgainAndTheIconComesBackWhenTheNotificationAr
     EXPECT_FALSE(tray().IconShown()) << "a refused add leaves no icon";
     NotifyIconRecorder::failing = false;
     tray().ShowIcon(4);                                  // the next change adds it
-    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // Explorer restarted: the icon is gone there
+    shell.ForgetIcons();                                 // Explorer restarted: the icon is gone there
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // and the new notification area says so
     tray().ShowIcon(core::kTrayNone);
     SendMessageA(tray().Handle(), taskbarCreated, 0, 0); // not to be shown: not brought back
 
-    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_ADD, NIM_ADD, NIM_DELETE}));
-    EXPECT_TRUE(ShowsCountdownImage(calls()[1], 4));
+    ASSERT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_ADD, NIM_DELETE}));
     EXPECT_TRUE(ShowsCountdownImage(calls()[2], 4));
+    EXPECT_TRUE(ShowsCountdownImage(calls()[3], 4));
+}
+
+TEST_F(TrayTest, ATaskbarCreatedThatNoNewNotificationAreaSentKeepsTheOneIcon) {
+    // Sent by any program, or twice: the icon is still there, and an add of it is refused.
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    tray().ShowIcon(core::kTrayDefault);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    SendMessageA(tray().Handle(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(tray().IconShown());
+    tray().ShowIcon(3);
+    tray().ShowIcon(core::kTrayNone);
+
+    EXPECT_EQ(shell.Messages(), (Messages{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE}));
+    EXPECT_EQ(shell.IconsShown(), 0u) << "an icon was left behind";
 }
 
 // A delayed capture of two seconds, set with the main window's toggle and arrows, runs on the real
