@@ -8,10 +8,6 @@ namespace kelpix::core {
 
 namespace {
 
-// The shortest delay, as the main window's arrows and the options dialog offer it. A settings file
-// written by hand may hold less: the countdown then starts from this.
-constexpr int32_t kShortestDelay = 1;
-
 Action Plain(Act act) {
     return {act};
 }

@@ -19,9 +19,9 @@
 //   area), and the cooldown during which no other capture starts.
 #pragma once
 
-#include "core/auto_save_names.h"
 #include "core/icons.h"
 #include "core/rect.h"
+#include "core/settings.h"
 #include "core/texts.h"
 #include "core/tray_click.h"
 
@@ -33,42 +33,6 @@
 #include <vector>
 
 namespace kelpix::core {
-
-// A global shortcut key as the standard hot-key control holds it: the virtual-key code in the low
-// byte, the modifiers in the high byte. 0 is no key.
-inline constexpr uint16_t kHotKeyShift = 0x100, kHotKeyControl = 0x200, kHotKeyAlt = 0x400;
-inline constexpr uint16_t kHotKeyExtended = 0x800; // the key is one of the extended keyboard's
-// Ctrl+Alt with a key is the range Windows leaves to the user's own shortcut keys (a shortcut's key
-// is always one) and takes none of itself; few programs take these two, and on the common layouts
-// AltGr (Ctrl+Alt) types nothing with them. K and J lie side by side on every Latin keyboard.
-inline constexpr uint16_t kDefaultPointerWindowKey = kHotKeyControl | kHotKeyAlt | 'K'; // Ctrl+Alt+K
-inline constexpr uint16_t kDefaultActiveWindowKey = kHotKeyControl | kHotKeyAlt | 'J';  // Ctrl+Alt+J
-
-// What the user chose. Written to the settings file under the names the file has always used.
-struct Settings {
-    bool close_to_tray = false;   // closing the main window stores it in the notification area
-    bool start_in_tray = false;   // start stored in the notification area
-    bool restore_toggles = false; // the toggles are written back when changed, and read at start-up
-    bool draw_cursor = false;     // draw the mouse cursor into captures
-    bool delayed_capture = false; // count down before a grab
-    int32_t delay_seconds = 1;
-    std::wstring save_folder; // the folder last saved to
-    Language language = Language::Automatic;
-    // Every capture that gives an image is also written to a folder of its own.
-    bool auto_save = false;
-    std::wstring auto_save_folder;                      // empty: the user's Pictures folder, in "Kelpix"
-    int32_t auto_save_format = 3;                       // as the save dialog's entries: 1 BMP, 2 JPEG, 3 PNG
-    std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
-
-    // --- The parts that other windows cover
-    bool print_window = false; // a top-level target is printed by itself rather than copied from the screen
-
-    // --- Global shortcut keys (0: none)
-    uint16_t pointer_window_key = kDefaultPointerWindowKey; // captures the window under the pointer
-    uint16_t active_window_key = kDefaultActiveWindowKey;   // captures the foreground window
-
-    friend bool operator==(const Settings&, const Settings&) = default;
-};
 
 using WindowId = uint64_t;
 inline constexpr WindowId kNoWindow = 0;

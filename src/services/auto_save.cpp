@@ -65,11 +65,10 @@ std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Setting
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         Fail(folder, SystemMessage(ERROR_DIRECTORY));
 
-    const auto format = FormatOfEntry(settings.auto_save_format);
     const std::wstring stem =
         core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsOf(captured, number)));
     try {
-        return SaveImageUnderFreeName(folder, stem, format, image);
+        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image);
     } catch (const Error& e) {
         Fail(folder, e.Message());
     } catch (const std::bad_alloc&) {

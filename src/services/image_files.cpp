@@ -229,14 +229,6 @@ std::unordered_set<std::wstring> NamesIn(const std::wstring& folder) {
 
 } // namespace
 
-ImageFormat FormatOfEntry(int32_t entry) {
-    return entry == 1 ? ImageFormat::Bitmap : entry == 3 ? ImageFormat::Png : ImageFormat::Jpeg;
-}
-
-const wchar_t* ExtensionOf(ImageFormat format) {
-    return format == ImageFormat::Bitmap ? L".bmp" : format == ImageFormat::Png ? L".png" : L".jpg";
-}
-
 void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
     const core::PixelImage pixels = ReadImagePixels(image);
     const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
@@ -259,7 +251,7 @@ std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstri
     std::unique_ptr<TemporaryFile> temp;
     for (uint32_t attempt = 1;;) {
         core::NumberedChoice choice =
-            core::FirstFreeNumberedPath(folder, stem, ExtensionOf(format), MAX_PATH - 1, isTaken, attempt);
+            core::FirstFreeNumberedPath(folder, stem, core::ExtensionOf(format), MAX_PATH - 1, isTaken, attempt);
         if (choice.path.empty())
             throw Error(SystemMessage(choice.tooLong ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_EXISTS));
         if (!temp) temp = bytes.WriteBeside(choice.path);
@@ -323,8 +315,8 @@ std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::ws
         const std::optional<std::wstring> chosen = AskForName(owner, opensIn, memory);
         if (!chosen) return std::nullopt;
         // The entry decides the format and the extension, whatever was typed.
-        const ImageFormat format = FormatOfEntry(static_cast<int32_t>(memory.filterIndex));
-        const std::wstring target = core::ChangeFileExt(*chosen, ExtensionOf(format));
+        const ImageFormat format = core::FormatNumbered(static_cast<int32_t>(memory.filterIndex));
+        const std::wstring target = core::ChangeFileExt(*chosen, core::ExtensionOf(format));
         Application& app = Application::Get();
         // A "no" goes back to the dialog, as the system's own question does.
         if (IsReplaceableFile(target) &&

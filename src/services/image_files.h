@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include "core/image_format.h"
 #include "core/pixel_image.h"
 
 #include <optional>
@@ -9,12 +10,7 @@
 
 namespace kelpix {
 
-// The formats the program writes, numbered as the save dialog's entries.
-enum class ImageFormat : int32_t { Bitmap = 1, Jpeg = 2, Png = 3 };
-// The format of a save dialog entry, as the settings keep it too: 1 BMP, 3 PNG, any other JPEG.
-ImageFormat FormatOfEntry(int32_t entry);
-// ".bmp", ".jpg", ".png"
-const wchar_t* ExtensionOf(ImageFormat format);
+using core::ImageFormat;
 
 // The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
 // colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.

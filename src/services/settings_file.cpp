@@ -89,7 +89,7 @@ using core::Settings;
 struct Key {
     const wchar_t* name;
     std::variant<bool Settings::*, int32_t Settings::*, std::wstring Settings::*, core::Language Settings::*,
-                 uint16_t Settings::*>
+                 uint16_t Settings::*, core::ImageFormat Settings::*>
         setting;
     bool toggle = false;                             // read only when the file says to restore the toggles
     int32_t lowest = INT32_MIN, highest = INT32_MAX; // a number outside reads as the default
@@ -109,7 +109,7 @@ const Key kKeys[] = {
     {L"PrintWindow", &Settings::print_window},
     {L"AutoSave", &Settings::auto_save},
     {L"AutoSaveDir", &Settings::auto_save_folder},
-    {L"AutoSaveFormat", &Settings::auto_save_format, false, 1, 3},
+    {L"AutoSaveFormat", &Settings::auto_save_format},
     {L"AutoSaveName", &Settings::auto_save_name},
     {L"PointerWindowKey", &Settings::pointer_window_key},
     {L"ActiveWindowKey", &Settings::active_window_key},
@@ -122,6 +122,11 @@ void ReadValue(const Section& file, const Key& key, bool& value) {
 // Unreadable: 0; outside the key's range: the default.
 void ReadValue(const Section& file, const Key& key, int32_t& value) {
     if (const int32_t n = ReadInt(file, key.name); n >= key.lowest && n <= key.highest) value = n;
+}
+
+// 1 BMP, 2 JPEG, 3 PNG; anything else: the default.
+void ReadValue(const Section& file, const Key& key, core::ImageFormat& value) {
+    if (const int32_t n = ReadInt(file, key.name); n >= 1 && n <= 3) value = core::FormatNumbered(n);
 }
 
 void ReadValue(const Section& file, const Key& key, core::Language& value) {

@@ -24,7 +24,6 @@ constexpr int kTopLineHeight = 2;
 constexpr int kTargetIconDesignedSize = 32;
 constexpr int kDragCursor = 6;          // the entry of the application's cursor table
 constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
-constexpr int kShortestDelay = 1, kLongestDelay = 99;
 
 } // namespace
 
@@ -115,7 +114,7 @@ void MainWindow::CreateControls() {
 
     delayButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 56, 65, 22}, L"", 1, true);
     delayArrows_ = CreateChild(UPDOWN_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, 65, 54, 17, 24);
-    SendMessageW(delayArrows_, UDM_SETRANGE32, kShortestDelay, kLongestDelay);
+    SendMessageW(delayArrows_, UDM_SETRANGE32, core::kShortestDelay, core::kLongestDelay);
     cursorButton_ =
         std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 80, 81, 22}, Texts().cursorButton, 2, true);
     recopyButton_ = std::make_unique<SpeedButton>(*this, Handle(), Placement{0, 104, 81, 22}, Texts().recopyButton);

@@ -41,9 +41,6 @@ constexpr Box kOperationBox{kLeftColumn, 104};
 constexpr Box kAutoSaveBox{kRightColumn, 8};
 constexpr Box kKeysBox{kRightColumn, kKeysBlockTop};
 
-// The format choice's entries, and the image formats they stand for.
-constexpr ImageFormat kFormatEntries[] = {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap};
-constexpr const wchar_t* kFormatNames[] = {L"PNG", L"JPEG", L"BMP"};
 
 std::wstring WideText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -168,8 +165,8 @@ OptionsDialog::OptionsDialog() {
     CreateChild(WC_STATICW, t.autoSaveFormatLabel, label, save.left + 8, save.top + 67, 62, 12);
     c.autoSaveFormat = CreateChild(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                    save.left + 72, save.top + 63, 72, 120, nullptr, id++);
-    for (const wchar_t* name : kFormatNames)
-        SendMessageW(c.autoSaveFormat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    for (const core::ImageFormatRow& format : core::kImageFormats)
+        SendMessageW(c.autoSaveFormat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.choiceName));
     CreateChild(WC_STATICW, t.autoSaveNameLabel, label, save.left + 8, save.top + 92, 62, 12);
     c.autoSaveName =
         CreateChild(WC_EDITW, L"", field, save.left + 72, save.top + 88, 169, 20, nullptr, id++, WS_EX_CLIENTEDGE);
@@ -215,9 +212,9 @@ void OptionsDialog::Show(const core::Settings& s) {
     SetTicked(controls_.printWindow, s.print_window);
     SetTicked(controls_.autoSave, s.auto_save);
     SetWindowTextW(controls_.autoSaveFolder, s.auto_save_folder.c_str());
-    for (int i = 0; i < 3; ++i)
-        if (kFormatEntries[i] == static_cast<ImageFormat>(s.auto_save_format))
-            SendMessageW(controls_.autoSaveFormat, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    for (size_t i = 0; i < core::kImageFormats.size(); ++i)
+        if (core::kImageFormats[i].format == s.auto_save_format)
+            SendMessageW(controls_.autoSaveFormat, CB_SETCURSEL, i, 0);
     SetWindowTextW(controls_.autoSaveName, s.auto_save_name.c_str());
     // Global shortcut keys
     SendMessageW(controls_.pointerWindowKey, HKM_SETHOTKEY, s.pointer_window_key, 0);
@@ -238,7 +235,8 @@ core::Settings OptionsDialog::Read(core::Settings s) const {
     s.auto_save = Ticked(controls_.autoSave);
     s.auto_save_folder = WideText(controls_.autoSaveFolder);
     const LRESULT format = SendMessageW(controls_.autoSaveFormat, CB_GETCURSEL, 0, 0);
-    if (format >= 0 && format < 3) s.auto_save_format = static_cast<int32_t>(kFormatEntries[format]);
+    if (format >= 0 && static_cast<size_t>(format) < core::kImageFormats.size())
+        s.auto_save_format = core::kImageFormats[static_cast<size_t>(format)].format;
     // An empty pattern would name every file "_": the default instead.
     const std::wstring name = WideText(controls_.autoSaveName);
     s.auto_save_name = name.empty() ? core::kDefaultAutoSaveName : name;
