@@ -1,18 +1,17 @@
 #include "app/program.h"
 
-#include "core/session_trace.h"
-#include "services/auto_save.h"
-#include "services/platform.h"
-#include "services/screen_grab.h"
-#include "services/late_library.h"
-#include "services/settings_file.h"
 #include "app/one_instance.h"
 #include "app/startup_trace.h"
+#include "core/session_trace.h"
+#include "services/auto_save.h"
+#include "services/late_library.h"
+#include "services/platform.h"
+#include "services/screen_grab.h"
 #include "services/startup_entry.h"
 #include "services/texts.h"
-#include "ui/options_dialog.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+#include "ui/options_dialog.h"
 
 #include <cstdlib>
 
@@ -23,9 +22,28 @@ namespace {
 constexpr wchar_t kHelpWindowClass[] = L"HH Parent";
 constexpr wchar_t kHelpWindowTitle[] = L"Kelpix"; // set by the help files' window definition
 
+// What a failure says, whatever raised it.
+std::wstring FailureMessage(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemoryMessage();
+    } catch (const std::exception& e) {
+        return FromUtf8(e.what());
+    } catch (...) {
+        return L"Unknown error";
+    }
+}
+
 } // namespace
 
-Program::Program(std::wstring settingsPath) : settingsPath_(std::move(settingsPath)), session_(ReadSettings()) {
+Program::Program(std::wstring settingsPath)
+    : settingsPath_(std::move(settingsPath)), session_(ReadSettings()),
+      runner_(session_, *this, [this](const core::Event& event, const core::Actions& actions) {
+          if (trace_) Trace(event, actions);
+      }) {
     startup_trace::Mark("settings");
     if (const wchar_t* tracePath = _wgetenv(L"KELPIX_TRACE"); tracePath && *tracePath) {
         trace_.reset(_wfopen(tracePath, L"ab"));
@@ -33,10 +51,9 @@ Program::Program(std::wstring settingsPath) : settingsPath_(std::move(settingsPa
     }
     ShowLanguage(LanguageFor(session_.settings().language));
     startup_trace::Mark("language and font");
-    for (int i = 0; i < core::kSessionTimerCount; ++i) {
-        const auto timer = static_cast<core::SessionTimer>(i);
+    for (const core::TimerRow& row : core::kSessionTimers) {
         // The session decides what a tick means; the button state goes with the drag watch's.
-        timers_[static_cast<size_t>(i)].SetOnTimer([this, timer] {
+        TimerFor(row.timer).SetOnTimer([this, timer = row.timer] {
             const bool primaryDown = timer == core::SessionTimer::DragWatch && PrimaryButtonDown();
             Send(core::TimerFired{timer, primaryDown});
         });
@@ -78,58 +95,9 @@ Program::~Program() {
     main_.reset();
 }
 
-void Program::Send(core::Event event) {
-    queue_.push_back(std::move(event));
-    // An event that comes while another's actions are carried out (one that an action gave rise to:
-    // a grab's result, a hook that could not be installed, the close the session is asked about)
-    // waits until that list is done.
-    if (!handling_) RunToCompletion({});
-}
-
-void Program::CarryOut(const core::Actions& actions) {
-    RunToCompletion(actions);
-}
-
-// Things that open a window of their own run its message loop until it closes; what the user does
-// meanwhile comes as new events. They are carried out once every event has been handled, so that
-// those new events are handled at once, each to completion, and never inside another's list.
-static bool OpensOwnLoop(const core::Action& action) {
-    using core::Act;
-    using core::Command;
-    return action.act == Act::ShowTrayMenu || action.act == Act::ShowHookFailure ||
-           action.act == Act::ShowTrayDragsUnavailable ||
-           (action.act == Act::RunCommand &&
-            (action.command == Command::Save || action.command == Command::Options || action.command == Command::Help));
-}
-
-void Program::RunToCompletion(const core::Actions& first) {
-    {
-        handling_ = true;
-        struct Handled {
-            bool& handling;
-            ~Handled() { handling = false; }
-        } handled{handling_};
-        try {
-            for (const core::Action& action : first)
-                Perform(action);
-            while (!queue_.empty()) {
-                const core::Event event = std::move(queue_.front());
-                queue_.pop_front();
-                const core::Actions actions = session_.Handle(event);
-                if (trace_) Trace(event, actions);
-                for (const core::Action& action : actions)
-                    Perform(action);
-            }
-        } catch (...) {
-            // The error is told where the event came from; what the list would have opened is not.
-            opening_.clear();
-            throw;
-        }
-    }
-    // A failed grab or automatic save is told once every action of the capture has been carried out.
-    if (!failureToTell_.empty()) ShowErrorBox(std::exchange(failureToTell_, {}));
-    for (const core::Action& action : std::exchange(opening_, {}))
-        PerformOpening(action);
+void Program::ReportStartUpProblems() {
+    for (const std::wstring& message : std::exchange(startUpProblems_, {}))
+        Application::Get().ShowMessage(message.c_str(), Application::Get().Title().c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void Program::Trace(const core::Event& event, const core::Actions& actions) {
@@ -140,119 +108,147 @@ void Program::Trace(const core::Event& event, const core::Actions& actions) {
     std::fflush(trace_.get());
 }
 
+void Program::Perform(const core::Action& action) {
+    try {
+        if (core::RowOf(action.act).opensOwnLoop)
+            PerformOpening(action);
+        else if (!PerformOnScreen(action) && !PerformCapture(action))
+            PerformUpkeep(action);
+    } catch (...) {
+        Send(core::Failure{FailureMessage(std::current_exception())});
+    }
+}
+
+bool Program::PerformOnScreen(const core::Action& action) {
+    using core::Act;
+    switch (action.act) {
+    case Act::DrawFrame:
+        frame_.Show(WindowOf(action.window));
+        return true;
+    case Act::EraseFrame:
+        frame_.Hide();
+        return true;
+    case Act::ShowDragCursor:
+    case Act::ShowNormalCursor:
+        main_->ShowDragCursor(action.act == Act::ShowDragCursor);
+        return true;
+    case Act::HideMainWindow:
+    case Act::ShowMainWindow:
+        main_->ShowWithTaskbarButton(action.act == Act::ShowMainWindow);
+        return true;
+    case Act::RestoreMainWindow:
+        main_->Restore();
+        return true;
+    case Act::BringModalToFront:
+        Application::Get().BringModalToFront();
+        return true;
+    case Act::PressRecopyButton:
+        main_->PressRecopyButton(action.on);
+        return true;
+    case Act::RestoreDefaultSize:
+        main_->RestoreDefaultSize();
+        return true;
+    case Act::FitToWindowBelow:
+        main_->FitToWindowBelow();
+        return true;
+    case Act::ShowTranslucent:
+        main_->ShowTranslucent(action.on);
+        return true;
+    case Act::ShowSettings:
+        main_->ShowSettings(session_.settings());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Program::PerformCapture(const core::Action& action) {
+    using core::Act;
+    switch (action.act) {
+    case Act::WaitForCompositor:
+        WaitForCompositor();
+        return true;
+    case Act::Grab:
+        Grab(WindowOf(action.window), action.grab);
+        return true;
+    case Act::CopyToClipboard:
+        CopyLastImage(action.report_failure);
+        return true;
+    case Act::SaveAutomatically:
+        SaveAutomatically(main_->LastImage(), WindowOf(action.window), session_.settings(), ++autoSaved_);
+        return true;
+    case Act::InstallHook:
+        if (const DragHook::Installed installed = hook_.Install(main_->Handle()); installed != DragHook::Installed::Yes)
+            Send(core::HookFailed{installed == DragHook::Installed::NoBlock});
+        return true;
+    case Act::RemoveHook:
+        hook_.Remove();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Program::PerformUpkeep(const core::Action& action) {
+    using core::Act;
+    switch (action.act) {
+    case Act::StartTimer:
+        TimerFor(action.timer).SetInterval(core::RowOf(action.timer).period_ms);
+        TimerFor(action.timer).SetEnabled(true);
+        return true;
+    case Act::StopTimer:
+        TimerFor(action.timer).SetEnabled(false);
+        return true;
+    case Act::SetTrayIcon:
+        tray_->ShowIcon(action.tray_icon);
+        return true;
+    case Act::WriteSettings:
+        if (settingsWritable_) WriteSettingsFile(settingsPath_, session_.settings());
+        return true;
+    case Act::HoldShortcutKeys:
+        HoldShortcutKeys();
+        return true;
+    case Act::SetStartWithWindows:
+        SetStartWithWindows(action.on, Application::ExePath());
+        return true;
+    case Act::ShowLanguage:
+        ShowLanguageOfSettings();
+        return true;
+    case Act::CloseMainWindow:
+        main_->Close();
+        return true;
+    case Act::EndProgram:
+        // As a form's close ends the program when it is the application's main form.
+        if (Application::Get().MainForm() == main_.get())
+            Application::Get().Terminate();
+        else
+            main_->SetVisible(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void Program::PerformOpening(const core::Action& action) {
     using core::Act;
-    using core::Command;
     switch (action.act) {
     case Act::ShowTrayMenu:
         tray_->ShowMenu();
         break;
-    case Act::ShowHookFailure:
-        Application::Get().ShowMessage(Texts().hookInstallFailed, Application::Get().Title().c_str(), MB_OK);
+    case Act::OpenSaveDialog:
+        SaveLastImage();
         break;
-    case Act::ShowTrayDragsUnavailable:
-        Application::Get().ShowMessage(Texts().trayDragsUnavailable, Application::Get().Title().c_str(),
-                                       MB_OK | MB_ICONWARNING);
+    case Act::OpenOptions:
+        EditOptions();
         break;
-    case Act::RunCommand:
-        if (action.command == Command::Save) SaveLastImage();
-        if (action.command == Command::Options) EditOptions();
-        if (action.command == Command::Help) OpenHelp();
+    case Act::OpenHelp:
+        OpenHelp();
+        break;
+    case Act::ShowMessage:
+        ShowMessage(action);
         break;
     default:
         break;
-    }
-}
-
-void Program::Perform(const core::Action& action) {
-    using core::Act;
-    if (OpensOwnLoop(action)) {
-        opening_.push_back(action);
-        return;
-    }
-    HWND window = WindowOf(action.window);
-    switch (action.act) {
-    case Act::DrawFrame:
-        frame_.Show(window);
-        break;
-    case Act::EraseFrame:
-        frame_.Hide();
-        break;
-    case Act::ShowDragCursor:
-        main_->ShowDragCursor(true);
-        break;
-    case Act::ShowNormalCursor:
-        main_->ShowDragCursor(false);
-        break;
-    case Act::HideMainWindow:
-        main_->ShowWithTaskbarButton(false);
-        break;
-    case Act::ShowMainWindow:
-        main_->ShowWithTaskbarButton(true);
-        break;
-    case Act::RestoreMainWindow:
-        main_->Restore();
-        break;
-    case Act::BringModalToFront:
-        Application::Get().BringModalToFront();
-        break;
-    case Act::CloseMainWindow:
-        main_->Close();
-        break;
-    case Act::EndProgram: {
-        // As a form's close ends the program when it is the application's main form.
-        Application& app = Application::Get();
-        if (app.MainForm() == main_.get())
-            app.Terminate();
-        else
-            main_->SetVisible(false);
-        break;
-    }
-    case Act::WaitForCompositor:
-        WaitForCompositor();
-        break;
-    case Act::Grab:
-        Grab(window, action.grab);
-        break;
-    case Act::CopyToClipboard:
-        CopyLastImage(action.report_failure);
-        break;
-    case Act::SaveAutomatically:
-        SaveLastImageAutomatically(window);
-        break;
-    case Act::SetTrayIcon:
-        tray_->ShowIcon(action.tray_icon);
-        break;
-    case Act::ShowSettings:
-        main_->ShowSettings(session_.settings());
-        break;
-    case Act::WriteSettings:
-        if (settingsWritable_) WriteSettingsFile(settingsPath_, session_.settings());
-        break;
-    case Act::StartTimer:
-        TimerFor(action.timer).SetInterval(action.period_ms);
-        TimerFor(action.timer).SetEnabled(true);
-        break;
-    case Act::StopTimer:
-        TimerFor(action.timer).SetEnabled(false);
-        break;
-    case Act::InstallHook:
-        if (const DragHook::Installed installed = hook_.Install(main_->Handle()); installed != DragHook::Installed::Yes)
-            Send(core::HookFailed{installed == DragHook::Installed::NoBlock});
-        break;
-    case Act::RemoveHook:
-        hook_.Remove();
-        break;
-    case Act::PressRecopyButton:
-        main_->PressRecopyButton(action.pressed);
-        break;
-    case Act::RunCommand:
-        main_->RunViewCommand(action.command);
-        break;
-    case Act::ShowTrayMenu:
-    case Act::ShowHookFailure:
-    case Act::ShowTrayDragsUnavailable:
-        break; // opening: above
     }
 }
 
@@ -261,28 +257,12 @@ core::ReleaseScene Program::SceneAtRelease() const {
 }
 
 core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
-    auto core = [](const RECT& r) { return core::Rect{r.left, r.top, r.right, r.bottom}; };
     core::ReleaseScene scene;
-    if (HWND window = WindowOf(target)) scene.target = core(VisibleBounds(window));
-    if (main_->Visible()) scene.main_window = core(VisibleBounds(main_->Handle()));
+    if (HWND window = WindowOf(target)) scene.target = VisibleBounds(window);
+    if (main_->Visible()) scene.main_window = VisibleBounds(main_->Handle());
     scene.frame = frame_.Shown();
     scene.compositor = CompositorRuns();
     return scene;
-}
-
-// What a failure says, whatever raised it.
-static std::wstring FailureMessage(std::exception_ptr failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const Error& e) {
-        return e.Message();
-    } catch (const std::bad_alloc&) {
-        return OutOfMemoryMessage();
-    } catch (const std::exception& e) {
-        return FromUtf8(e.what());
-    } catch (...) {
-        return L"Unknown error";
-    }
 }
 
 void Program::Grab(HWND target, int how) {
@@ -295,7 +275,7 @@ void Program::Grab(HWND target, int how) {
         }
     } catch (...) {
         // The last image stays; the capture ends as one that found nothing, and says why.
-        failureToTell_ = FailureMessage(std::current_exception());
+        Send(core::Failure{FailureMessage(std::current_exception())});
     }
     Send(core::GrabFinished{image});
 }
@@ -308,48 +288,48 @@ void Program::CopyLastImage(bool reportFailure) {
     }
 }
 
-void Program::SaveLastImageAutomatically(HWND captured) {
-    try {
-        SaveAutomatically(main_->LastImage(), captured, session_.settings(), ++autoSaved_);
-    } catch (...) {
-        failureToTell_ = FailureMessage(std::current_exception());
+void Program::HoldShortcutKeys() {
+    const core::Settings& s = session_.settings();
+    if (const std::vector<uint16_t> held = keys_->Hold(s.pointer_window_key, s.active_window_key); !held.empty())
+        Send(core::Failure{KeysHeldMessage(held), true});
+}
+
+void Program::ShowLanguageOfSettings() {
+    const core::Language shown = LanguageFor(session_.settings().language);
+    if (shown == ShownLanguage()) return;
+    ShowLanguage(shown);
+    main_->ShowTexts();
+    tray_->ShowTexts();
+}
+
+void Program::ShowMessage(const core::Action& action) {
+    Application& app = Application::Get();
+    switch (action.message) {
+    case core::Message::HookInstallFailed:
+        app.ShowMessage(Texts().hookInstallFailed, app.Title().c_str(), MB_OK);
+        break;
+    case core::Message::TrayDragsUnavailable:
+        app.ShowMessage(Texts().trayDragsUnavailable, app.Title().c_str(), MB_OK | MB_ICONWARNING);
+        break;
+    case core::Message::Failure:
+        ShowErrorBox(action.text);
+        break;
+    case core::Message::Warning:
+        app.ShowMessage(action.text.c_str(), app.Title().c_str(), MB_OK | MB_ICONWARNING);
+        break;
     }
 }
 
 void Program::EditOptions() {
     OptionsDialog dialog;
-    // Global shortcut keys and the start with Windows
-    dialog.ShowStartWithWindows(ReadStartupEntry().has_value());
-    dialog.OnApply = [this](const core::Settings& chosen, bool startWithWindows) {
-        ApplySystemOptions(chosen, startWithWindows);
+    const bool startsWithWindows = ReadStartupEntry().has_value();
+    dialog.ShowStartWithWindows(startsWithWindows);
+    // OK puts the choice into effect while the dialog is still up, so that what the system refuses
+    // (a key another program holds) is said over it.
+    dialog.OnApply = [this, startsWithWindows](const core::Settings& chosen, bool startWithWindows) {
+        Send(core::OptionsApplied{chosen, startWithWindows, startsWithWindows});
     };
-    const auto chosen = dialog.Edit(session_.settings());
-    if (!chosen) return;
-    const bool languageChanged = LanguageFor(chosen->language) != ShownLanguage();
-    Send(core::OptionsApplied{*chosen});
-    if (languageChanged) {
-        ShowLanguage(LanguageFor(chosen->language));
-        main_->ShowTexts();
-        tray_->ShowTexts();
-    }
-}
-
-void Program::ReportStartUpProblems() {
-    for (const std::wstring& message : std::exchange(startUpProblems_, {}))
-        Application::Get().ShowMessage(message.c_str(), Application::Get().Title().c_str(), MB_OK | MB_ICONWARNING);
-}
-
-void Program::ApplySystemOptions(const core::Settings& chosen, bool startWithWindows) {
-    Application& app = Application::Get();
-    const std::vector<uint16_t> held = keys_->Hold(chosen.pointer_window_key, chosen.active_window_key);
-    if (!held.empty()) app.ShowMessage(KeysHeldMessage(held).c_str(), app.Title().c_str(), MB_OK | MB_ICONWARNING);
-    // Only a change is written: a value that names another path stays as the user left it.
-    if (startWithWindows == ReadStartupEntry().has_value()) return;
-    try {
-        SetStartWithWindows(startWithWindows, Application::ExePath());
-    } catch (const Error& e) {
-        ShowErrorBox(e.Message());
-    }
+    dialog.Edit(session_.settings());
 }
 
 void Program::SaveLastImage() {

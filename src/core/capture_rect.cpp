@@ -1,29 +1,15 @@
 #include "core/capture_rect.h"
 
-#include <algorithm>
-
 namespace kelpix::core {
 
-namespace {
-
-Rect Cut(const Rect& r, const Rect& bounds) {
-    Rect c{std::max(r.left, bounds.left), std::max(r.top, bounds.top), std::min(r.right, bounds.right),
-           std::min(r.bottom, bounds.bottom)};
-    return c;
-}
-
-} // namespace
-
 Rect CaptureRect(const Rect& window, int32_t screenWidth, int32_t screenHeight, const Rect& virtualScreen) {
-    Rect cut = Cut(window, Rect{0, 0, screenWidth, screenHeight});
-    if (cut.Empty() && !window.Empty()) cut = Cut(window, virtualScreen);
-    if (cut.Empty()) return Rect{cut.left, cut.top, cut.left, cut.top};
-    return cut;
+    const Rect onPrimary = Intersection(window, Rect{0, 0, screenWidth, screenHeight});
+    return onPrimary.Empty() ? Intersection(window, virtualScreen) : onPrimary;
 }
 
 Rect PrintedArea(const Rect& window, const Rect& visible) {
     if (window.Empty()) return {};
-    const Rect inside = Cut(visible, window);
+    const Rect inside = Intersection(visible, window);
     if (inside.Empty()) return {};
     return {inside.left - window.left, inside.top - window.top, inside.right - window.left, inside.bottom - window.top};
 }

@@ -1,6 +1,8 @@
 #include "core/capture_session.h"
 
 #include "core/frame_geometry.h"
+#include "core/icons.h"
+#include "core/texts.h"
 
 #include <algorithm>
 
@@ -17,8 +19,8 @@ Action OnWindow(Act act, WindowId window) {
 Action ShowTrayIcon(int icon) {
     return {.act = Act::SetTrayIcon, .tray_icon = icon};
 }
-Action StartTimer(SessionTimer timer, uint32_t ms) {
-    return {.act = Act::StartTimer, .timer = timer, .period_ms = ms};
+Action StartTimer(SessionTimer timer) {
+    return {.act = Act::StartTimer, .timer = timer};
 }
 Action StopTimer(SessionTimer timer) {
     return {.act = Act::StopTimer, .timer = timer};
@@ -26,9 +28,21 @@ Action StopTimer(SessionTimer timer) {
 Action CopyToClipboard(bool report_failure) {
     return {.act = Act::CopyToClipboard, .report_failure = report_failure};
 }
-Action PressRecopyButton(bool pressed) {
-    return {.act = Act::PressRecopyButton, .pressed = pressed};
+Action PressRecopyButton(bool down) {
+    return {.act = Act::PressRecopyButton, .on = down};
 }
+Action Show(Message message, std::wstring text = {}) {
+    return {.act = Act::ShowMessage, .message = message, .text = std::move(text)};
+}
+
+// The mouse messages the shell reports for the tray icon.
+enum TrayMouse : uint32_t {
+    kMouseMove = 0x200,
+    kLeftButtonDown = 0x201,
+    kLeftButtonUp = 0x202,
+    kLeftButtonDoubleClick = 0x203,
+    kRightButtonDown = 0x204,
+};
 
 // Numbers above the icons drawn show the program's icon until the count comes down to them.
 int CountdownIcon(int seconds) {
@@ -62,7 +76,7 @@ void CaptureSession::BeginDrag(Actions& out, Drag kind) {
     target_ = kNoWindow;
     if (kind == Drag::FromTrayIcon) {
         button_seen_up_ = false;
-        out.push_back(StartTimer(SessionTimer::DragWatch, kDragWatchMs));
+        out.push_back(StartTimer(SessionTimer::DragWatch));
         // A failure comes back as HookFailed, once this list has been carried out.
         out.push_back(Plain(Act::InstallHook));
     }
@@ -132,10 +146,6 @@ void CaptureSession::CancelDrag(Actions& out) {
     drag_ = Drag::None;
 }
 
-void CaptureSession::CancelTrayDrag(Actions& out) {
-    if (drag_ == Drag::FromTrayIcon) CancelDrag(out);
-}
-
 // --- A drag from the notification-area icon --------------------------------------------------
 
 Actions CaptureSession::Update(const HookMove& event) {
@@ -161,42 +171,62 @@ Actions CaptureSession::Update(const HookFailed& event) {
     target_ = kNoWindow;
     drag_ = Drag::None;
     if (!event.no_block)
-        out.push_back(Plain(Act::ShowHookFailure));
+        out.push_back(Show(Message::HookInstallFailed));
     else if (!std::exchange(tray_drags_unavailable_, true))
-        out.push_back(Plain(Act::ShowTrayDragsUnavailable));
+        out.push_back(Show(Message::TrayDragsUnavailable));
     return out;
 }
 
 Actions CaptureSession::Update(const TrayNotify& event) {
-    const TrayContext context{dragging(), busy_, drag_from_tray()};
     Actions out;
-    for (TrayAction action : tray_clicks_.OnNotify(event.mouse_message, context)) {
-        switch (action) {
-        case TrayAction::StartPressTimer:
-            out.push_back(StartTimer(SessionTimer::TrayPress, kTrayPressMs));
-            break;
-        case TrayAction::StopPressTimer:
-            out.push_back(StopTimer(SessionTimer::TrayPress));
-            break;
-        case TrayAction::BeginDrag:
-            // Released already, before the hook could see it: no release would ever be reported.
-            if (event.primary_down && !tray_drags_unavailable_) BeginDrag(out, Drag::FromTrayIcon);
-            break;
-        case TrayAction::RestoreWindow:
-            RestoreFromTray(out, event.modal_up);
-            break;
-        case TrayAction::ShowMenu:
-            out.push_back(Plain(Act::ShowTrayMenu));
-            break;
-        case TrayAction::CancelCountdown:
-            CancelCountdown(out);
-            break;
-        case TrayAction::CancelDrag:
-            CancelTrayDrag(out);
-            break;
-        }
+    // During a drag every report is ignored, but the release of a drag that began on the icon: the
+    // button came up over the icon, and the drag ends without a capture.
+    if (dragging()) {
+        if (drag_from_tray() && event.mouse_message == kLeftButtonUp) CancelDrag(out);
+        return out;
     }
+    // While a capture is under way a press cancels its countdown; every report clears the clicks.
+    if (busy_) {
+        if (event.mouse_message == kLeftButtonDown || event.mouse_message == kRightButtonDown) CancelCountdown(out);
+        ClearTrayClicks(out);
+        return out;
+    }
+    TrayClick(out, event);
     return out;
+}
+
+void CaptureSession::TrayClick(Actions& out, const TrayNotify& event) {
+    switch (event.mouse_message) {
+    case kMouseMove:
+        // Released already, before the hook could see it: no release would ever be reported.
+        if (tray_left_pressed_ && event.primary_down && !tray_drags_unavailable_) BeginDrag(out, Drag::FromTrayIcon);
+        ClearTrayClicks(out);
+        break;
+    case kLeftButtonDown:
+        if (!tray_double_clicked_) {
+            tray_left_pressed_ = true;
+            out.push_back(StartTimer(SessionTimer::TrayPress));
+        }
+        break;
+    case kLeftButtonUp:
+        if (tray_double_clicked_) RestoreFromTray(out, event.modal_up);
+        ClearTrayClicks(out);
+        break;
+    case kLeftButtonDoubleClick:
+        tray_left_pressed_ = false;
+        tray_double_clicked_ = true;
+        break;
+    case kRightButtonDown:
+        out.push_back(Plain(Act::ShowTrayMenu));
+        break;
+    default:
+        break;
+    }
+}
+
+void CaptureSession::ClearTrayClicks(Actions& out) {
+    tray_left_pressed_ = tray_double_clicked_ = false;
+    out.push_back(StopTimer(SessionTimer::TrayPress));
 }
 
 // --- Capturing ---------------------------------------------------------------------------------
@@ -238,7 +268,7 @@ void CaptureSession::StartCapture(Actions& out, bool covered, bool compositor) {
         } else {
             // Other programs repaint what the program's own windows covered before the grab.
             pending_ = Pending::RepaintWait;
-            out.push_back(StartTimer(SessionTimer::RepaintWait, kRepaintWaitMs));
+            out.push_back(StartTimer(SessionTimer::RepaintWait));
         }
         return;
     }
@@ -246,7 +276,7 @@ void CaptureSession::StartCapture(Actions& out, bool covered, bool compositor) {
     pending_ = Pending::Countdown;
     countdown_ = std::max(settings_.delay_seconds, kShortestDelay);
     out.push_back(ShowTrayIcon(CountdownIcon(countdown_--)));
-    out.push_back(StartTimer(SessionTimer::Countdown, kCountdownTickMs));
+    out.push_back(StartTimer(SessionTimer::Countdown));
 }
 
 void CaptureSession::CancelCountdown(Actions& out) {
@@ -260,7 +290,7 @@ void CaptureSession::CancelCountdown(Actions& out) {
     }
     countdown_ = 0;
     pending_ = Pending::None;
-    out.push_back(StartTimer(SessionTimer::Cooldown, kCooldownMs));
+    out.push_back(StartTimer(SessionTimer::Cooldown));
 }
 
 Actions CaptureSession::Update(const TimerFired& event) {
@@ -300,12 +330,11 @@ Actions CaptureSession::Update(const TimerFired& event) {
             button_seen_up_ = true;
         } else {
             // It is not coming (a hook the system removed, say): the drag ends without a capture.
-            CancelTrayDrag(out);
+            CancelDrag(out);
         }
         break;
     case SessionTimer::TrayPress:
-        for (TrayAction action : tray_clicks_.OnPressTimer())
-            if (action == TrayAction::StopPressTimer) out.push_back(StopTimer(timer));
+        ClearTrayClicks(out);
         break;
     case SessionTimer::RecopyFlash:
         out.push_back(StopTimer(timer));
@@ -333,7 +362,7 @@ Actions CaptureSession::Update(const GrabFinished& event) {
     if (!in_tray_) out.push_back(Plain(Act::ShowMainWindow));
     // After the clipboard, so that a failed save takes nothing from it.
     if (image && settings_.auto_save) out.push_back(OnWindow(Act::SaveAutomatically, target_));
-    out.push_back(StartTimer(SessionTimer::Cooldown, kCooldownMs));
+    out.push_back(StartTimer(SessionTimer::Cooldown));
     return out;
 }
 
@@ -359,7 +388,7 @@ Actions CaptureSession::Update(const CommandChosen& event) {
         if (recopy_flashing_) break;
         recopy_flashing_ = true;
         out.push_back(PressRecopyButton(true));
-        out.push_back(StartTimer(SessionTimer::RecopyFlash, kRecopyFlashMs));
+        out.push_back(StartTimer(SessionTimer::RecopyFlash));
         break;
     case Command::StoreInTray:
         StoreInTray(out);
@@ -374,17 +403,23 @@ Actions CaptureSession::Update(const CommandChosen& event) {
         break;
     case Command::Save:
     case Command::Options:
-    case Command::Help:
+    case Command::Help: {
         // Each opens a window of its own; one modal window at a time, and that one comes to the front.
-        if (event.modal_up)
-            out.push_back(Plain(Act::BringModalToFront));
-        else
-            out.push_back({.act = Act::RunCommand, .command = event.command});
+        const Act opens = event.command == Command::Save      ? Act::OpenSaveDialog
+                          : event.command == Command::Options ? Act::OpenOptions
+                                                              : Act::OpenHelp;
+        out.push_back(Plain(event.modal_up ? Act::BringModalToFront : opens));
         break;
+    }
     case Command::DefaultSize:
+        out.push_back(Plain(Act::RestoreDefaultSize));
+        break;
     case Command::FitToWindowBelow:
+        out.push_back(Plain(Act::FitToWindowBelow));
+        break;
     case Command::Translucent:
-        out.push_back({.act = Act::RunCommand, .command = event.command});
+        translucent_ = !translucent_;
+        out.push_back({.act = Act::ShowTranslucent, .on = translucent_});
         break;
     }
     return out;
@@ -410,6 +445,11 @@ void CaptureSession::RestoreFromTray(Actions& out, bool modal_up) {
     in_tray_ = false;
     out.push_back(ShowTrayIcon(kTrayNone));
     out.push_back(Plain(Act::RestoreMainWindow));
+}
+
+Actions CaptureSession::Update(const Failure& event) {
+    // Told once every event before it has run to its end (the message opens a loop of its own).
+    return {Show(event.warning ? Message::Warning : Message::Failure, event.message)};
 }
 
 Actions CaptureSession::Update(const FirstShown&) {
@@ -463,10 +503,16 @@ void CaptureSession::SettingsChanged(Actions& out, bool always_write) {
 Actions CaptureSession::Update(const OptionsApplied& event) {
     Settings next = event.chosen;
     next.save_folder = settings_.save_folder;
+    const bool languageChanged = next.language != settings_.language;
     settings_ = std::move(next);
-    // Written on every OK, changed or not.
+    // Written on every OK, changed or not; the keys are held anew, a refusal reported as a Failure.
     Actions out{Plain(Act::ShowSettings)};
     SettingsChanged(out, true);
+    out.push_back(Plain(Act::HoldShortcutKeys));
+    // Only a change is written: a value naming another copy of the program stays as the user left it.
+    if (event.start_with_windows != event.start_with_windows_shown)
+        out.push_back({.act = Act::SetStartWithWindows, .on = event.start_with_windows});
+    if (languageChanged) out.push_back(Plain(Act::ShowLanguage));
     return out;
 }
 

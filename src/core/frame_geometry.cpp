@@ -20,16 +20,6 @@ Rect Side(int64_t left, int64_t top, int64_t right, int64_t bottom) {
 
 } // namespace
 
-Rect Intersection(const Rect& a, const Rect& b) {
-    const Rect cut{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                   std::min(a.bottom, b.bottom)};
-    return cut.Empty() ? Rect{} : cut;
-}
-
-bool Overlap(const Rect& a, const Rect& b) {
-    return !Intersection(a, b).Empty();
-}
-
 std::array<Rect, 4> FrameSides(const Rect& target, const Rect& screen) {
     const Rect seen = Intersection(target, screen);
     if (seen.Empty()) return {};

@@ -22,17 +22,10 @@
 
 namespace kelpix::core {
 
-// The four sides of the frame, in this order.
-enum class FrameSide : uint8_t { Top = 0, Bottom = 1, Left = 2, Right = 3 };
-
 inline constexpr int32_t kFrameThickness = 3;
 
 // The four sides round the target, in the order top, bottom, left, right. A target with no part on
 // the screen gets no frame: four empty rectangles. A side never has a negative size.
 std::array<Rect, 4> FrameSides(const Rect& target, const Rect& screen);
-
-// The area both rectangles cover (empty when they do not meet).
-Rect Intersection(const Rect& a, const Rect& b);
-bool Overlap(const Rect& a, const Rect& b);
 
 } // namespace kelpix::core

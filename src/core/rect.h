@@ -13,11 +13,14 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-
-    friend constexpr bool operator==(const Point&, const Point&) = default;
-};
+// The area both rectangles cover; empty (all zero) when they do not meet.
+constexpr Rect Intersection(const Rect& a, const Rect& b) {
+    const Rect cut{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                   a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    return cut.Empty() ? Rect{} : cut;
+}
+constexpr bool Overlap(const Rect& a, const Rect& b) {
+    return !Intersection(a, b).Empty();
+}
 
 } // namespace kelpix::core

@@ -13,42 +13,6 @@ namespace kelpix::core {
 
 namespace {
 
-// In the order of Event's alternatives, of Act's and of SessionTimer's values.
-constexpr std::array<std::string_view, std::variant_size_v<Event>> kEventNames = {
-    "TargetPressed", "PointerOver",  "Released",          "DragCancelled",     "HookMove",      "HookRelease",
-    "HookFailed",    "TrayNotify",   "CaptureKeyPressed", "TimerFired",        "CommandChosen", "RecopyClicked",
-    "GrabFinished",  "FirstShown",   "CloseRequested",    "SessionEndQueried", "SessionEnded",  "OptionsApplied",
-    "CursorToggled", "DelayToggled", "DelayChanged",      "SavedTo",           "AnotherStart"};
-constexpr std::array<std::string_view, static_cast<size_t>(Act::ShowTrayDragsUnavailable) + 1> kActNames = {
-    "DrawFrame",
-    "EraseFrame",
-    "ShowDragCursor",
-    "ShowNormalCursor",
-    "HideMainWindow",
-    "ShowMainWindow",
-    "RestoreMainWindow",
-    "BringModalToFront",
-    "CloseMainWindow",
-    "EndProgram",
-    "Grab",
-    "CopyToClipboard",
-    "SaveAutomatically",
-    "SetTrayIcon",
-    "ShowTrayMenu",
-    "ShowSettings",
-    "WriteSettings",
-    "StartTimer",
-    "StopTimer",
-    "InstallHook",
-    "RemoveHook",
-    "ShowHookFailure",
-    "PressRecopyButton",
-    "RunCommand",
-    "WaitForCompositor",
-    "ShowTrayDragsUnavailable"};
-constexpr std::array<std::string_view, kSessionTimerCount> kTimerNames = {"Cooldown",  "Countdown", "RepaintWait",
-                                                                          "DragWatch", "TrayPress", "RecopyFlash"};
-
 // --- The fields of each record, named as in the code ---------------------------------------------
 
 template <class F> void Fields(ReleaseScene& s, F& f) {
@@ -63,8 +27,8 @@ template <class F> void Fields(Settings& s, F& f) {
     f("pointer_window_key", s.pointer_window_key), f("active_window_key", s.active_window_key);
 }
 template <class F> void Fields(Action& a, F& f) {
-    f("window", a.window), f("timer", a.timer), f("period_ms", a.period_ms), f("tray_icon", a.tray_icon);
-    f("grab", a.grab), f("report_failure", a.report_failure), f("pressed", a.pressed), f("command", a.command);
+    f("window", a.window), f("timer", a.timer), f("tray_icon", a.tray_icon), f("grab", a.grab);
+    f("report_failure", a.report_failure), f("on", a.on), f("message", a.message), f("text", a.text);
 }
 template <class F> void Fields(TargetPressed& e, F& f) {
     f("under_pointer", e.under_pointer);
@@ -99,11 +63,15 @@ template <class F> void Fields(CommandChosen& e, F& f) {
 template <class F> void Fields(GrabFinished& e, F& f) {
     f("image", e.image);
 }
+template <class F> void Fields(Failure& e, F& f) {
+    f("message", e.message), f("warning", e.warning);
+}
 template <class F> void Fields(SessionEnded& e, F& f) {
     f("ending", e.ending);
 }
 template <class F> void Fields(OptionsApplied& e, F& f) {
-    f("chosen", e.chosen);
+    f("chosen", e.chosen), f("start_with_windows", e.start_with_windows);
+    f("start_with_windows_shown", e.start_with_windows_shown);
 }
 template <class F> void Fields(CursorToggled& e, F& f) {
     f("on", e.on);
@@ -157,7 +125,7 @@ std::string Text(const std::wstring& text) {
     return out;
 }
 std::string Text(SessionTimer timer) {
-    return std::string(kTimerNames[static_cast<size_t>(timer)]);
+    return std::string(RowOf(timer).name);
 }
 template <class T>
 requires std::is_integral_v<T> || std::is_enum_v<T> std::string Text(T value) {
@@ -173,8 +141,8 @@ template <class T> bool Read(std::string_view text, T& value) {
         value = text == "1";
         return true;
     } else if constexpr (std::is_same_v<T, SessionTimer>) {
-        for (size_t i = 0; i < kTimerNames.size(); ++i)
-            if (kTimerNames[i] == text) return value = static_cast<SessionTimer>(i), true;
+        for (const TimerRow& row : kSessionTimers)
+            if (row.name == text) return value = row.timer, true;
         return false;
     } else if constexpr (std::is_enum_v<T>) {
         std::underlying_type_t<T> number{};
@@ -291,7 +259,7 @@ template <size_t... I> std::optional<Event> EmptyEvent(size_t index, std::index_
 } // namespace
 
 std::string TraceLine(const Event& event) {
-    return std::visit([&](auto e) { return Line("> " + std::string(kEventNames[event.index()]), FieldsOf(e)); }, event);
+    return std::visit([&](auto e) { return Line("> " + std::string(NameOf(event)), FieldsOf(e)); }, event);
 }
 
 std::string TraceLine(const Action& action) {
@@ -303,7 +271,7 @@ std::string TraceLine(const Action& action) {
         if (all[i] != empty[i] || (timer && all[i].first == "timer") ||
             (action.act == Act::SetTrayIcon && all[i].first == "tray_icon"))
             set.push_back(all[i]);
-    return Line("< " + std::string(kActNames[static_cast<size_t>(action.act)]), set);
+    return Line("< " + std::string(RowOf(action.act).name), set);
 }
 
 std::string TraceLine(const Settings& settings) {

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/capture_session.h"
+#include "core/settings.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "services/global_keys.h"
 
-#include "core/capture_session.h"
+#include "core/shortcut_keys.h"
 #include "services/texts.h"
 
 namespace kelpix {

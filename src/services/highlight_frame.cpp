@@ -53,8 +53,7 @@ bool HighlightFrame::Make() {
 
 void HighlightFrame::Show(HWND window) {
     if (!window || !Make()) return;
-    const RECT bounds = VisibleBounds(window);
-    const auto sides = core::FrameSides({bounds.left, bounds.top, bounds.right, bounds.bottom}, VirtualScreen());
+    const auto sides = core::FrameSides(VisibleBounds(window), VirtualScreen());
     // All four move in one step: no side is seen at the old place while another is at the new one.
     HDWP moves = BeginDeferWindowPos(static_cast<int>(sides.size()));
     for (std::size_t i = 0; i < sides.size(); ++i) {

@@ -63,16 +63,16 @@ PlatformCalls& Platform() {
     return calls;
 }
 
-RECT VisibleBounds(HWND window) {
+core::Rect VisibleBounds(HWND window) {
     RECT r{}; // a window that no longer exists reads as all zero
-    if (!GetWindowRect(window, &r)) return r;
-    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return r;
+    if (!GetWindowRect(window, &r)) return {};
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return RectOf(r);
     RECT visible{};
     auto attribute = Platform().windowAttribute;
     if (attribute && SUCCEEDED(attribute(window, kExtendedFrameBounds, &visible, sizeof visible)) &&
         visible.right > visible.left && visible.bottom > visible.top)
-        return visible;
-    return r;
+        return RectOf(visible);
+    return RectOf(r);
 }
 
 core::Rect VirtualScreen() {

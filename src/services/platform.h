@@ -38,7 +38,12 @@ PlatformCalls& Platform();
 // includes resize borders that are not drawn (7 pixels a side at 100 % on Windows 10 and 11), whose
 // pixels belong to whatever lies behind: the visible bounds leave them out. Child windows, and
 // systems without composition, have their window rectangle.
-RECT VisibleBounds(HWND window);
+core::Rect VisibleBounds(HWND window);
+
+// A rectangle of the system's as the program's core reads it.
+constexpr core::Rect RectOf(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 // The rectangle of all monitors together, in screen pixels.
 core::Rect VirtualScreen();

@@ -100,9 +100,8 @@ ScreenImage PrintWindowImage(HWND window, POINT& origin) {
     if (!IsWindow(window) || IsIconic(window) || (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) return printed;
     RECT whole{};
     GetWindowRect(window, &whole);
-    const RECT bounds = VisibleBounds(window);
-    const core::Rect windowRect{whole.left, whole.top, whole.right, whole.bottom};
-    const core::Rect area = core::PrintedArea(windowRect, {bounds.left, bounds.top, bounds.right, bounds.bottom});
+    const core::Rect windowRect = RectOf(whole);
+    const core::Rect area = core::PrintedArea(windowRect, VisibleBounds(window));
     if (area.Empty()) return printed;
 
     // A program that does not answer within the time gets the screen copy instead.
@@ -141,9 +140,9 @@ ScreenImage GrabWindow(HWND window, bool withCursor, bool printed) {
         }
     }
     ScreenImage grabbed;
-    RECT bounds = IsIconic(window) ? RECT{} : VisibleBounds(window);
-    core::Rect area = core::CaptureRect({bounds.left, bounds.top, bounds.right, bounds.bottom},
-                                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
+    const core::Rect bounds = IsIconic(window) ? core::Rect{} : VisibleBounds(window);
+    core::Rect area =
+        core::CaptureRect(bounds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
     if (area.Empty()) return grabbed;
     WindowDc screen;
     if (!screen) return grabbed;

@@ -6,7 +6,7 @@
 // system, Japanese names on a Western one) turns the whole file into UTF-16 with a byte-order mark,
 // the other form the system's profile functions read and write; it stays so from then on.
 #pragma once
-#include "core/capture_session.h"
+#include "core/settings.h"
 #include "toolkit/error.h"
 
 #include <optional>

@@ -71,13 +71,12 @@ void Application::Initialize(HINSTANCE instance) {
                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
     smallIcon_ = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
-    cursors_[0] = LoadCursor(nullptr, IDC_ARROW);
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Application::WndProc;
     wc.hInstance = instance;
-    wc.hCursor = cursors_[0];
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = kApplicationClass;
     RegisterClassExW(&wc);
     // Zero-sized and never drawn; it exists for the taskbar button and as owner of the forms.
@@ -166,10 +165,9 @@ void Application::Reset() {
     terminated_ = false;
 }
 
-void Application::SetScreenCursor(int index) {
-    HCURSOR cursor = Cursor(index); // checks the index
-    screenCursor_ = index;
-    if (index != 0) {
+void Application::SetScreenCursor(HCURSOR cursor) {
+    screenCursor_ = cursor;
+    if (cursor) {
         SetCursor(cursor);
         return;
     }

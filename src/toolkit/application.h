@@ -2,7 +2,6 @@
 // the forms, the program's title and icon, the cursor table and the message loop.
 #pragma once
 #include <windows.h>
-#include <array>
 #include <string>
 #include <vector>
 
@@ -60,13 +59,11 @@ public:
     const FontFace& FormFont() const { return formFont_; }
     void SetFormFont(FontFace face) { formFont_ = std::move(face); }
 
-    // Cursor table shared by the whole program: 0 default, 6 the drag cursor.
-    HCURSOR& Cursor(int index) { return cursors_.at(static_cast<std::size_t>(index)); }
-    // The program-wide cursor, an entry of the table. While it is not 0 every window of the program
-    // shows it over its client area, and it is shown at once. Going back to 0 lets the window under
-    // the pointer choose its own cursor again.
-    void SetScreenCursor(int index);
-    int ScreenCursor() const { return screenCursor_; }
+    // The program-wide cursor (a drag's). While there is one, every window of the program shows it
+    // over its client area, and it is shown at once. Going back to none lets the window under the
+    // pointer choose its own cursor again. The caller keeps the cursor alive while it is shown.
+    void SetScreenCursor(HCURSOR cursor);
+    HCURSOR ScreenCursor() const { return screenCursor_; }
 
     // A message box owned by the application window and modal to all of the program's windows:
     // they take no input while it is up.
@@ -117,10 +114,9 @@ private:
     int dpi_ = 96;
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
-    std::array<HCURSOR, 8> cursors_{};
     int modalDepth_ = 0;
     HWND modalWindow_ = nullptr;
-    int screenCursor_ = 0;
+    HCURSOR screenCursor_ = nullptr;
 };
 
 } // namespace kelpix

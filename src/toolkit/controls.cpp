@@ -275,48 +275,40 @@ void ScrollBox::ScrollTo(int bar, int pos) {
                    SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
+void ScrollBox::Scrolled(int bar, WORD request) {
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(Handle(), bar, &si);
+    const int line = ScaleOnForm(Handle(), 8), page = static_cast<int>(si.nPage);
+    switch (request) {
+    case SB_LINEUP:
+        return ScrollTo(bar, si.nPos - line);
+    case SB_LINEDOWN:
+        return ScrollTo(bar, si.nPos + line);
+    case SB_PAGEUP:
+        return ScrollTo(bar, si.nPos - page);
+    case SB_PAGEDOWN:
+        return ScrollTo(bar, si.nPos + page);
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        return ScrollTo(bar, si.nTrackPos);
+    case SB_TOP:
+        return ScrollTo(bar, 0);
+    case SB_BOTTOM:
+        return ScrollTo(bar, si.nMax);
+    default:
+        return;
+    }
+}
+
 LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_HSCROLL:
-    case WM_VSCROLL: {
-        int bar = msg == WM_HSCROLL ? SB_HORZ : SB_VERT;
-        SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
-        GetScrollInfo(Handle(), bar, &si);
-        int pos = si.nPos, line = ScaleOnForm(Handle(), 8);
-        switch (LOWORD(wParam)) {
-        case SB_LINEUP:
-            pos -= line;
-            break;
-        case SB_LINEDOWN:
-            pos += line;
-            break;
-        case SB_PAGEUP:
-            pos -= static_cast<int>(si.nPage);
-            break;
-        case SB_PAGEDOWN:
-            pos += static_cast<int>(si.nPage);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            pos = si.nTrackPos;
-            break;
-        case SB_TOP:
-            pos = 0;
-            break;
-        case SB_BOTTOM:
-            pos = si.nMax;
-            break;
-        default:
-            return 0;
-        }
-        ScrollTo(bar, pos);
+    case WM_VSCROLL:
+        Scrolled(msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
         return 0;
-    }
-    case WM_MOUSEWHEEL: {
-        int steps = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-        ScrollTo(SB_VERT, pos_.y - steps * ScaleOnForm(Handle(), 24));
+    case WM_MOUSEWHEEL:
+        ScrollTo(SB_VERT, pos_.y - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * ScaleOnForm(Handle(), 24));
         return 0;
-    }
     case WM_SIZE:
         UpdateScrollRange();
         break;
@@ -325,22 +317,13 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
-    case WM_KEYDOWN:
-        switch (wParam) {
-        case VK_UP:
-            SendMessageW(Handle(), WM_VSCROLL, SB_LINEUP, 0);
-            return 0;
-        case VK_DOWN:
-            SendMessageW(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
-            return 0;
-        case VK_LEFT:
-            SendMessageW(Handle(), WM_HSCROLL, SB_LINEUP, 0);
-            return 0;
-        case VK_RIGHT:
-            SendMessageW(Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
-            return 0;
-        }
+    case WM_KEYDOWN: {
+        // The arrow keys scroll a line.
+        const int bar = wParam == VK_UP || wParam == VK_DOWN ? SB_VERT : SB_HORZ;
+        if (wParam == VK_UP || wParam == VK_LEFT) return Scrolled(bar, SB_LINEUP), 0;
+        if (wParam == VK_DOWN || wParam == VK_RIGHT) return Scrolled(bar, SB_LINEDOWN), 0;
         break;
+    }
     }
     return DefaultHandler(msg, wParam, lParam);
 }

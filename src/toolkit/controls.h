@@ -83,11 +83,12 @@ public:
     ScrollBox(Form& form, HWND parent, Placement at, bool tabStop);
     // Recomputes the scroll ranges from the children's extent; call after a child changes size.
     void UpdateScrollRange();
-    POINT ScrollPos() const { return pos_; }
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ScrollTo(int bar, int pos);
+    // A scroll bar's request (SB_LINEUP...), for the bar SB_HORZ or SB_VERT.
+    void Scrolled(int bar, WORD request);
 
     POINT pos_{0, 0};
 };

@@ -32,10 +32,6 @@ private:
     Handle h_{};
 };
 
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static void Close(Handle h) { DeleteObject(h); }
-};
 struct BitmapTraits {
     using Handle = HBITMAP;
     static void Close(Handle h) { DeleteObject(h); }
@@ -69,7 +65,6 @@ struct ImageListTraits {
     static void Close(Handle h) { ImageList_Destroy(h); }
 };
 
-using GdiObject = UniqueHandle<GdiObjectTraits>;
 using Bitmap = UniqueHandle<BitmapTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using Icon = UniqueHandle<IconTraits>;

@@ -11,12 +11,11 @@ class TimerWindow;
 
 class Timer {
 public:
-    explicit Timer(UINT interval, std::function<void()> onTimer = {});
+    explicit Timer(UINT interval = 0, std::function<void()> onTimer = {});
     ~Timer();
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
-    UINT Interval() const { return interval_; }
     bool Enabled() const { return enabled_; }
     void SetInterval(UINT interval);
     void SetEnabled(bool enabled);

@@ -82,8 +82,8 @@ LRESULT CALLBACK Window::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (msg == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
         // The program-wide cursor, while one is set, wins over every window's own.
         Application& app = Application::Get();
-        if (app.ScreenCursor() != 0) {
-            SetCursor(app.Cursor(app.ScreenCursor()));
+        if (app.ScreenCursor()) {
+            SetCursor(app.ScreenCursor());
             return TRUE;
         }
     }

@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include "core/version_record.h"
-#include "kelpix_hook.h"
 #include "services/global_keys.h"
 #include "services/platform.h"
 #include "services/texts.h"
@@ -22,7 +21,6 @@ constexpr int kClientHeight = 126;
 constexpr int kLeftColumnWidth = 89; // holds the target and the toggles
 constexpr int kTopLineHeight = 2;
 constexpr int kTargetIconDesignedSize = 32;
-constexpr int kDragCursor = 6;          // the entry of the application's cursor table
 constexpr BYTE kTranslucentAlpha = 178; // of 255, while the window is translucent
 
 } // namespace
@@ -66,8 +64,7 @@ MainWindow::MainWindow(SessionPort& session, const core::Settings& shown)
 }
 
 MainWindow::~MainWindow() {
-    if (Application::Get().Cursor(kDragCursor) == targetIconImage_.get())
-        Application::Get().Cursor(kDragCursor) = nullptr;
+    if (Application::Get().ScreenCursor() == targetIconImage_.get()) Application::Get().SetScreenCursor(nullptr);
     if (menus_.shortcuts) DestroyAcceleratorTable(menus_.shortcuts);
     // The menu bar belongs to the window and goes with it; the context menu is ours.
     if (menus_.context) DestroyMenu(menus_.context);
@@ -87,12 +84,9 @@ void MainWindow::ShowTexts() {
     ShowDelay(delaySeconds_);
     cursorButton_->SetCaption(Texts().cursorButton);
     recopyButton_->SetCaption(Texts().recopyButton);
-    const bool translucent = Translucent();
     const MainMenus old = std::exchange(menus_, CreateMainMenus());
     SetMenu(Handle(), menus_.bar);
-    const UINT check = MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menus_.bar, MenuId(core::Command::Translucent), check);
-    CheckMenuItem(menus_.context, MenuId(core::Command::Translucent), check);
+    TickTranslucentItems();
     DestroyMenu(old.bar);
     DestroyMenu(old.context);
     DestroyAcceleratorTable(old.shortcuts);
@@ -132,7 +126,7 @@ void MainWindow::LoadTargetIcon() {
     if (!icon) return;
     targetIcon_->SetIcon(icon.get());
     // The target icon doubles as the drag cursor; an icon used as a cursor has its hot spot at its centre.
-    app.Cursor(kDragCursor) = icon.get();
+    if (targetIconImage_ && app.ScreenCursor() == targetIconImage_.get()) app.SetScreenCursor(icon.get());
     targetIconImage_ = std::move(icon);
 }
 
@@ -167,7 +161,7 @@ void MainWindow::Restore() {
 }
 
 void MainWindow::ShowDragCursor(bool dragging) {
-    Application::Get().SetScreenCursor(dragging ? kDragCursor : 0);
+    Application::Get().SetScreenCursor(dragging ? targetIconImage_.get() : nullptr);
     targetIcon_->SetVisible(!dragging);
 }
 
@@ -219,17 +213,17 @@ void MainWindow::FitToWindowBelow() {
     ShowWithTaskbarButton(true);
 }
 
-bool MainWindow::Translucent() const {
-    return (GetMenuState(menus_.bar, MenuId(core::Command::Translucent), MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-void MainWindow::ToggleTranslucent() {
-    const bool translucent = !Translucent();
-    const UINT check = MF_BYCOMMAND | (translucent ? MF_CHECKED : MF_UNCHECKED);
+void MainWindow::TickTranslucentItems() {
+    const UINT check = MF_BYCOMMAND | (translucent_ ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(menus_.bar, MenuId(core::Command::Translucent), check);
     CheckMenuItem(menus_.context, MenuId(core::Command::Translucent), check);
+}
+
+void MainWindow::ShowTranslucent(bool on) {
+    translucent_ = on;
+    TickTranslucentItems();
     LONG style = GetWindowLongW(Handle(), GWL_EXSTYLE);
-    if (translucent) {
+    if (on) {
         SetWindowLongW(Handle(), GWL_EXSTYLE, style | WS_EX_LAYERED);
         SetLayeredWindowAttributes(Handle(), 0, kTranslucentAlpha, LWA_ALPHA);
     } else {
@@ -295,22 +289,6 @@ void MainWindow::Choose(core::Command command) {
     Send(core::CommandChosen{command, IdOf(Handle()), Application::Get().ModalUp(), CompositorRuns()});
 }
 
-void MainWindow::RunViewCommand(core::Command command) {
-    switch (command) {
-    case core::Command::DefaultSize:
-        RestoreDefaultSize();
-        break;
-    case core::Command::FitToWindowBelow:
-        FitToWindowBelow();
-        break;
-    case core::Command::Translucent:
-        ToggleTranslucent();
-        break;
-    default:
-        break;
-    }
-}
-
 bool MainWindow::CanClose() {
     // The session decides: it answers with the program's end (core::Act::EndProgram) or the store in
     // the notification area.
@@ -323,6 +301,49 @@ bool MainWindow::PreTranslateMessage(MSG& msg) {
     return Form::PreTranslateMessage(msg);
 }
 
+void MainWindow::Paint() {
+    // The etched line under the menu bar, across the window.
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    RECT line{0, 0, ClientSize().cx, Scale(kTopLineHeight)};
+    DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP | BF_BOTTOM);
+    EndPaint(Handle(), &ps);
+}
+
+void MainWindow::HookReported(WPARAM mouseMessage) {
+    if (mouseMessage == WM_MOUSEMOVE) {
+        POINT at{};
+        GetCursorPos(&at);
+        Send(core::HookMove{WindowAt(at, Handle())});
+    } else if (mouseMessage == WM_LBUTTONUP) {
+        Send(core::HookRelease{session_.SceneAtRelease()});
+    }
+}
+
+void MainWindow::ShortcutKeyPressed(WPARAM keyId) {
+    // The window is picked when the key is pressed; a delayed capture grabs that one.
+    core::WindowId picked = core::kNoWindow;
+    if (keyId == kPointerWindowKeyId) {
+        POINT at{};
+        GetCursorPos(&at);
+        picked = WindowAt(at, Handle());
+    } else if (keyId == kActiveWindowKeyId) {
+        picked = AsPicked(GetForegroundWindow(), Handle());
+    }
+    Send(core::CaptureKeyPressed{picked, Application::Get().ModalUp(), session_.SceneAtRelease(picked)});
+}
+
+void MainWindow::ShowContextMenu(LPARAM lParam) {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    // From the keyboard: at the window's corner.
+    if (at.x == -1 && at.y == -1) {
+        RECT r{};
+        GetWindowRect(Handle(), &r);
+        at = {r.left, r.top};
+    }
+    TrackPopupMenu(menus_.context, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+}
+
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == ShowRunningMessage() && msg != 0) {
         Send(core::AnotherStart{Application::Get().ModalUp()});
@@ -330,56 +351,28 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     switch (msg) {
     case WM_COMMAND:
-        if (HIWORD(wParam) <= 1 && lParam == 0) {
-            Choose(static_cast<core::Command>(LOWORD(wParam)));
-            return 0;
-        }
-        break;
+        if (HIWORD(wParam) > 1 || lParam != 0) break;
+        Choose(static_cast<core::Command>(LOWORD(wParam)));
+        return 0;
     case WM_SIZE:
         LayoutControls();
         break;
-    case WM_PAINT: {
-        // The etched line under the menu bar, across the window.
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        RECT line{0, 0, ClientSize().cx, Scale(kTopLineHeight)};
-        DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP | BF_BOTTOM);
-        EndPaint(Handle(), &ps);
+    case WM_PAINT:
+        Paint();
         return 0;
-    }
     case WM_SHOWWINDOW:
         // Posted, so the window is fully shown before it may go into the notification area.
-        if (wParam && !firstShowDone_) {
-            firstShowDone_ = true;
-            PostMessageW(Handle(), WM_AFTERSHOW, 0, 0);
-        }
+        if (wParam && !std::exchange(firstShowDone_, true)) PostMessageW(Handle(), WM_AFTERSHOW, 0, 0);
         break;
     case WM_AFTERSHOW:
         Send(core::FirstShown{});
         return 0;
-
     case WM_HOOKMOUSE:
-        if (wParam == WM_MOUSEMOVE) {
-            POINT at{};
-            GetCursorPos(&at);
-            Send(core::HookMove{WindowAt(at, Handle())});
-        } else if (wParam == WM_LBUTTONUP) {
-            Send(core::HookRelease{session_.SceneAtRelease()});
-        }
+        HookReported(wParam);
         return 0;
-    case WM_HOTKEY: {
-        // The window is picked when the key is pressed; a delayed capture grabs that one.
-        core::WindowId picked = core::kNoWindow;
-        if (wParam == kPointerWindowKeyId) {
-            POINT at{};
-            GetCursorPos(&at);
-            picked = WindowAt(at, Handle());
-        } else if (wParam == kActiveWindowKeyId) {
-            picked = AsPicked(GetForegroundWindow(), Handle());
-        }
-        Send(core::CaptureKeyPressed{picked, Application::Get().ModalUp(), session_.SceneAtRelease(picked)});
+    case WM_HOTKEY:
+        ShortcutKeyPressed(wParam);
         return 0;
-    }
     case WM_QUERYENDSESSION:
         Send(core::SessionEndQueried{});
         return TRUE;
@@ -388,21 +381,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_VSCROLL:
         // The arrows report every use, also one that changed nothing.
-        if (reinterpret_cast<HWND>(lParam) == delayArrows_) {
-            if (LOWORD(wParam) == SB_THUMBPOSITION) DelayArrowsUsed();
-            return 0;
-        }
-        break;
-    case WM_CONTEXTMENU: {
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (at.x == -1 && at.y == -1) {
-            RECT r{};
-            GetWindowRect(Handle(), &r);
-            at = {r.left, r.top};
-        }
-        TrackPopupMenu(menus_.context, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+        if (reinterpret_cast<HWND>(lParam) != delayArrows_) break;
+        if (LOWORD(wParam) == SB_THUMBPOSITION) DelayArrowsUsed();
         return 0;
-    }
+    case WM_CONTEXTMENU:
+        ShowContextMenu(lParam);
+        return 0;
     }
     return Form::HandleMessage(msg, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include "ui/menus.h"
 #include "ui/session_port.h"
+#include "ui/window_messages.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
 #include "toolkit/handles.h"
@@ -11,9 +12,6 @@
 #include <string>
 
 namespace kelpix {
-
-// Posted to itself after the first show. (WM_USER + 1 is the tray icon's, WM_USER + 3 the hook's.)
-inline constexpr UINT WM_AFTERSHOW = WM_USER + 2;
 
 // Posted by a second start of Kelpix to the running one's main window: show yourself.
 UINT ShowRunningMessage();
@@ -45,13 +43,13 @@ public:
     std::shared_ptr<const Bitmap> SharedLastImage() const { return lastImage_->SharedBitmap(); }
     SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
 
-    // View commands: the session lets them through (core::Act::RunCommand) unless a drag is on.
-    void RunViewCommand(core::Command command);
+    // The view commands.
     void RestoreDefaultSize();
     // Takes the place and size of whatever lies under its top-left corner.
     void FitToWindowBelow();
-    void ToggleTranslucent();
-    bool Translucent() const;
+    // Translucent or opaque, the menus' items ticked to match.
+    void ShowTranslucent(bool on);
+    bool Translucent() const { return translucent_; }
 
     // The controls, as the user sees them.
     Panel& TargetPanel() { return *targetPanel_; }
@@ -82,6 +80,12 @@ private:
     // The mouse on the target icon or the panel round it.
     void TargetIconMouse(Window& control, UINT msg, POINT pos);
     void DelayArrowsUsed();
+    void TickTranslucentItems();
+    // Parts of HandleMessage.
+    void Paint();
+    void HookReported(WPARAM mouseMessage);
+    void ShortcutKeyPressed(WPARAM keyId);
+    void ShowContextMenu(LPARAM at);
     // A command from the menus or the shortcuts, to the session.
     void Choose(core::Command command);
     void Send(core::Event event) { session_.Send(std::move(event)); }
@@ -102,6 +106,7 @@ private:
     int delayArrowsPosition_ = 1; // as last seen
     int32_t delaySeconds_ = 1;    // as the delay button shows it
     bool firstShowDone_ = false;
+    bool translucent_ = false;
     Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
 };
 

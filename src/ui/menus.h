@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/capture_session.h"
+#include "core/commands.h"
 
 namespace kelpix {
 

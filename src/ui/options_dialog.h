@@ -2,7 +2,7 @@
 // Enter presses a button only while that button has the focus, Escape does nothing, and the close
 // box cancels.
 #pragma once
-#include "core/capture_session.h"
+#include "core/settings.h"
 #include "toolkit/form.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/capture_session.h"
+#include "core/session_events.h"
 
 #include <cstdint>
 

@@ -3,6 +3,7 @@
 // is the icon's callback window: the shell's reports and the tray menu's commands go to the session.
 #pragma once
 #include "ui/session_port.h"
+#include "ui/window_messages.h"
 #include "toolkit/form.h"
 #include "toolkit/handles.h"
 
@@ -14,8 +15,6 @@ namespace kelpix {
 // and the balloon members, but no GUID and no balloon icon.
 inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAW_V2_SIZE;
 static_assert(kTrayIconDataSize == (sizeof(void*) == 8 ? 952 : 936));
-// The shell's reports of mouse activity over the icon; lParam is the mouse message.
-inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 
 class TrayWindow : public Form {
 public:

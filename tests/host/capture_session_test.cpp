@@ -12,26 +12,13 @@
 namespace kelpix::core {
 
 std::ostream& operator<<(std::ostream& out, const Action& a) {
-    // The names of Act and of SessionTimer, in order.
-    std::istringstream acts("DrawFrame EraseFrame ShowDragCursor ShowNormalCursor HideMainWindow ShowMainWindow "
-                            "RestoreMainWindow BringModalToFront CloseMainWindow EndProgram Grab CopyToClipboard "
-                            "SaveAutomatically SetTrayIcon ShowTrayMenu ShowSettings WriteSettings StartTimer "
-                            "StopTimer InstallHook RemoveHook ShowHookFailure PressRecopyButton RunCommand "
-                            "WaitForCompositor ShowTrayDragsUnavailable");
-    std::istringstream timers("Cooldown Countdown RepaintWait DragWatch TrayPress RecopyFlash");
-    std::string act, timer;
-    for (int i = 0; i <= static_cast<int>(a.act); ++i)
-        acts >> act;
-    for (int i = 0; i <= static_cast<int>(a.timer); ++i)
-        timers >> timer;
-    out << act;
-    if (a.act == Act::StartTimer || a.act == Act::StopTimer) out << " " << timer;
-    if (a.period_ms != 0) out << " " << a.period_ms << " ms";
+    out << RowOf(a.act).name;
+    if (a.act == Act::StartTimer || a.act == Act::StopTimer) out << " " << RowOf(a.timer).name;
     if (a.act == Act::SetTrayIcon) out << " icon " << a.tray_icon;
     if (a.grab != 0) out << " grab " << a.grab;
     if (a.report_failure) out << " reporting failure";
-    if (a.pressed) out << " pressed";
-    if (a.act == Act::RunCommand) out << " command " << static_cast<int>(a.command);
+    if (a.on) out << " on";
+    if (a.act == Act::ShowMessage) out << " message " << static_cast<int>(a.message) << " of " << a.text.size();
     if (a.window != kNoWindow) out << " window " << a.window;
     return out;
 }
@@ -52,10 +39,12 @@ const auto Erase = [](WindowId w) { return Action{Act::EraseFrame, w}; };
 const auto Grab = [](WindowId w, int how) { return Action{.act = Act::Grab, .window = w, .grab = how}; };
 const auto Copy = [](bool report) { return Action{.act = Act::CopyToClipboard, .report_failure = report}; };
 const auto Tray = [](int icon) { return Action{.act = Act::SetTrayIcon, .tray_icon = icon}; };
-const auto Start = [](T t, uint32_t ms) { return Action{.act = Act::StartTimer, .timer = t, .period_ms = ms}; };
+const auto Start = [](T t) { return Action{.act = Act::StartTimer, .timer = t}; };
 const auto Stop = [](T t) { return Action{.act = Act::StopTimer, .timer = t}; };
-const auto Recopy = [](bool pressed) { return Action{.act = Act::PressRecopyButton, .pressed = pressed}; };
-const auto RunCmd = [](C c) { return Action{.act = Act::RunCommand, .command = c}; };
+const auto Recopy = [](bool down) { return Action{.act = Act::PressRecopyButton, .on = down}; };
+const auto Say = [](Message m, std::wstring text = {}) {
+    return Action{.act = Act::ShowMessage, .message = m, .text = std::move(text)};
+};
 
 // Events.
 const auto Press = [](WindowId w) -> Event { return TargetPressed{w}; };
@@ -94,8 +83,8 @@ void Play(CaptureSession& s, const Steps& steps) {
 
 const Actions kStore = {kHide, Tray(kTrayDefault)};
 const Step kStoreStep{Cmd(C::StoreInTray), kStore};
-const Step kArm{Icon(kDown), {Start(T::TrayPress, kTrayPressMs)}};
-const Step kTrayDragBegins{Icon(kMove), {kDragCursor, Start(T::DragWatch, kDragWatchMs), kInstall, Stop(T::TrayPress)}};
+const Step kArm{Icon(kDown), {Start(T::TrayPress)}};
+const Step kTrayDragBegins{Icon(kMove), {kDragCursor, Start(T::DragWatch), kInstall, Stop(T::TrayPress)}};
 const Steps kIconDragOverB = {{Press(kB), {kDragCursor, Draw(kB)}}};
 const Steps kTrayDragOverB = {kStoreStep, kArm, kTrayDragBegins, {HookOver(kB), {Draw(kB)}}};
 // The release over B: the drag's look goes, busy, the frame goes, the main window hides.
@@ -108,16 +97,15 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
         for (bool image : {true, false}) {
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
             // The automatic save, when on, follows the clipboard for a capture that gave an image.
-            const Actions shown =
-                image ? Actions{Copy(false), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown, kCooldownMs)}
-                      : Actions{kShow, Start(T::Cooldown, kCooldownMs)};
+            const Actions shown = image ? Actions{Copy(false), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown)}
+                                        : Actions{kShow, Start(T::Cooldown)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
                 {Over(kB), {Draw(kB)}},
                 {Over(kB), {}},
                 {Over(kNoWindow), {Erase(kB)}},
                 {Over(kB), {Draw(kB)}},
-                {Release, Then(kReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
+                {Release, Then(kReleasedOverB, {Start(T::RepaintWait)})},
                 {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, cursor)}},
                 {Grabbed(image), shown},
                 {Fire(T::Cooldown), {Stop(T::Cooldown)}},
@@ -152,7 +140,7 @@ TEST(CaptureSession, DelayedCaptureShowsOneNumberASecondThenGrabs) {
         const Actions released = s.Handle(row.in_tray ? HookUp : Release);
         ASSERT_GE(released.size(), 3u);
         EXPECT_EQ(released[released.size() - 3], kHide);
-        EXPECT_EQ(released.back(), Start(T::Countdown, kCountdownTickMs));
+        EXPECT_EQ(released.back(), Start(T::Countdown));
         std::vector<int> shown{released[released.size() - 2].tray_icon};
         Actions tick;
         while ((tick = s.Handle(Fire(T::Countdown))).size() == 1 && tick[0].act == Act::SetTrayIcon &&
@@ -175,9 +163,9 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
         {"released over B",
          Then(kTrayDragOverB, {{HookOver(kA), {Draw(kA)}},
                                {HookOver(kB), {Draw(kB)}},
-                               {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})},
+                               {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait)})},
                                {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, 0)}},
-                               {Grabbed(true), {Copy(false), Start(T::Cooldown, kCooldownMs)}}}),
+                               {Grabbed(true), {Copy(false), Start(T::Cooldown)}}}),
          false},
         {"button already up at the movement",
          {kStoreStep, kArm, {Icon(kMove, false), {Stop(T::TrayPress)}}, {HookOver(kB), {}}},
@@ -187,16 +175,16 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
          false},
         {"hook failed",
          Then(kTrayDragOverB,
-              {{HookFailed{}, {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowHookFailure}}},
+              {{HookFailed{}, {Stop(T::DragWatch), kNormalCursor, Erase(kB), Say(Message::HookInstallFailed)}},
                {Fire(T::DragWatch), {Stop(T::DragWatch)}}}),
          false},
         // Without the shared block no drag can work: said once, and the icon starts no drag after it.
         {"no shared block",
-         Then(kTrayDragOverB, {{HookFailed{true},
-                                {Stop(T::DragWatch), kNormalCursor, Erase(kB), Action{Act::ShowTrayDragsUnavailable}}},
-                               kArm,
-                               {Icon(kMove), {Stop(T::TrayPress)}},
-                               {HookFailed{true}, {}}}),
+         Then(kTrayDragOverB,
+              {{HookFailed{true}, {Stop(T::DragWatch), kNormalCursor, Erase(kB), Say(Message::TrayDragsUnavailable)}},
+               kArm,
+               {Icon(kMove), {Stop(T::TrayPress)}},
+               {HookFailed{true}, {}}}),
          false},
         {"button seen up twice",
          Then(kTrayDragOverB, {{Fire(T::DragWatch), {}}, {Fire(T::DragWatch), kTrayDragCancelled}, {HookOver(kA), {}}}),
@@ -219,6 +207,48 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
     }
 }
 
+// The icon's clicks as the shell reports them, stored in the notification area: a press arms the
+// press timer, a move while armed drags, the release after a double click restores, a right press
+// opens the menu; every other report clears the clicks.
+TEST(CaptureSession, TrayIconClicks) {
+    enum From { Idle, Armed, DoubleClicked, DoubleClickedArmed };
+    const Steps reach[] = {{}, {kArm}, {{Icon(kDouble), {}}}, {kArm, {Icon(kDouble), {}}}};
+    const Actions restore = {Tray(kTrayNone), kRestore, Stop(T::TrayPress)}, menu = {{Act::ShowTrayMenu}};
+    const struct {
+        From from;
+        Event event;
+        Actions expected;
+    } rows[] = {
+        {Idle, Icon(kDown), {Start(T::TrayPress)}},
+        {Idle, Icon(kMove), {Stop(T::TrayPress)}},
+        {Idle, Icon(kUp), {Stop(T::TrayPress)}},
+        {Armed, Icon(kMove), kTrayDragBegins.expected},
+        {Armed, Icon(kMove, false), {Stop(T::TrayPress)}}, // released before the hook could see it
+        {Armed, Icon(kUp), {Stop(T::TrayPress)}},
+        {Armed, Fire(T::TrayPress), {Stop(T::TrayPress)}},
+        {DoubleClicked, Icon(kUp), restore},
+        {DoubleClickedArmed, Icon(kUp), restore},
+        {DoubleClicked, Icon(kMove), {Stop(T::TrayPress)}},
+        {DoubleClicked, Icon(kDown), {}},
+        {Idle, Icon(kRightDown), menu},
+        {Armed, Icon(kRightDown), menu},
+        {Armed, Icon(0x205), {}},
+        {DoubleClicked, Icon(0x20A), {}},
+        {Idle, Icon(0x400), {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "from " << row.from << ", " << NameOf(row.event));
+        CaptureSession s;
+        Play(s, Then<Steps>({kStoreStep}, reach[row.from]));
+        EXPECT_EQ(s.Handle(row.event), row.expected);
+    }
+    // A right press leaves a left press armed; during a drag from the main window the icon is quiet.
+    CaptureSession s;
+    Play(s, {kStoreStep, kArm, {Icon(kRightDown), menu}, kTrayDragBegins});
+    CaptureSession dragging;
+    Play(dragging, Then<Steps>(kIconDragOverB, {{Icon(kDown), {}}, {Icon(kUp), {}}, {Icon(kRightDown), {}}}));
+}
+
 TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheTray) {
     for (bool from_tray : {false, true}) {
         for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::ShowFromTray); ++id) {
@@ -230,8 +260,8 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
             EXPECT_EQ(s.target(), kB);
         }
     }
-    const Actions own_area = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
-    const Actions flash = {Recopy(true), Start(T::RecopyFlash, kRecopyFlashMs)};
+    const Actions own_area = {Stop(T::Cooldown), kHide, Start(T::RepaintWait)};
+    const Actions flash = {Recopy(true), Start(T::RecopyFlash)};
     const struct {
         const char* name;
         Steps steps;
@@ -240,7 +270,7 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
          {{Cmd(C::CaptureOwnArea, kOwn), own_area},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}},
-          {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown, kCooldownMs)}},
+          {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::Cooldown), {Stop(T::Cooldown)}},
           {Cmd(C::CaptureOwnArea, kOwn), own_area}}},
@@ -257,14 +287,21 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
         CaptureSession s;
         Play(s, row.steps);
     }
-    // The rest go to the window that does them; those that open a window of their own bring a modal
-    // window up already to the front instead.
-    for (C c : {C::Save, C::DefaultSize, C::FitToWindowBelow, C::Translucent, C::Options, C::Help}) {
-        const bool opens_window = c == C::Save || c == C::Options || c == C::Help;
-        EXPECT_EQ(CaptureSession{}.Handle(Cmd(c)), Actions{RunCmd(c)});
-        EXPECT_EQ(CaptureSession{}.Handle(Cmd(c, kNoWindow, true)),
-                  opens_window ? Actions{{Act::BringModalToFront}} : Actions{RunCmd(c)});
+    // Each of the rest has its act; those that open a window of their own bring a modal window that is
+    // up already to the front instead.
+    const std::pair<C, Act> acts[] = {{C::Save, Act::OpenSaveDialog},
+                                      {C::Options, Act::OpenOptions},
+                                      {C::Help, Act::OpenHelp},
+                                      {C::DefaultSize, Act::RestoreDefaultSize},
+                                      {C::FitToWindowBelow, Act::FitToWindowBelow}};
+    for (const auto& [command, act] : acts) {
+        EXPECT_EQ(CaptureSession{}.Handle(Cmd(command)), Actions{{act}});
+        EXPECT_EQ(CaptureSession{}.Handle(Cmd(command, kNoWindow, true)),
+                  RowOf(act).opensOwnLoop ? Actions{{Act::BringModalToFront}} : Actions{{act}});
     }
+    CaptureSession s;
+    EXPECT_EQ(s.Handle(Cmd(C::Translucent)), (Actions{{.act = Act::ShowTranslucent, .on = true}}));
+    EXPECT_EQ(s.Handle(Cmd(C::Translucent)), (Actions{{.act = Act::ShowTranslucent, .on = false}}));
 }
 
 TEST(CaptureSession, CloseStoresInTheTrayOnlyWhenAskedAndNeitherExitingNorEnding) {
@@ -333,19 +370,19 @@ TEST(CaptureSession, NotificationArea) {
         {"start_in_tray", {{first_shown, kStore}}, true, {.start_in_tray = true}},
         {"started shown", {{first_shown, {}}}, false},
         {"press on the icon during a countdown",
-         Then(kIconDragOverB, {{Release, Then(kReleasedOverB, {Tray(3), Start(T::Countdown, kCountdownTickMs)})},
+         Then(kIconDragOverB, {{Release, Then(kReleasedOverB, {Tray(3), Start(T::Countdown)})},
                                {Fire(T::Countdown), {Tray(2)}},
                                {Icon(kDown),
-                                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayNone), kShow,
-                                 Start(T::Cooldown, kCooldownMs), Stop(T::TrayPress)}},
+                                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayNone), kShow, Start(T::Cooldown),
+                                 Stop(T::TrayPress)}},
                                {Fire(T::Cooldown), {Stop(T::Cooldown)}}}),
          false, delayed},
         {"right press on the icon during a countdown in the tray",
-         Then(kTrayDragOverB, {{HookUp, Then(kHookReleasedOverB, {Tray(3), Start(T::Countdown, kCountdownTickMs)})},
-                               {Icon(kRightDown),
-                                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayDefault),
-                                 Start(T::Cooldown, kCooldownMs), Stop(T::TrayPress)}},
-                               {Fire(T::Cooldown), {Stop(T::Cooldown)}}}),
+         Then(kTrayDragOverB,
+              {{HookUp, Then(kHookReleasedOverB, {Tray(3), Start(T::Countdown)})},
+               {Icon(kRightDown),
+                {Stop(T::Countdown), Stop(T::RepaintWait), Tray(kTrayDefault), Start(T::Cooldown), Stop(T::TrayPress)}},
+               {Fire(T::Cooldown), {Stop(T::Cooldown)}}}),
          true, delayed},
     };
     for (const auto& row : rows) {
@@ -372,6 +409,7 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
         {"options", OptionsApplied{chosen}, true, true,
          [](const Settings& x) { return x == Settings{true, true, true, true, true, 12, L"D:/shots"}; }},
     };
+    const Action hold{Act::HoldShortcutKeys};
     for (const auto& row : rows) {
         for (bool restore : {false, true}) {
             SCOPED_TRACE(testing::Message() << row.name << ", restore_toggles " << restore);
@@ -380,11 +418,49 @@ TEST(CaptureSession, OptionsAlwaysWriteTheSettingsAndTheTogglesOnlyWhenRestored)
             Actions expected;
             if (row.shows) expected.push_back(kShowSettings);
             if (row.always || restore) expected.push_back(kWrite);
+            if (row.always) expected.push_back(hold); // the options' keys are held anew
             EXPECT_EQ(s.Handle(row.event), expected);
             EXPECT_TRUE(row.took(s.settings()));
             EXPECT_EQ(s.settings().save_folder, L"D:/shots");
         }
     }
+}
+
+// OK in the options dialog puts into effect what the system keeps: the keys are held anew, the start
+// with Windows written only when its box changed, and a new language shown.
+TEST(CaptureSession, OptionsPutTheKeysTheStartWithWindowsAndTheLanguageIntoEffect) {
+    const Action hold{Act::HoldShortcutKeys}, language{Act::ShowLanguage};
+    const auto startWith = [](bool on) { return Action{.act = Act::SetStartWithWindows, .on = on}; };
+    const struct {
+        bool ticked, shown;
+        Language chosen;
+        Actions after_hold;
+    } rows[] = {
+        {false, false, Language::Automatic, {}},
+        {true, true, Language::Automatic, {}},
+        {true, false, Language::Automatic, {startWith(true)}},
+        {false, true, Language::English, {startWith(false), language}},
+        {false, false, Language::Japanese, {language}},
+    };
+    for (const auto& row : rows) {
+        CaptureSession s;
+        EXPECT_EQ(s.Handle(OptionsApplied{{.language = row.chosen}, row.ticked, row.shown}),
+                  Then<Actions>({kShowSettings, kWrite, hold}, row.after_hold));
+    }
+}
+
+// What failed while the program carried out an act is told once the queue is empty; a second start
+// shows the running program unless a capture has it out of the way.
+TEST(CaptureSession, FailuresAreToldAndASecondStartShowsTheProgram) {
+    CaptureSession s;
+    EXPECT_EQ(s.Handle(Failure{L"disk full"}), (Actions{Say(Message::Failure, L"disk full")}));
+    EXPECT_EQ(s.Handle(Failure{L"key held", true}), (Actions{Say(Message::Warning, L"key held")}));
+    Play(s, {kStoreStep,
+             {AnotherStart{true}, {{Act::BringModalToFront}}},
+             {AnotherStart{}, {Tray(kTrayNone), kRestore}},
+             {Cmd(C::CaptureOwnArea, kOwn), {Stop(T::Cooldown), kHide, Start(T::RepaintWait)}},
+             {AnotherStart{}, {}}});
+    EXPECT_FALSE(s.in_tray());
 }
 
 // A global shortcut key captures the window it picked through the same steps as a drag's release,
@@ -394,8 +470,8 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
         // The main window over the picked one: the grab waits as after a drag's release.
         return CaptureKeyPressed{w, modal, {{0, 0, 10, 10}, {0, 0, 10, 10}}};
     };
-    const Actions immediate = {Stop(T::Cooldown), kHide, Start(T::RepaintWait, kRepaintWaitMs)};
-    const Actions counted = {Stop(T::Cooldown), kHide, Tray(2), Start(T::Countdown, kCountdownTickMs)};
+    const Actions immediate = {Stop(T::Cooldown), kHide, Start(T::RepaintWait)};
+    const Actions counted = {Stop(T::Cooldown), kHide, Tray(2), Start(T::Countdown)};
     const Steps grab_a = {{Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 0)}}};
     const Settings delayed{.delayed_capture = true, .delay_seconds = 2};
     const struct {
@@ -405,13 +481,12 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
     } rows[] = {
         {"shown: hidden for the grab, shown again, copied",
          Then(Then<Steps>({{Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {Copy(false), kShow, Start(T::Cooldown, kCooldownMs)}}})},
+              {{Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}}})},
         {"with the cursor",
          {{Key(kA), immediate}, {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 1)}}},
          {.draw_cursor = true}},
-        {"in the tray: the main window stays hidden",
-         Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {Copy(false), Start(T::Cooldown, kCooldownMs)}}})},
+        {"in the tray: the main window stays hidden", Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
+                                                           {{Grabbed(true), {Copy(false), Start(T::Cooldown)}}})},
         {"delayed: the countdown, then the grab of the window picked at the press",
          {{Key(kA), counted},
           {Over(kB), {}},
@@ -421,19 +496,17 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
         {"delayed in the tray", {kStoreStep, {Key(kA), counted}, {Key(kB), {}}}, delayed},
         {"busy until the cooldown fires", Then(Then<Steps>({{Key(kA), immediate}, {Key(kB), {}}}, grab_a),
                                                {{Key(kB), {}},
-                                                {Grabbed(false), {kShow, Start(T::Cooldown, kCooldownMs)}},
+                                                {Grabbed(false), {kShow, Start(T::Cooldown)}},
                                                 {Key(kB), {}},
                                                 {Fire(T::Cooldown), {Stop(T::Cooldown)}},
                                                 {Key(kB), immediate}})},
         {"during a drag from the icon",
-         Then(kIconDragOverB,
-              {{Key(kA), {}}, {Release, Then(kReleasedOverB, {Start(T::RepaintWait, kRepaintWaitMs)})}})},
+         Then(kIconDragOverB, {{Key(kA), {}}, {Release, Then(kReleasedOverB, {Start(T::RepaintWait)})}})},
         {"during a drag from the tray", Then(kTrayDragOverB, {{Key(kA), {}}, {HookOver(kA), {Draw(kA)}}})},
         {"a modal window up", {{Key(kA, true), {}}, {Key(kA), immediate}}},
         {"no window picked", {{Key(kNoWindow), {}}, {Key(kA), immediate}}},
         {"during a countdown started by a drag",
-         Then(kIconDragOverB,
-              {{Release, Then(kReleasedOverB, {Tray(2), Start(T::Countdown, kCountdownTickMs)})}, {Key(kA), {}}}),
+         Then(kIconDragOverB, {{Release, Then(kReleasedOverB, {Tray(2), Start(T::Countdown)})}, {Key(kA), {}}}),
          delayed},
     };
     for (const auto& row : rows) {
@@ -460,7 +533,7 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
     const Rect kInsideTop{100, 100, 400, 103}; // the side of a target at the screen's top edge
     // Covered: the frame goes and the main window hides first, then the wait; else the grab comes at
     // once, the main window stays, and the frame (outside the target) goes once the image is copied.
-    const Actions waits = {Start(T::RepaintWait, kRepaintWaitMs)}, at_once = {Grab(kB, 0)},
+    const Actions waits = {Start(T::RepaintWait)}, at_once = {Grab(kB, 0)},
                   after_frame = {{Act::WaitForCompositor}, Grab(kB, 0)};
     const struct {
         const char* name;
@@ -490,7 +563,7 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
             if (row.after_hide == at_once) before.resize(before.size() - 2); // no frame off, no hiding
             EXPECT_EQ(released, Then(before, row.after_hide));
             if (row.after_hide == at_once) {
-                const Actions finished{Copy(false), Erase(kB), kShow, Start(T::Cooldown, kCooldownMs)};
+                const Actions finished{Copy(false), Erase(kB), kShow, Start(T::Cooldown)};
                 Actions in_tray = finished;
                 in_tray.erase(in_tray.begin() + 2); // stored in the notification area, it stays hidden
                 EXPECT_EQ(s.Handle(Grabbed(true)), from_tray ? in_tray : finished);

@@ -19,7 +19,6 @@ namespace {
 constexpr COLORREF kGrey = RGB(0x80, 0x80, 0x80);
 constexpr COLORREF kTeal = RGB(0x20, 0x80, 0xC0);
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
-constexpr int kDragCursor = 6; // the entry of the application's cursor table the target icon fills
 
 // A backdrop under the main window (248, 127 to about 550, 300) and the two targets below it.
 constexpr RECT kBackdrop{40, 60, 980, 740};
@@ -131,12 +130,12 @@ protected:
     // What ends a drag without a capture leaves the program as it was: nothing grabbed when the grab
     // would have come, the main window shown, nothing pending.
     void ExpectNoCapture() {
-        Pump(core::kRepaintWaitMs + 150);
+        Pump(core::RowOf(core::SessionTimer::RepaintWait).period_ms + 150);
         EXPECT_EQ(main().LastImage(), nullptr);
         EXPECT_TRUE(main().Visible());
         EXPECT_FALSE(session().busy() || Dragging());
         EXPECT_TRUE(main().TargetIcon().Visible());
-        EXPECT_EQ(Application::Get().ScreenCursor(), 0);
+        EXPECT_EQ(Application::Get().ScreenCursor(), nullptr);
     }
 
     std::optional<ColourWindow> backdrop_;
@@ -162,8 +161,8 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
     PressOnTargetIcon();
     EXPECT_TRUE(Framing(main().Handle())) << "the press frames the main window, not the icon";
     EXPECT_FALSE(main().TargetIcon().Visible());
-    EXPECT_EQ(Application::Get().ScreenCursor(), kDragCursor);
-    EXPECT_EQ(GetCursor(), Application::Get().Cursor(kDragCursor));
+    EXPECT_EQ(Application::Get().ScreenCursor(), main().TargetIcon().IconHandle());
+    EXPECT_EQ(GetCursor(), main().TargetIcon().IconHandle());
     ExpectFrameAround(mainRect);
 
     DragTo(Centre(kWindowA), a.Handle());
@@ -187,7 +186,7 @@ TEST_F(TargetPickingTest, TheFrameFollowsThePointerTheScreenComesBackExactlyAndT
     EXPECT_TRUE(ScreenComesBack(aroundB, beforeB)) << "a frame was left on the screen";
     EXPECT_TRUE(main().Visible());
     EXPECT_TRUE(main().TargetIcon().Visible());
-    EXPECT_EQ(Application::Get().ScreenCursor(), 0);
+    EXPECT_EQ(Application::Get().ScreenCursor(), nullptr);
     EXPECT_EQ(GetCapture(), nullptr);
 }
 

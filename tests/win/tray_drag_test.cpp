@@ -15,7 +15,6 @@ namespace {
 
 constexpr COLORREF kOrange = RGB(0xF0, 0x90, 0x10);
 constexpr RECT kTarget{600, 500, 700, 560};
-constexpr int kDragCursor = 6; // the entry of the application's cursor table the target icon fills
 
 // Stands in for the hook library's two exports and for the physical buttons' state while it lives.
 class FakeHookLibrary {
@@ -64,7 +63,7 @@ TEST_F(TrayDragTest, PressAndMoveOnTheIconStartADragThatTheHookReportsFollowToAC
     PressAndMoveOnTheIcon();
     ASSERT_TRUE(Dragging());
     EXPECT_EQ(hook.installs, 1);
-    EXPECT_EQ(Application::Get().ScreenCursor(), kDragCursor) << "the target icon is the pointer";
+    EXPECT_EQ(Application::Get().ScreenCursor(), main().TargetIcon().IconHandle()) << "the target icon is the pointer";
     EXPECT_FALSE(Shown(main().TargetIcon()));
 
     // A move report takes the pointer from the system, not from the message.
@@ -74,7 +73,7 @@ TEST_F(TrayDragTest, PressAndMoveOnTheIconStartADragThatTheHookReportsFollowToAC
     HookReport(WM_LBUTTONUP);
     EXPECT_FALSE(Dragging());
     EXPECT_EQ(hook.uninstalls, 1);
-    EXPECT_EQ(Application::Get().ScreenCursor(), 0);
+    EXPECT_EQ(Application::Get().ScreenCursor(), nullptr);
     EXPECT_TRUE(Shown(main().TargetIcon()));
     ASSERT_TRUE(PumpUntil([&] { return main().LastImage() != nullptr; })) << "no capture";
     const Pixels clip = ReadClipboardBitmap();
@@ -127,9 +126,9 @@ TEST_F(TrayDragTest, ADragWhoseReleaseCannotBeReportedEndsWithoutACapture) {
         EXPECT_TRUE(PumpUntil([&] { return !Dragging(); }, 2000));
         EXPECT_EQ(hook.uninstalls, refused ? 0 : 1);
         EXPECT_FALSE(program().TimerFor(core::SessionTimer::DragWatch).Enabled());
-        EXPECT_EQ(Application::Get().ScreenCursor(), 0);
+        EXPECT_EQ(Application::Get().ScreenCursor(), nullptr);
         EXPECT_TRUE(Shown(main().TargetIcon()));
-        Pump(core::kRepaintWaitMs + 150);
+        Pump(core::RowOf(core::SessionTimer::RepaintWait).period_ms + 150);
         EXPECT_FALSE(session().busy());
         EXPECT_EQ(main().LastImage(), nullptr);
         EXPECT_EQ(answer.Seen(), refused);
