@@ -93,22 +93,22 @@ void DrawStep(const Painter& painter, const Mark& step, const CoverageMask& numb
 }
 
 void DrawMark(const Painter& painter, const Mark& mark, const CoverageMask& mask) {
+    const Rgb ink = mark.kind == MarkKind::Highlight ? kHighlightYellow : ColourRgb(mark.colour);
     switch (mark.kind) {
     case MarkKind::Rectangle:
         for (const Rect& band : OutlineBands(mark.box, LineWidth(mark))) {
-            painter.Each(band, [&](uint8_t* pixel, int32_t, int32_t) { Paint(pixel, ColourRgb(mark.colour)); });
+            painter.Each(band, [&](uint8_t* pixel, int32_t, int32_t) { Paint(pixel, ink); });
         }
         return;
     case MarkKind::Highlight:
-        painter.Each(mark.box, [](uint8_t* pixel, int32_t, int32_t) {
-            pixel[kBlue] = Div255(pixel[kBlue] * unsigned{kHighlightYellow.b});
-            pixel[kGreen] = Div255(pixel[kGreen] * unsigned{kHighlightYellow.g});
-            pixel[kRed] = Div255(pixel[kRed] * unsigned{kHighlightYellow.r});
+        painter.Each(mark.box, [&](uint8_t* pixel, int32_t, int32_t) {
+            pixel[kBlue] = Div255(pixel[kBlue] * unsigned{ink.b});
+            pixel[kGreen] = Div255(pixel[kGreen] * unsigned{ink.g});
+            pixel[kRed] = Div255(pixel[kRed] * unsigned{ink.r});
         });
         return;
     case MarkKind::Arrow: {
         const ArrowShape arrow = MakeArrowShape(mark.tail, mark.tip, LineWidth(mark));
-        const Rgb ink = ColourRgb(mark.colour);
         painter.Each(PixelBounds(arrow),
                      [&](uint8_t* pixel, int32_t x, int32_t y) { Blend(pixel, ink, Coverage(arrow, x, y)); });
         return;
@@ -117,11 +117,11 @@ void DrawMark(const Painter& painter, const Mark& mark, const CoverageMask& mask
         DrawStep(painter, mark, mask);
         return;
     case MarkKind::Text:
-        painter.Mask(mask, {mark.box.left, mark.box.top}, mark.box, ColourRgb(mark.colour));
+        painter.Mask(mask, {mark.box.left, mark.box.top}, mark.box, ink);
         return;
     case MarkKind::Redaction:
         painter.Each(mark.box, [&](uint8_t* pixel, int32_t, int32_t) {
-            Paint(pixel, ColourRgb(mark.colour));
+            Paint(pixel, ink);
             pixel[kFourth] = 255;
         });
         return;

@@ -19,6 +19,7 @@
 //   StepNumberInk, cut to the disc's bounds.
 // - Text: the coverage MarkupGlyphs gives, from the box's top left in the colour, cut to the box.
 // - Redaction: every pixel of the box set to the opaque colour; no pixel outside the box is touched.
+// The image handed over is a canvas of the crop, rendered for RenderFor::Output with the crop as clip.
 // For the view, the selected mark's handles (white squares edged black) or dashed frame (text, steps)
 // and the dashed frame of a crop being dragged are drawn over all marks.
 #pragma once
