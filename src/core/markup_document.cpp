@@ -251,9 +251,7 @@ void MarkupDocument::PressToSelect(Point at) {
 }
 
 void MarkupDocument::StartDrag(DragKind kind, Point at, const Mark* mark, MarkHandle handle) {
-    drag_.emplace();
-    drag_->kind = kind;
-    drag_->press = drag_->last = at;
+    drag_.emplace(kind, at);
     drag_->handle = handle;
     if (mark == nullptr) return;
     drag_->mark = mark->id;

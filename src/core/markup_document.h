@@ -70,17 +70,18 @@ public:
     bool HasChangesNotHandedOver() const { return history_[at_].revision != handed_over_; }
     void MarkHandedOver() { handed_over_ = history_[at_].revision; }
 
-    // What the renderer draws: the marks, the selection's decoration and the crop being dragged.
+private:
+    // What the view shows: the marks, the selection's decoration and the crop being dragged.
     struct View {
         std::vector<Mark> marks;
         MarkId selected = kNoMark;
         std::optional<Rect> crop_preview;
     };
-
-private:
     enum class DragKind : uint8_t { Draw, Move, Resize, Crop };
     struct Drag {
-        DragKind kind = DragKind::Draw;
+        Drag(DragKind drag_kind, Point at) : kind(drag_kind), press(at), last(at) {}
+
+        DragKind kind;
         Point press;
         Point last;
         bool shift = false;

@@ -43,13 +43,23 @@ struct Row {
     bool can_redo;
 };
 
-TEST(MarkupDocument, FollowsEveryRowOfTheEditingTable) {
-    const Events rect = Draw(T::Rectangle, {10, 10}, {40, 30}), select = Join({rect, Use(T::Select), Click({10, 20})});
+void ExpectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        MarkupDocument document(200, 150);
+        Play(document, row.events);
+        EXPECT_EQ(Describe(document), row.marks) << row.name;
+        EXPECT_EQ(document.CanUndo(), row.can_undo) << row.name;
+        EXPECT_EQ(document.CanRedo(), row.can_redo) << row.name;
+        EXPECT_FALSE(document.dragging()) << row.name;
+    }
+}
+
+TEST(MarkupDocument, DrawsCropsAndUndoesByTheTable) {
     const Events two = Join({Draw(T::Rectangle, {10, 10}, {20, 20}), Draw(T::Redact, {30, 30}, {40, 40})});
     const Events crop = Join({Draw(T::Rectangle, {10, 10}, {20, 20}), Draw(T::Arrow, {100, 100}, {120, 120}),
                               Draw(T::Crop, {5, 5}, {50, 50})});
     const Events steps = Join({Use(T::Step), Click({10, 10}), Click({100, 100}), Click({120, 120})});
-    const Row rows[] = {
+    ExpectRows({
         {"a drag draws a box holding both end pixels", Draw(T::Rectangle, {20, 15}, {10, 10}), "R[10,10,21,16]r1", 1,
          0},
         {"a click draws nothing", Join({Use(T::Rectangle), Click({10, 10})}), "", 0, 0},
@@ -83,6 +93,12 @@ TEST(MarkupDocument, FollowsEveryRowOfTheEditingTable) {
         {"a second crop lies within the first", Join({Draw(T::Crop, {20, 20}, {100, 100}), Drag({0, 0}, {50, 60})}),
          "crop[20,20,51,61]", 1, 0},
         {"a crop click does nothing", Join({Use(T::Crop), Click({20, 20})}), "", 0, 0},
+    });
+}
+
+TEST(MarkupDocument, SelectsMovesResizesAndRestylesByTheTable) {
+    const Events rect = Draw(T::Rectangle, {10, 10}, {40, 30}), select = Join({rect, Use(T::Select), Click({10, 20})});
+    ExpectRows({
         {"a press on an outline selects and drags the mark", Join({rect, Use(T::Select), Drag({10, 20}, {15, 23})}),
          "R[15,13,46,34]r1*", 1, 0},
         {"a move back to where it began changes nothing",
@@ -114,15 +130,7 @@ TEST(MarkupDocument, FollowsEveryRowOfTheEditingTable) {
          "R[10,10,41,31]r1*", 1, 1},
         {"text goes where entry was asked; empty text adds nothing",
          Join({Text({30, 40}, L"hi", 12, 14), Text({60, 60}, L"", 0, 14)}), "T[30,40,42,54]r1hi", 1, 0},
-    };
-    for (const Row& row : rows) {
-        MarkupDocument document(200, 150);
-        Play(document, row.events);
-        EXPECT_EQ(Describe(document), row.marks) << row.name;
-        EXPECT_EQ(document.CanUndo(), row.can_undo) << row.name;
-        EXPECT_EQ(document.CanRedo(), row.can_redo) << row.name;
-        EXPECT_FALSE(document.dragging()) << row.name;
-    }
+    });
 }
 
 TEST(MarkupDocument, HitsTheTopmostMarkNearItsInk) {
