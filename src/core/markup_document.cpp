@@ -3,7 +3,6 @@
 #include "core/frame_geometry.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -114,7 +113,7 @@ void MarkupDocument::CheckEvent(const MarkupEvent& event) const {
     } else if (const auto* size = std::get_if<TextSizeChosen>(&event)) {
         CheckStyleIndex(size->index, "text size");
     } else if (const auto* key = std::get_if<ArrowKey>(&event)) {
-        if (std::abs(key->dx) > 1 || std::abs(key->dy) > 1)
+        if (key->dx < -1 || key->dx > 1 || key->dy < -1 || key->dy > 1)
             throw std::out_of_range("an arrow key steps by -1, 0 or 1 each way");
     } else if (const auto* text = std::get_if<TextCommitted>(&event)) {
         CheckText(*text, image_);
@@ -259,9 +258,7 @@ void MarkupDocument::StartDrag(DragKind kind, Point at, const Mark* mark, MarkHa
 }
 
 void MarkupDocument::FollowPointer(Point at, bool shift) {
-    Drag& drag = *drag_;
-    drag.last = at;
-    drag.shift = shift;
+    const Drag& drag = *drag_;
     if (drag.kind == DragKind::Crop) {
         const Point corner = shift ? SquareCorner(drag.press, at) : at;
         view_.crop_preview.reset();

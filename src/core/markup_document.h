@@ -15,7 +15,9 @@
 //   begun. Any other event but a move, a release or Escape ends the drag as its release would, at its
 //   last point, and then happens.
 // - Shift keeps a box square (drawn, or resized by a corner) and an arrow at 45-degree steps.
-// - The step tool places a step at the press; the text tool asks the window for text entry there.
+// - The step tool places a step at the press; the text tool asks the window for text entry there,
+//   in the colour and size of that moment. Committed text that is empty, or measured without area,
+//   adds nothing.
 // - Only the select tool selects: a press on a handle of the selected mark resizes it, on a mark
 //   (topmost first) selects and moves it, elsewhere selects nothing. Choosing another tool ends the
 //   selection; undo keeps it while its mark exists.
@@ -79,12 +81,10 @@ private:
     };
     enum class DragKind : uint8_t { Draw, Move, Resize, Crop };
     struct Drag {
-        Drag(DragKind drag_kind, Point at) : kind(drag_kind), press(at), last(at) {}
+        Drag(DragKind drag_kind, Point at) : kind(drag_kind), press(at) {}
 
         DragKind kind;
         Point press;
-        Point last;
-        bool shift = false;
         MarkId mark = kNoMark;                // Draw, Move, Resize
         MarkHandle handle = MarkHandle::None; // Resize
         Mark original;                        // the mark as at the press
