@@ -8,7 +8,7 @@
 //   and ids are never used again, also after an undo.
 // - Steps are numbered 1 to n in the order they were placed, among the steps that exist: removing one
 //   (delete, crop) renumbers those placed after it, and the next step gets n + 1.
-// - A drag (drawing a box or an arrow, moving or resizing the selected mark, cropping) is part of the
+// - A drag (drawing a box or an arrow, moving or resizing the selected mark, cropping) belongs to the
 //   document while it goes on, so that the renderer shows it, and becomes one undo step when the
 //   button is released. A box or arrow whose end is its start pixel makes nothing (nor does a click);
 //   a move or resize that ends where it began changes nothing. Escape ends a drag as if it had never

@@ -29,7 +29,7 @@ double DistanceToSegment(double ax, double ay, double bx, double by, Point p) {
     return std::hypot(p.x - (ax + t * dx), p.y - (ay + t * dy));
 }
 
-// Near the shaft, or inside the part of the line the head covers, as wide as the head.
+// Near the shaft, or inside the stretch of the line the head covers, as wide as the head.
 bool NearArrow(const Mark& arrow, Point p) {
     const int32_t width = LineWidth(arrow);
     const double ax = arrow.tail.x, ay = arrow.tail.y, bx = arrow.tip.x, by = arrow.tip.y;

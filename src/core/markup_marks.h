@@ -33,7 +33,7 @@ inline constexpr std::array<int32_t, kStyleChoices> kStepDiameters{20, 28, 40};
 inline constexpr std::array<int32_t, kStyleChoices> kTextSizes{14, 20, 32};
 
 // A highlight multiplies every pixel of its box by this light yellow, as ink on paper does: white
-// turns yellow, dark text stays dark and legible, and the mark's colour plays no part.
+// turns yellow, dark text stays dark and legible, and the mark's colour does not count.
 inline constexpr Rgb kHighlightYellow{255, 238, 96};
 
 using MarkId = uint32_t;

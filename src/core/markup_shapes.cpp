@@ -16,7 +16,7 @@ constexpr int kSampleCount = 64;
 // No sample lies farther from its pixel's centre than 7 * sqrt(2) < 10 sixteenths.
 constexpr int64_t kSampleDistance = 10;
 
-enum class Cover : uint8_t { None, Part, Whole };
+enum class Cover : uint8_t { None, Some, Whole };
 
 int64_t FloorDiv(int64_t n, int64_t d) {
     return n >= 0 ? n / d : -((-n + d - 1) / d);
@@ -55,7 +55,7 @@ Cover Classify(const ConvexPolygon& polygon, int64_t x, int64_t y) {
         const ConvexPolygon::Edge& edge = polygon.edges[static_cast<size_t>(i)];
         const int64_t value = edge.a * x + edge.b * y + edge.c;
         if (value < -edge.slack) return Cover::None;
-        if (value < edge.slack) cover = Cover::Part;
+        if (value < edge.slack) cover = Cover::Some;
     }
     return cover;
 }
@@ -154,8 +154,8 @@ uint8_t Coverage(const ArrowShape& arrow, int32_t x, int32_t y) {
     for (int oy = -kSampleReach; oy <= kSampleReach; oy += kSampleStep) {
         for (int ox = -kSampleReach; ox <= kSampleReach; ox += kSampleStep) {
             const int64_t sx = centre.x + ox, sy = centre.y + oy;
-            if ((shaft == Cover::Part && Inside(arrow.shaft, sx, sy)) ||
-                (head == Cover::Part && Inside(arrow.head, sx, sy)))
+            if ((shaft == Cover::Some && Inside(arrow.shaft, sx, sy)) ||
+                (head == Cover::Some && Inside(arrow.head, sx, sy)))
                 ++count;
         }
     }

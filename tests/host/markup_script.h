@@ -12,10 +12,10 @@ using core::MarkupTool;
 using core::Point;
 using Events = std::vector<core::MarkupEvent>;
 
-inline Events Join(std::initializer_list<Events> parts) {
+inline Events Join(std::initializer_list<Events> pieces) {
     Events all;
-    for (const Events& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
+    for (const Events& piece : pieces)
+        all.insert(all.end(), piece.begin(), piece.end());
     return all;
 }
 inline Events Use(MarkupTool tool) {
