@@ -10,6 +10,8 @@
 namespace kelpix::core {
 namespace {
 
+constexpr int64_t kArrowPieceLength = 48; // pixels across or down, whichever is more
+
 bool Contains(const Rect& rect, Point p) {
     return p.x >= rect.left && p.x < rect.right && p.y >= rect.top && p.y < rect.bottom;
 }
@@ -39,6 +41,22 @@ bool NearArrow(const Mark& arrow, Point p) {
     const double head = std::min<double>(ArrowHeadLength(width), length) / length;
     return DistanceToSegment(bx - (bx - ax) * head, by - (by - ay) * head, bx, by, p) <=
            ArrowHeadHalfWidth(width) * head * length / ArrowHeadLength(width);
+}
+
+// A slanting arrow's bounds are mostly empty: its ink is given as pieces of the line, each grown by
+// the farthest the ink reaches from the line (the head's half width, and a pixel for the rounding of
+// the pieces' ends), and cut to the bounds.
+void AddArrowAreas(const Mark& arrow, std::vector<Rect>& areas) {
+    const Rect bounds = PixelBounds(MakeArrowShape(arrow.tail, arrow.tip, LineWidth(arrow)));
+    const int32_t reach = ArrowHeadHalfWidth(LineWidth(arrow)) + 1;
+    const int64_t dx = arrow.tip.x - arrow.tail.x, dy = arrow.tip.y - arrow.tail.y;
+    const int64_t pieces = std::max(std::abs(dx), std::abs(dy)) / kArrowPieceLength + 1;
+    auto along = [&](int64_t i) {
+        return Point{arrow.tail.x + static_cast<int32_t>(dx * i / pieces),
+                     arrow.tail.y + static_cast<int32_t>(dy * i / pieces)};
+    };
+    for (int64_t i = 0; i < pieces; ++i)
+        areas.push_back(Intersection(Grow(SpanBox(along(i), along(i + 1)), reach), bounds));
 }
 
 // One pair whose joint bounds cover no more than the two do apart is joined; false when none is.
@@ -134,7 +152,7 @@ void AddInkAreas(const Mark& mark, bool selected, std::vector<Rect>& areas) {
         for (const Rect& band : OutlineBands(mark.box, LineWidth(mark)))
             areas.push_back(band);
     } else if (mark.kind == MarkKind::Arrow) {
-        areas.push_back(PixelBounds(MakeArrowShape(mark.tail, mark.tip, LineWidth(mark))));
+        AddArrowAreas(mark, areas);
     } else {
         areas.push_back(MarkFrame(mark));
     }
