@@ -13,6 +13,14 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+// A pixel, as the markup editor's marks name them.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+
+    friend constexpr bool operator==(const Point&, const Point&) = default;
+};
+
 // The area both rectangles cover; empty (all zero) when they do not meet.
 constexpr Rect Intersection(const Rect& a, const Rect& b) {
     const Rect cut{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
