@@ -108,6 +108,23 @@ struct Texts {
     const wchar_t* keyHeldFormat;    // %s: the keys' names, joined by keyNameSeparator
     const wchar_t* keyNameSeparator; // between two keys' names
     const wchar_t* startupEntryFailed;
+    // --- The command line (Kelpix.exe --capture WHICH [options]): the usage, printed for --help and
+    // after a usage error, the line that names a usage error, and the lines that say why a capture ended
+    // with another exit code
+    const wchar_t* commandLineUsage;         // several lines, each ending in "\n"
+    const wchar_t* unknownOptionFormat;      // %s: the option as written
+    const wchar_t* missingValueFormat;       // %s: the option
+    const wchar_t* valueNotTakenFormat;      // %s: the option
+    const wchar_t* repeatedOptionFormat;     // %s: the option
+    const wchar_t* unexpectedArgumentFormat; // %s: the argument
+    const wchar_t* captureOptionMissing;
+    const wchar_t* badWindowChoiceFormat; // %s: the option, %s: the value
+    const wchar_t* badFormatFormat;       // %s: the option, %s: the value
+    const wchar_t* badDelayFormat;        // %s: the option, %s: the value
+    const wchar_t* noWindowMatchedFormat; // %s: WHICH as given
+    const wchar_t* windowCaptureFailed;
+    const wchar_t* cannotWriteFileFormat; // %s: the file's full path, %s: the system's reason
+    const wchar_t* fileExistsFormat;      // %s: the file's full path
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.
