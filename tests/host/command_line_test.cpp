@@ -50,128 +50,107 @@ void ExpectMeanings(const std::vector<Row>& rows) {
     }
 }
 
-TEST(CommandLine, NoArgumentsStartTheProgramAndHelpWinsAnywhere) {
-    ExpectMeanings({
-        {{}, L"start"},
-        {{L"--help"}, L"usage"},
-        {{L"/?"}, L"usage"},
-        {{L"-?"}, L"usage"},
-        {{L"/HELP"}, L"usage"},
-        {{L"--capture", L"active", L"--?"}, L"usage"},
-        {{L"--capture", L"active", L"--bogus", L"/?"}, L"usage"},
-        {{L"--out", L"--Help"}, L"usage"}, // a separate value is never an option
-        {{L"--capture", L"active", L"--out=/?"}, L"active out:/? png"},
-        {{L"--help=yes"}, L"error not-taken --help|"},
-    });
-}
-
-TEST(CommandLine, WhichWindow) {
-    const auto capture = [](std::wstring which) { return Arguments{L"--capture", which}; };
-    ExpectMeanings({
-        {capture(L"active"), L"active png"},
-        {capture(L"ACTIVE"), L"active png"},
-        {capture(L"pointer"), L"pointer png"},
-        {capture(L"title=無題 - メモ帳"), L"title:無題 - メモ帳 png"},
-        {capture(L"Title=a=b:c"), L"title:a=b:c png"},
-        {capture(L"process=notepad.exe"), L"process:notepad.exe png"},
-        {capture(L"PROCESS=1234"), L"pid:1234 png"},
-        {capture(L"process=4294967295"), L"pid:4294967295 png"},
-        {capture(L"window=66666"), L"handle:66666 png"},
-        {capture(L"window=0x1A2b"), L"handle:6699 png"},
-        {capture(L"Window=0X00000000000A01B2"), L"handle:655794 png"},
-        {capture(L"window=0xFFFFFFFF"), L"handle:4294967295 png"},
-        {{L"/capture:title=x"}, L"title:x png"},
-        {{L"--capture=window=16"}, L"handle:16 png"},
-    });
-    for (const wchar_t* bad :
-         {L"title=", L"process=", L"process=0", L"process=4294967296", L"window=0", L"window=0x", L"window=-1",
-          L"window=0x100000000", L"window=12ab", L"window=", L"focus", L" active", L"activewindow"})
-        ExpectMeanings({{capture(bad), L"error which --capture|" + std::wstring(bad)}});
-}
-
-TEST(CommandLine, OutFormatAndDelay) {
-    const auto with = [](Arguments more) {
+TEST(CommandLine, RequestsHelpAndStart) {
+    const auto capture = [](Arguments more) {
         more.insert(more.begin(), {L"--capture", L"active"});
         return more;
     };
-    ExpectMeanings({
-        {with({L"--out", L"shot.png"}), L"active out:shot.png png"},
-        {with({L"/out:C:\\shots\\a.JPG"}), L"active out:C:\\shots\\a.JPG jpeg"},
-        {with({L"--OUT=D:\\x.jpeg"}), L"active out:D:\\x.jpeg jpeg"},
-        {with({L"--out", L"x.Bmp"}), L"active out:x.Bmp bmp"},
-        {with({L"--out", L"x.gif"}), L"active out:x.gif png"},
-        {with({L"--out", L"C:\\my.bmp\\shot"}), L"active out:C:\\my.bmp\\shot png"},
-        {with({L"--out", L"/shots/a.bmp"}), L"active out:/shots/a.bmp bmp"},
-        {with({L"--out", L"C:\\写真\\😀 ウィンドウ.jpg"}), L"active out:C:\\写真\\😀 ウィンドウ.jpg jpeg"},
-        {with({L"--format", L"bmp", L"--out", L"x.png"}), L"active out:x.png bmp"},
-        {with({L"--format", L"JPG"}), L"active jpeg"},
-        {with({L"/Format=Png", L"--out", L"x.jpg"}), L"active out:x.jpg png"},
-        {with({L"--delay", L"0"}), L"active png"},
-        {with({L"--delay=007"}), L"active png delay:7"},
-        {with({L"/delay:3600"}), L"active png delay:3600"},
-        {with({L"--cursor", L"/COVERED", L"--clipboard", L"/overwrite"}),
-         L"active png cursor covered clipboard overwrite"},
-        {with({L"--format", L"gif"}), L"error format --format|gif"},
-        {with({L"--format=jpe"}), L"error format --format|jpe"},
-        {with({L"--delay", L"3601"}), L"error delay --delay|3601"},
-        {with({L"--delay", L"-1"}), L"error delay --delay|-1"},
-        {with({L"/delay:1.5"}), L"error delay /delay|1.5"},
-        {with({L"--delay", L"99999999999999999999"}), L"error delay --delay|99999999999999999999"},
-        {with({L"--delay", L"５"}), L"error delay --delay|５"},
-    });
+    ExpectMeanings({{{}, L"start"},
+                    {{L"--help"}, L"usage"},
+                    {{L"/?"}, L"usage"},
+                    {{L"-?"}, L"usage"},
+                    {{L"/HELP"}, L"usage"},
+                    {capture({L"--bogus", L"--?"}), L"usage"},
+                    {{L"--out", L"--Help"}, L"usage"}, // a separate value is never an option
+                    {capture({L"--out=/?"}), L"active out:/? png"},
+                    // which window
+                    {{L"--capture", L"ACTIVE"}, L"active png"},
+                    {{L"--capture", L"pointer"}, L"pointer png"},
+                    {{L"--capture", L"title=無題 - メモ帳"}, L"title:無題 - メモ帳 png"},
+                    {{L"/capture:Title=a=b:c"}, L"title:a=b:c png"},
+                    {{L"--capture", L"process=notepad.exe"}, L"process:notepad.exe png"},
+                    {{L"--capture", L"PROCESS=1234"}, L"pid:1234 png"},
+                    {{L"--capture", L"process=4294967295"}, L"pid:4294967295 png"},
+                    {{L"--capture=window=66666"}, L"handle:66666 png"},
+                    {{L"--capture", L"window=0x1A2b"}, L"handle:6699 png"},
+                    {{L"--capture", L"Window=0X00000000000A01B2"}, L"handle:655794 png"},
+                    {{L"--capture", L"window=0xFFFFFFFF"}, L"handle:4294967295 png"},
+                    // the file and its format: --format, else the extension, else PNG
+                    {capture({L"--out", L"shot.png"}), L"active out:shot.png png"},
+                    {capture({L"/out:C:\\shots\\a.JPG"}), L"active out:C:\\shots\\a.JPG jpeg"},
+                    {capture({L"--OUT=D:\\x.jpeg"}), L"active out:D:\\x.jpeg jpeg"},
+                    {capture({L"--out", L"x.Bmp"}), L"active out:x.Bmp bmp"},
+                    {capture({L"--out", L"x.gif"}), L"active out:x.gif png"},
+                    {capture({L"--out", L"C:\\my.bmp\\shot"}), L"active out:C:\\my.bmp\\shot png"},
+                    {capture({L"--out", L"/shots/a.bmp"}), L"active out:/shots/a.bmp bmp"},
+                    {capture({L"--out", L"C:\\写真\\😀 窓.jpg"}), L"active out:C:\\写真\\😀 窓.jpg jpeg"},
+                    {capture({L"--format", L"bmp", L"--out", L"x.png"}), L"active out:x.png bmp"},
+                    {capture({L"--format", L"JPG"}), L"active jpeg"},
+                    {capture({L"/Format=Png", L"--out", L"x.jpg"}), L"active out:x.jpg png"},
+                    {capture({L"--out=--cursor"}), L"active out:--cursor png"},
+                    // the delay and the switches
+                    {capture({L"--delay", L"0"}), L"active png"},
+                    {capture({L"--delay=007"}), L"active png delay:7"},
+                    {capture({L"/delay:3600"}), L"active png delay:3600"},
+                    {capture({L"--cursor", L"/COVERED", L"--clipboard", L"/overwrite"}),
+                     L"active png cursor covered clipboard overwrite"}});
 }
 
 TEST(CommandLine, UsageErrorsNameTheFirstFault) {
-    ExpectMeanings({
-        {{L"--cursor"}, L"error no-capture --capture|"},
-        {{L"--out", L"x.png"}, L"error no-capture --capture|"},
-        {{L"--bogus", L"--capture", L"active"}, L"error unknown --bogus|"},
-        {{L"-out", L"x.png"}, L"error unknown -out|"},
-        {{L"/x:1"}, L"error unknown /x|"},
-        {{L"--"}, L"error unknown --|"},
-        {{L"－－cursor"}, L"error unexpected |－－cursor"},
-        {{L"shot.png"}, L"error unexpected |shot.png"},
-        {{L"--capture", L"active", L"extra"}, L"error unexpected |extra"},
-        {{L""}, L"error unexpected |"},
-        {{L"--capture"}, L"error missing --capture|"},
-        {{L"--capture", L"active", L"--out"}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out", L"--cursor"}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out", L"--cursr.png"}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out", L"/Cursor"}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out="}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out", L""}, L"error missing --out|"},
-        {{L"--capture", L"active", L"--out=--cursor"}, L"active out:--cursor png"},
-        {{L"--capture", L"active", L"--cursor=yes"}, L"error not-taken --cursor|"},
-        {{L"--capture", L"active", L"/overwrite:1"}, L"error not-taken /overwrite|"},
-        {{L"--capture", L"active", L"--out", L"a.png", L"/OUT", L"b.png"}, L"error repeated /OUT|"},
-        {{L"--capture", L"active", L"--capture", L"active"}, L"error repeated --capture|"},
-        {{L"--cursor", L"--capture", L"active", L"/cursor"}, L"error repeated /cursor|"},
-    });
+    for (const wchar_t* bad : {L"title=", L"process=", L"process=0", L"process=4294967296", L"window=0", L"window=0x",
+                               L"window=-1", L"window=0x100000000", L"window=12ab", L"window=", L"focus", L" active"})
+        ExpectMeanings({{{L"--capture", bad}, L"error which --capture|" + std::wstring(bad)}});
+    const auto capture = [](Arguments more) {
+        more.insert(more.begin(), {L"--capture", L"active"});
+        return more;
+    };
+    ExpectMeanings({{{L"--cursor"}, L"error no-capture --capture|"},
+                    {{L"--out", L"x.png"}, L"error no-capture --capture|"},
+                    {{L"--bogus", L"--capture", L"active"}, L"error unknown --bogus|"},
+                    {{L"-out", L"x.png"}, L"error unknown -out|"},
+                    {{L"/x:1"}, L"error unknown /x|"},
+                    {{L"--"}, L"error unknown --|"},
+                    {{L"－－cursor"}, L"error unexpected |－－cursor"},
+                    {{L"shot.png"}, L"error unexpected |shot.png"},
+                    {capture({L"extra"}), L"error unexpected |extra"},
+                    {{L""}, L"error unexpected |"},
+                    {{L"--capture"}, L"error missing --capture|"},
+                    {capture({L"--out"}), L"error missing --out|"},
+                    {capture({L"--out", L"--cursor"}), L"error missing --out|"},
+                    {capture({L"--out", L"--cursr.png"}), L"error missing --out|"},
+                    {capture({L"--out", L"/Cursor"}), L"error missing --out|"},
+                    {capture({L"--out="}), L"error missing --out|"},
+                    {capture({L"--out", L""}), L"error missing --out|"},
+                    {capture({L"--cursor=yes"}), L"error not-taken --cursor|"},
+                    {capture({L"/overwrite:1"}), L"error not-taken /overwrite|"},
+                    {{L"--help=yes"}, L"error not-taken --help|"},
+                    {capture({L"--out", L"a.png", L"/OUT", L"b.png"}), L"error repeated /OUT|"},
+                    {capture({L"--capture", L"active"}), L"error repeated --capture|"},
+                    {{L"--cursor", L"--capture", L"active", L"/cursor"}, L"error repeated /cursor|"},
+                    {capture({L"--format", L"gif"}), L"error format --format|gif"},
+                    {capture({L"--format=jpe"}), L"error format --format|jpe"},
+                    {capture({L"--delay", L"3601"}), L"error delay --delay|3601"},
+                    {capture({L"--delay", L"-1"}), L"error delay --delay|-1"},
+                    {capture({L"/delay:1.5"}), L"error delay /delay|1.5"},
+                    {capture({L"--delay", L"99999999999999999999"}), L"error delay --delay|99999999999999999999"},
+                    {capture({L"--delay", L"５"}), L"error delay --delay|５"}});
 }
 
 TEST(CommandLine, TheErrorLineNamesTheFaultInEitherLanguage) {
     const Texts& english = TextsIn(Language::English);
-    const Texts& japanese = TextsIn(Language::Japanese);
     EXPECT_EQ(UsageErrorLine({UsageFault::UnknownOption, L"/x", {}}, english), L"Unknown option: /x");
     EXPECT_EQ(UsageErrorLine({UsageFault::BadDelay, L"--delay", L"-1"}, english),
               L"--delay cannot take \"-1\": use a whole number of seconds from 0 to 3600");
-    EXPECT_EQ(UsageErrorLine({UsageFault::RepeatedOption, L"/OUT", {}}, japanese), L"/OUT が 2 回以上指定されています");
-    for (int fault = 0; fault <= static_cast<int>(UsageFault::BadDelay); ++fault) {
-        const UsageProblem problem{static_cast<UsageFault>(fault), L"/Opt", L"Val_7"};
-        for (const Texts* texts : {&english, &japanese}) {
-            const std::wstring line = UsageErrorLine(problem, *texts);
-            EXPECT_FALSE(line.empty() || line.find(L'%') != std::wstring::npos ||
-                         line.find(L'\n') != std::wstring::npos)
-                << fault;
-            const bool namesOption = problem.fault != UsageFault::UnexpectedArgument;
-            const bool namesValue =
-                problem.fault >= UsageFault::BadWindowChoice || problem.fault == UsageFault::UnexpectedArgument;
-            if (problem.fault != UsageFault::CaptureMissing) {
-                EXPECT_EQ(line.find(L"/Opt") != std::wstring::npos, namesOption) << fault;
-                EXPECT_EQ(line.find(L"Val_7") != std::wstring::npos, namesValue) << fault;
-            }
+    EXPECT_EQ(UsageErrorLine({UsageFault::RepeatedOption, L"/OUT", {}}, TextsIn(Language::Japanese)),
+              L"/OUT が 2 回以上指定されています");
+    for (int fault = 0; fault <= static_cast<int>(UsageFault::BadDelay); ++fault)
+        for (Language language : {Language::English, Language::Japanese}) {
+            const UsageFault named = static_cast<UsageFault>(fault);
+            const std::wstring line = UsageErrorLine({named, L"/Opt", L"Val_7"}, TextsIn(language));
+            const bool namesValue = named >= UsageFault::BadWindowChoice || named == UsageFault::UnexpectedArgument;
+            EXPECT_TRUE(!line.empty() && line.find_first_of(L"%\n") == std::wstring::npos) << fault;
+            EXPECT_EQ(line.find(L"Val_7") != std::wstring::npos, namesValue) << fault;
         }
-    }
 }
 
 TEST(CommandLine, TheUsageNamesEveryFormOptionAndExitCode) {
@@ -187,6 +166,8 @@ TEST(CommandLine, TheUsageNamesEveryFormOptionAndExitCode) {
     }
 }
 
+// The program's path: quotes group and go, backslashes are only backslashes. The rest by the rules
+// of the C runtime's documented examples.
 TEST(SplitCommandLine, WindowsRulesForProgramsAndTheProgramsPath) {
     const std::vector<std::pair<std::wstring, Arguments>> rows = {
         {L"", {L""}},
@@ -194,7 +175,6 @@ TEST(SplitCommandLine, WindowsRulesForProgramsAndTheProgramsPath) {
         {L"Kelpix.exe", {L"Kelpix.exe"}},
         {L"\"C:\\Program Files\\Kelpix\\Kelpix.exe\" --capture active",
          {L"C:\\Program Files\\Kelpix\\Kelpix.exe", L"--capture", L"active"}},
-        // the program's path: quotes group and go, backslashes are only backslashes
         {L"\"C:\\dir\\\"x.exe a", {L"C:\\dir\\x.exe", L"a"}},
         {L"C:\\a\" b\"\\k.exe\tx", {L"C:\\a b\\k.exe", L"x"}},
         {L"p \"abc\" d e", {L"p", L"abc", L"d", L"e"}},
@@ -210,8 +190,7 @@ TEST(SplitCommandLine, WindowsRulesForProgramsAndTheProgramsPath) {
         {L"p \t a\t\tb  ", {L"p", L"a", L"b"}},
         {L"p a\nb", {L"p", L"a\nb"}},
         {L"p --capture \"title=無題 - メモ帳\" --out=\"D:\\😀 写真\\x.png\"",
-         {L"p", L"--capture", L"title=無題 - メモ帳", L"--out=D:\\😀 写真\\x.png"}},
-    };
+         {L"p", L"--capture", L"title=無題 - メモ帳", L"--out=D:\\😀 写真\\x.png"}}};
     for (const auto& [line, arguments] : rows)
         EXPECT_EQ(SplitCommandLine(line), arguments) << testing::PrintToString(line);
 }
