@@ -5,17 +5,20 @@
 // The rules of the arguments:
 //   - No arguments at all: the program starts as usual, with its window.
 //   - "--help", "/help", "/?" or "-?" anywhere (no value attached): the usage is printed, exit code 0.
-//   - An option is "--name" or "/name"; the name ignores case ("/OUT" is "--out").
+//   - The options: --capture WHICH, --out FILE, --format NAME, --delay SECONDS, --cursor, --covered,
+//     --clipboard, --overwrite. Each is written "--name" or "/name", and the name ignores case ("/OUT"
+//     is "--out"); an argument that begins with "-" or "/" and names none of them is an unknown option.
 //   - A value follows as the next argument ("--out shot.png"), or is attached to the name after the
 //     first "=" or ":" ("--out=shot.png", "/out:C:\shot.png"). An attached value is taken as it
 //     stands. A value in the next argument may be anything but another option (an argument that
-//     begins with "--", or "/" with one of the names below), so a forgotten value is reported instead
-//     of swallowing the next option: "--out --cursor" lacks a file. "--out=--cursor" names a file.
-//   - Each option is given at most once; --capture is needed whenever there are arguments.
+//     begins with "--", or "/" and an option's name), so a forgotten value is reported instead
+//     of swallowing the next option: "--out --cursor" lacks a file; "--out=--cursor" names one.
+//   - Each option is given at most once; --capture is needed whenever there are arguments. Anything
+//     else (a word that is no option's value) is a usage error; the first fault found is reported.
 //   - WHICH: "active", "pointer", "title=TEXT", "process=NAME", "process=PID" or "window=HANDLE"; the
-//     words before "=" ignore case. TEXT and NAME are not empty; a PID is decimal and not 0; a HANDLE
-//     is decimal, or hexadecimal after "0x", not 0 and at most 0xFFFFFFFF (window handles are 32-bit
-//     values in 32-bit and 64-bit programs alike).
+//     words before "=" ignore case. TEXT and NAME are not empty; "process=" with decimal digits alone
+//     is a PID, not 0; a HANDLE is decimal, or hexadecimal after "0x", not 0 and at most 0xFFFFFFFF
+//     (window handles are 32-bit values in 32-bit and 64-bit programs alike).
 //   - --format png, jpeg, jpg or bmp (ignoring case). The format is --format's, else the one --out's
 //     extension names (.png, .jpg, .jpeg, .bmp, ignoring case), else PNG. When --format and the
 //     extension disagree, --format wins and the file keeps the name it was given: a script that asks
