@@ -90,6 +90,54 @@ constexpr Texts kJapanese{
                               L"このファイルには書き込みません。",
     .trayDragsUnavailable = L"タスクトレイのアイコンからのドラッグは使えません。共有メモリ KelpixWnd "
                             L"を作成できません (他のプログラムが同じ名前で作成しています)。",
+
+    .commandLineUsage =
+        L"使い方: Kelpix.exe --capture 対象 [オプション]\n"
+        L"ウィンドウを 1 つキャプチャして画像をファイルに保存し、そのファイルのフルパスを表示します。\n"
+        L"\n"
+        L"対象:\n"
+        L"  active           アクティブウィンドウ\n"
+        L"  pointer          マウスポインタの下のウィンドウ\n"
+        L"  title=文字列     タイトルに文字列を含む、表示されている最初のウィンドウ (大文字と小文字は区別しません)\n"
+        L"  process=名前     プログラム名 (notepad.exe など) のウィンドウ\n"
+        L"  process=PID      プロセス ID (10 進数) のウィンドウ\n"
+        L"  window=ハンドル  ウィンドウハンドル (10 進数、または 0x に続く 16 進数) のウィンドウ\n"
+        L"\n"
+        L"オプション:\n"
+        L"  --out ファイル   保存するファイル (省略時は自動保存の保存先とファイル名)\n"
+        L"  --format 形式    png、jpeg (jpg も可)、bmp のいずれか (省略時はファイルの拡張子、なければ png)\n"
+        L"  --delay 秒数     キャプチャの前に 0～3600 秒待つ\n"
+        L"  --cursor         マウスカーソルも写す\n"
+        L"  --covered        他のウィンドウに隠れた部分も写す\n"
+        L"  --clipboard      画像をクリップボードにもコピーする\n"
+        L"  --overwrite      ファイルが既にあるときは上書きする\n"
+        L"  --help           この説明を表示する (/? も可)\n"
+        L"\n"
+        L"オプションは /name の形でも書けます。値はオプション名の後に = か : で続けて、\n"
+        L"--out=ファイル や /out:ファイル のように書くこともできます。\n"
+        L"\n"
+        L"終了コード:\n"
+        L"  0  ファイルを保存した\n"
+        L"  1  コマンドラインに誤りがある\n"
+        L"  2  対象に合うウィンドウがない\n"
+        L"  3  キャプチャに失敗した\n"
+        L"  4  ファイルを保存できなかった\n"
+        L"  5  ファイルが既にあり、--overwrite が指定されていない\n",
+    .unknownOptionFormat = L"不明なオプションです: %s",
+    .missingValueFormat = L"%s には値を指定してください",
+    .valueNotTakenFormat = L"%s に値は指定できません",
+    .repeatedOptionFormat = L"%s が 2 回以上指定されています",
+    .unexpectedArgumentFormat = L"余分な引数があります: %s",
+    .captureOptionMissing = L"キャプチャするウィンドウを --capture で指定してください",
+    .badWindowChoiceFormat =
+        L"%s に「%s」は指定できません。active、pointer、title=文字列、process=名前、process=PID、window=ハンドル "
+        L"のいずれかを指定してください",
+    .badFormatFormat = L"%s に「%s」は指定できません。png、jpeg、bmp のいずれかを指定してください",
+    .badDelayFormat = L"%s に「%s」は指定できません。0 から 3600 までの整数 (秒数) を指定してください",
+    .noWindowMatchedFormat = L"%s に合うウィンドウがありません",
+    .windowCaptureFailed = L"ウィンドウをキャプチャできませんでした",
+    .cannotWriteFileFormat = L"ファイル %s を保存できません: %s",
+    .fileExistsFormat = L"ファイル %s は既にあります。上書きするには --overwrite を指定してください",
 };
 
 constexpr Texts kEnglish{
@@ -175,6 +223,52 @@ constexpr Texts kEnglish{
                               L"settings and does not write to this file.",
     .trayDragsUnavailable = L"Dragging from the notification-area icon cannot work: the shared memory "
                             L"KelpixWnd cannot be made (another program has made one of that name).",
+
+    .commandLineUsage = L"Usage: Kelpix.exe --capture WHICH [options]\n"
+                        L"Captures one window, writes the image to a file and prints the file's full path.\n"
+                        L"\n"
+                        L"WHICH:\n"
+                        L"  active           the active window\n"
+                        L"  pointer          the window under the mouse pointer\n"
+                        L"  title=TEXT       the first visible window whose title contains TEXT, ignoring case\n"
+                        L"  process=NAME     a window of the program NAME, such as notepad.exe\n"
+                        L"  process=PID      a window of the process with this number (decimal)\n"
+                        L"  window=HANDLE    the window with this handle (decimal, or hexadecimal after 0x)\n"
+                        L"\n"
+                        L"Options:\n"
+                        L"  --out FILE       the file to write (without it: the automatic-save folder and name)\n"
+                        L"  --format FORMAT  png, jpeg (or jpg) or bmp (without it: FILE's extension, else png)\n"
+                        L"  --delay SECONDS  wait 0 to 3600 seconds before the capture\n"
+                        L"  --cursor         draw the mouse cursor in\n"
+                        L"  --covered        include parts covered by other windows\n"
+                        L"  --clipboard      also put the image on the clipboard\n"
+                        L"  --overwrite      replace FILE if it exists\n"
+                        L"  --help           print this text (also /?)\n"
+                        L"\n"
+                        L"Every option may also be written /name, and a value may follow its name after = or :,\n"
+                        L"as in --out=FILE or /out:FILE.\n"
+                        L"\n"
+                        L"Exit codes:\n"
+                        L"  0  the file was written\n"
+                        L"  1  the command line is wrong\n"
+                        L"  2  no window matched WHICH\n"
+                        L"  3  the capture failed\n"
+                        L"  4  the file could not be written\n"
+                        L"  5  the file exists and --overwrite was not given\n",
+    .unknownOptionFormat = L"Unknown option: %s",
+    .missingValueFormat = L"%s needs a value",
+    .valueNotTakenFormat = L"%s takes no value",
+    .repeatedOptionFormat = L"%s is given more than once",
+    .unexpectedArgumentFormat = L"Unexpected argument: %s",
+    .captureOptionMissing = L"--capture is missing: it says which window to capture",
+    .badWindowChoiceFormat =
+        L"%s cannot take \"%s\": use active, pointer, title=TEXT, process=NAME, process=PID or window=HANDLE",
+    .badFormatFormat = L"%s cannot take \"%s\": use png, jpeg or bmp",
+    .badDelayFormat = L"%s cannot take \"%s\": use a whole number of seconds from 0 to 3600",
+    .noWindowMatchedFormat = L"No window matches %s",
+    .windowCaptureFailed = L"The window could not be captured",
+    .cannotWriteFileFormat = L"Cannot write %s: %s",
+    .fileExistsFormat = L"%s already exists; add --overwrite to replace it",
 };
 
 } // namespace

@@ -114,6 +114,24 @@ struct Texts {
     const wchar_t* newFileKeptFormat;      // %s: the file that could not be made, %s: where the new image is
     const wchar_t* settingsTooLargeFormat; // %s: the settings file
     const wchar_t* trayDragsUnavailable;   // the shared block for drags from the icon cannot be had
+
+    // --- The command line (Kelpix.exe --capture WHICH [options]): the usage, printed for --help and
+    // after a usage error, the line that names a usage error, and the lines that say why a capture ended
+    // with another exit code
+    const wchar_t* commandLineUsage;         // several lines, each ending in "\n"
+    const wchar_t* unknownOptionFormat;      // %s: the option as written
+    const wchar_t* missingValueFormat;       // %s: the option
+    const wchar_t* valueNotTakenFormat;      // %s: the option
+    const wchar_t* repeatedOptionFormat;     // %s: the option
+    const wchar_t* unexpectedArgumentFormat; // %s: the argument
+    const wchar_t* captureOptionMissing;
+    const wchar_t* badWindowChoiceFormat; // %s: the option, %s: the value
+    const wchar_t* badFormatFormat;       // %s: the option, %s: the value
+    const wchar_t* badDelayFormat;        // %s: the option, %s: the value
+    const wchar_t* noWindowMatchedFormat; // %s: WHICH as given
+    const wchar_t* windowCaptureFailed;
+    const wchar_t* cannotWriteFileFormat; // %s: the file's full path, %s: the system's reason
+    const wchar_t* fileExistsFormat;      // %s: the file's full path
 };
 
 // The names of the languages as the language choice shows them, whatever language is shown.
