@@ -18,12 +18,13 @@ using test::MakeTrueColourImage;
 using test::ReadPixel;
 using test::Rgb;
 
-// The pixels libpng reads from a file, red, green, blue from the top row down; empty when it fails.
-std::vector<uint8_t> DecodeRgb(const std::vector<uint8_t>& file) {
+// The pixels libpng reads from a file, red, green, blue (and alpha with PNG_FORMAT_RGBA) from the
+// top row down; empty when it fails.
+std::vector<uint8_t> DecodeRgb(const std::vector<uint8_t>& file, png_uint_32 format = PNG_FORMAT_RGB) {
     png_image decoded{};
     decoded.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&decoded, file.data(), file.size())) return {};
-    decoded.format = PNG_FORMAT_RGB;
+    decoded.format = format;
     std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(decoded));
     if (!png_image_finish_read(&decoded, nullptr, rgb.data(), 0, nullptr)) return {};
     return rgb;
@@ -42,6 +43,18 @@ std::vector<uint8_t> SourceRgb(const PixelImage& image) {
 
 uint32_t Big32(const uint8_t* at) {
     return (uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) | at[3];
+}
+
+// The file's chunks in order: name and data.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> Chunks(const std::vector<uint8_t>& file) {
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> chunks;
+    for (size_t at = 8; at + 12 <= file.size();) {
+        const uint32_t length = Big32(&file[at]);
+        chunks.emplace_back(std::string(&file[at + 4], &file[at + 8]),
+                            std::vector<uint8_t>(&file[at + 8], &file[at + 8 + length]));
+        at += 12 + length;
+    }
+    return chunks;
 }
 
 // The filter byte in front of each row, from the inflated IDAT data of an RGB file.
@@ -141,6 +154,69 @@ TEST(PngWriter, FilterChoiceFollowsTheSmallestResiduals) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChoosePngFilter(c.row, c.above), c.expected) << c.what;
+}
+
+TEST(PngWriter, DpiGoesIntoAPhysChunkInPixelsPerMetreBeforeTheData) {
+    const PixelImage image = MakeTrueColourImage(21, 6, 32, Varied);
+    const struct {
+        uint32_t dpi;
+        std::vector<std::string> names;
+        std::vector<uint8_t> phys; // x and y pixels per metre, unit 1 (metre)
+    } cases[] = {
+        {kUnknownDpi, {"IHDR", "IDAT", "IEND"}, {}},
+        {96, {"IHDR", "pHYs", "IDAT", "IEND"}, {0, 0, 0x0E, 0xC4, 0, 0, 0x0E, 0xC4, 1}},  // 3780
+        {144, {"IHDR", "pHYs", "IDAT", "IEND"}, {0, 0, 0x16, 0x25, 0, 0, 0x16, 0x25, 1}}, // 5669
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> file = EncodePng(image, {.dpi = c.dpi});
+        std::vector<std::string> names;
+        for (const auto& [name, data] : Chunks(file)) {
+            names.push_back(name);
+            if (name == "pHYs") EXPECT_EQ(data, c.phys) << c.dpi;
+        }
+        EXPECT_EQ(names, c.names) << c.dpi;
+        EXPECT_EQ(DecodeRgb(file), SourceRgb(image)) << c.dpi;
+    }
+    EXPECT_THROW(EncodePng(image, {.dpi = kMaxDpi + 1}), std::invalid_argument);
+}
+
+// One byte per pixel, top row first: outside, inside and edges of several strengths.
+std::vector<uint8_t> EdgeMask(int width, int height) {
+    static constexpr uint8_t kLevels[] = {0, 255, 1, 77, 128, 254, 255};
+    std::vector<uint8_t> mask;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            mask.push_back(kLevels[(x + 2 * y) % 7]);
+    }
+    return mask;
+}
+
+TEST(PngWriter, ShapeMaskIsTheAlphaChannelAndOutsideIsWhite) {
+    for (int depth : {32, 24, 16, 8, 1}) {
+        for (auto [width, height] : {std::pair{1, 1}, std::pair{7, 3}, std::pair{130, 9}}) {
+            SCOPED_TRACE(std::to_string(depth) + " bpp, " + std::to_string(width) + " x " + std::to_string(height));
+            const PixelImage image =
+                depth > 8 ? MakeTrueColourImage(width, height, depth, Varied, 0xA5, 0x5A)
+                          : MakeIndexedImage(width, height, depth, {0x102030, 0xF0E0D0},
+                                             [](int x, int y) { return static_cast<unsigned>(x * y) % 2; });
+            const std::vector<uint8_t> mask = EdgeMask(width, height);
+            const std::vector<uint8_t> file = EncodePng(image, {.dpi = 120, .shapeMask = mask});
+            EXPECT_EQ(file[25], 6) << "colour type RGBA";
+            const std::vector<uint8_t> rgba = DecodeRgb(file, PNG_FORMAT_RGBA), rgb = SourceRgb(image);
+            ASSERT_EQ(rgba.size(), mask.size() * 4);
+            const std::vector<uint8_t> white{255, 255, 255};
+            for (size_t i = 0; i < mask.size(); ++i) {
+                const std::vector<uint8_t> colour(&rgb[3 * i], &rgb[3 * i + 3]);
+                EXPECT_EQ(std::vector<uint8_t>(&rgba[4 * i], &rgba[4 * i + 3]), mask[i] == 0 ? white : colour) << i;
+                EXPECT_EQ(rgba[4 * i + 3], mask[i]) << "pixel " << i;
+            }
+        }
+    }
+    const PixelImage image = MakeTrueColourImage(4, 2, 32, Varied);
+    for (size_t wrong : {size_t{7}, size_t{9}, size_t{32}}) {
+        const std::vector<uint8_t> mask(wrong, 255);
+        EXPECT_THROW(EncodePng(image, {.shapeMask = mask}), std::invalid_argument) << wrong;
+    }
 }
 
 TEST(PngWriter, EmptyImageGivesNoBytesAndInconsistentOnesAreRefused) {
