@@ -1,6 +1,9 @@
 // Saving a 3840 x 2160 32-bit capture of screen-like content as PNG (bench/screen_capture.h).
 //
 //   BM_PngKelpix            EncodePng on the capture, its row conversion included
+//   BM_PngKelpixShaped      the same with a shape mask, rounded corners of radius 12 (8 pixels at
+//                           150 %): an RGBA file, whose cost should be the RGB file's plus the fourth
+//                           channel's
 //   BM_PngLibpngDefaults    libpng at its default settings (zlib level 6, every row tried with every
 //                           filter, the Z_FILTERED strategy) fed from ready red-green-blue rows
 //   BM_PngConvertProcess    ImageMagick's convert from a PPM file of the same pixels, when installed
@@ -53,6 +56,33 @@ const PixelImage& Capture() {
 const std::vector<uint8_t>& CaptureRgb() {
     static const std::vector<uint8_t> rgb = RgbRows(Capture());
     return rgb;
+}
+
+// The capture as one window with anti-aliased rounded corners: the share of each pixel inside,
+// from 4 x 4 samples.
+const std::vector<uint8_t>& RoundedCornerMask() {
+    static const std::vector<uint8_t> mask = [] {
+        constexpr int kRadius = 12;
+        const int width = Capture().width, height = Capture().height;
+        std::vector<uint8_t> inside(static_cast<size_t>(width) * height, 255);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int cx = x < kRadius ? kRadius : x >= width - kRadius ? width - kRadius : -1;
+                const int cy = y < kRadius ? kRadius : y >= height - kRadius ? height - kRadius : -1;
+                if (cx < 0 || cy < 0) continue;
+                int samples = 0;
+                for (int sy = 0; sy < 4; ++sy) {
+                    for (int sx = 0; sx < 4; ++sx) {
+                        const double dx = x + (sx + 0.5) / 4 - cx, dy = y + (sy + 0.5) / 4 - cy;
+                        samples += dx * dx + dy * dy <= kRadius * kRadius;
+                    }
+                }
+                inside[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(samples * 255 / 16);
+            }
+        }
+        return inside;
+    }();
+    return mask;
 }
 
 void Append(png_structp png, png_bytep data, size_t length) {
@@ -117,6 +147,16 @@ void BM_PngKelpix(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         const std::vector<uint8_t> file = kelpix::core::EncodePng(Capture());
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.counters["png_bytes"] = static_cast<double>(bytes);
+}
+
+void BM_PngKelpixShaped(benchmark::State& state) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const std::vector<uint8_t> file = kelpix::core::EncodePng(Capture(), {.shapeMask = RoundedCornerMask()});
         bytes = file.size();
         benchmark::DoNotOptimize(file.data());
     }
@@ -238,15 +278,18 @@ int main(int argc, char** argv) {
             ->ReportAggregatesOnly(true);
     };
     timed(benchmark::RegisterBenchmark("BM_PngKelpix", BM_PngKelpix), 2);
+    timed(benchmark::RegisterBenchmark("BM_PngKelpixShaped", BM_PngKelpixShaped), 2);
     timed(benchmark::RegisterBenchmark("BM_PngLibpngDefaults", BM_PngLibpngDefaults), 2);
     timed(benchmark::RegisterBenchmark("BM_PngConvertProcess", BM_PngConvertProcess), 1);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    CaptureRgb(); // build the test image before any timing
+    CaptureRgb(); // build the test image and the mask before any timing
+    RoundedCornerMask();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
     PrintRatios(reporter, "BM_PngKelpix", "BM_PngLibpngDefaults", true);
+    PrintRatios(reporter, "BM_PngKelpixShaped", "BM_PngKelpix", false);
     PrintRatios(reporter, "BM_PngKelpix", "BM_PngConvertProcess", false);
     PrintRatios(reporter, "BM_PngConvertProcess", "BM_PngLibpngDefaults", false);
 

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kelpix::core::PixelImage image;
     std::vector<uint8_t> file;
     if (!kelpix::fuzz::EncodeFuzzedImage<kelpix::core::JpegError>(
-            input, 65500, 10, false, kelpix::core::EncodeJpeg,
+            input, 65500, 10, false, [](const kelpix::core::PixelImage& i) { return kelpix::core::EncodeJpeg(i); },
             [](const kelpix::core::JpegError& e) { return e.code() == JERR_IMAGE_TOO_BIG; }, image, file))
         return 0;
 

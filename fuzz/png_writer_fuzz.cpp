@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kelpix::core::PixelImage image;
     std::vector<uint8_t> file;
     if (!kelpix::fuzz::EncodeFuzzedImage<kelpix::core::PngError>(
-            input, kWidestRow, 4, true, kelpix::core::EncodePng, [](const kelpix::core::PngError&) { return true; },
-            image, file))
+            input, kWidestRow, 4, true, [](const kelpix::core::PixelImage& i) { return kelpix::core::EncodePng(i); },
+            [](const kelpix::core::PngError&) { return true; }, image, file))
         return 0;
 
     png_image decoded{};

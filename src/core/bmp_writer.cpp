@@ -24,7 +24,7 @@ void Put32(uint8_t* at, uint32_t value) {
 
 } // namespace
 
-std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image) {
+std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image, uint32_t dpi) {
     const bool hasColorTable = image.bitsPerPixel <= 8;
     const uint64_t colorTableSize = hasColorTable ? 4 * uint64_t{image.palette.size()} : 0;
     const uint64_t headerSize = kBmpInfoHeaderSize + colorTableSize;
@@ -39,6 +39,7 @@ std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image) {
                                     " bits per pixel is too large for the format");
     }
     if (auto problem = CheckImage(image)) throw std::invalid_argument("cannot write BMP: " + *problem);
+    if (auto problem = CheckDpi(dpi)) throw std::invalid_argument("cannot write BMP: " + *problem);
     if (IsEmpty(image)) return std::nullopt;
 
     BmpHeaders headers;
@@ -58,8 +59,9 @@ std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image) {
     Put16(info + 14, static_cast<uint32_t>(image.bitsPerPixel));
     Put32(info + 16, kCompressionRgb);
     Put32(info + 20, static_cast<uint32_t>(imageSize));
-    Put32(info + 24, 0); // horizontal resolution
-    Put32(info + 28, 0); // vertical resolution
+    const auto pixelsPerMetre = static_cast<uint32_t>(PixelsPerMetre(dpi));
+    Put32(info + 24, pixelsPerMetre); // horizontal resolution
+    Put32(info + 28, pixelsPerMetre); // vertical resolution
     Put32(info + 32, hasColorTable ? static_cast<uint32_t>(image.palette.size()) : 0);
     Put32(info + 36, 0); // important colours
 
@@ -77,8 +79,8 @@ std::optional<BmpHeaders> MakeBmpHeaders(const PixelImage& image) {
     return headers;
 }
 
-std::vector<uint8_t> EncodeBmp(const PixelImage& image) {
-    std::optional<BmpHeaders> headers = MakeBmpHeaders(image);
+std::vector<uint8_t> EncodeBmp(const PixelImage& image, uint32_t dpi) {
+    std::optional<BmpHeaders> headers = MakeBmpHeaders(image, dpi);
     if (!headers) return {};
 
     const size_t total =

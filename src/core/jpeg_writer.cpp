@@ -120,10 +120,25 @@ RowFormat FormatFor(int32_t bitsPerPixel) {
 
 // --- the encode ----------------------------------------------------------------------------------
 
+void SetParameters(jpeg_compress_struct* cinfo, const PixelImage* image, const RowFormat* format, uint32_t dpi) {
+    cinfo->image_width = static_cast<JDIMENSION>(image->width);
+    cinfo->image_height = static_cast<JDIMENSION>(image->height);
+    cinfo->input_components = format->components;
+    cinfo->in_color_space = format->colorSpace;
+    jpeg_set_defaults(cinfo);
+    cinfo->dct_method = JDCT_FLOAT;
+    jpeg_set_quality(cinfo, kJpegQuality, TRUE);
+    if (dpi != kUnknownDpi) {
+        cinfo->density_unit = 1; // dots per inch
+        cinfo->X_density = static_cast<UINT16>(dpi);
+        cinfo->Y_density = static_cast<UINT16>(dpi);
+    }
+}
+
 // Runs libjpeg from create to destroy. Returns false after a fatal library error, with the message
 // code and text in encoder->error. On both paths encoder->destination.buffer is left for the caller
 // to free. No object with a destructor may live in this frame.
-bool RunEncoder(Encoder* encoder, const PixelImage* image, const RowFormat* format, uint8_t* rgbRow,
+bool RunEncoder(Encoder* encoder, const PixelImage* image, const RowFormat* format, uint32_t dpi, uint8_t* rgbRow,
                 const uint8_t* paletteRgb) {
     jpeg_compress_struct* cinfo = &encoder->cinfo;
     cinfo->err = jpeg_std_error(&encoder->error.pub);
@@ -147,17 +162,10 @@ bool RunEncoder(Encoder* encoder, const PixelImage* image, const RowFormat* form
     if (dest->buffer == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
     cinfo->dest = &dest->pub;
 
-    const auto width = static_cast<JDIMENSION>(image->width);
-    const auto height = static_cast<JDIMENSION>(image->height);
-    cinfo->image_width = width;
-    cinfo->image_height = height;
-    cinfo->input_components = format->components;
-    cinfo->in_color_space = format->colorSpace;
-    jpeg_set_defaults(cinfo);
-    cinfo->dct_method = JDCT_FLOAT;
-    jpeg_set_quality(cinfo, kJpegQuality, TRUE);
-
+    SetParameters(cinfo, image, format, dpi);
     jpeg_start_compress(cinfo, TRUE);
+    const auto height = static_cast<JDIMENSION>(image->height);
+    const auto width = static_cast<JDIMENSION>(image->width);
     const size_t stride = static_cast<size_t>(DibRowStride(image->width, image->bitsPerPixel));
     const uint8_t* bottomRow = image->bits.data();
     for (JDIMENSION row = 0; row < height; ++row) {
@@ -181,8 +189,9 @@ struct FreeBuffer {
 
 } // namespace
 
-std::vector<uint8_t> EncodeJpeg(const PixelImage& image) {
+std::vector<uint8_t> EncodeJpeg(const PixelImage& image, uint32_t dpi) {
     if (auto problem = CheckImage(image)) throw std::invalid_argument("cannot write JPEG: " + *problem);
+    if (auto problem = CheckDpi(dpi)) throw std::invalid_argument("cannot write JPEG: " + *problem);
     if (IsEmpty(image)) return {};
 
     const RowFormat format = FormatFor(image.bitsPerPixel);
@@ -190,7 +199,7 @@ std::vector<uint8_t> EncodeJpeg(const PixelImage& image) {
     const std::array<uint8_t, 256 * 3> paletteRgb = PaletteRgb(image);
 
     Encoder encoder{};
-    const bool finished = RunEncoder(&encoder, &image, &format, rgbRow.data(), paletteRgb.data());
+    const bool finished = RunEncoder(&encoder, &image, &format, dpi, rgbRow.data(), paletteRgb.data());
     const std::unique_ptr<unsigned char, FreeBuffer> output(encoder.destination.buffer);
     if (!finished) throw JpegError(encoder.error.pub.msg_code, encoder.error.message);
     return std::vector<uint8_t>(output.get(), output.get() + encoder.destination.size);

@@ -1,6 +1,7 @@
 // Baseline JPEG files through libjpeg: YCbCr with 2 x 2 luminance and 1 x 1 chrominance sampling,
-// quality 92 (forced baseline), floating-point DCT, standard Huffman tables, a JFIF marker with
-// density unit 0 and density 1 x 1; everything else is the library's default.
+// quality 92 (forced baseline), floating-point DCT, standard Huffman tables, a JFIF marker with the
+// monitor's DPI as the density in dots per inch when it is known, else density unit 0 and density
+// 1 x 1; everything else is the library's default.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/pixel_image.h"
+#include "core/resolution.h"
 
 namespace kelpix::core {
 
@@ -27,9 +29,12 @@ private:
 
 // The complete JPEG file for `image` in memory, encoded from the top row down; no bytes at all for
 // an empty image. Colours are taken as the image shows them (16-bit pixels widened to 8 bits per
-// channel by repeating their top bits; palette indices without an entry are black).
-// Throws std::invalid_argument when the image is inconsistent (see CheckImage) and JpegError when
-// libjpeg gives up (for instance on a side longer than 65500 pixels). Nothing is leaked either way.
-std::vector<uint8_t> EncodeJpeg(const PixelImage& image);
+// channel by repeating their top bits; palette indices without an entry are black). `dpi` is the
+// DPI of the monitor the window was captured on (see core/resolution.h); with kUnknownDpi the file
+// is exactly what it always was.
+// Throws std::invalid_argument when the image is inconsistent (see CheckImage) or the DPI is above
+// kMaxDpi, and JpegError when libjpeg gives up (for instance on a side longer than 65500 pixels).
+// Nothing is leaked either way.
+std::vector<uint8_t> EncodeJpeg(const PixelImage& image, uint32_t dpi = kUnknownDpi);
 
 } // namespace kelpix::core

@@ -1,6 +1,7 @@
 #include "core/png_writer.h"
 
 #include "core/dib_rows.h"
+#include "core/shape_mask.h"
 
 #include <algorithm>
 #include <array>
@@ -83,10 +84,74 @@ int FilterMask(PngFilter filter) {
     return PNG_FILTER_NONE << static_cast<int>(filter);
 }
 
+// What the rows are made from. `rows` has room for two rows of the file's pixels; `rgb` for one row
+// of red, green, blue bytes when the file has alpha.
+struct RowSource {
+    const PixelImage* image;
+    const uint8_t* shapeMask; // nullptr: no alpha
+    const uint8_t* paletteRgb;
+    uint8_t* rows;
+    uint8_t* rgb;
+};
+
+// The pixels of a red, green, blue row with the mask's values as alpha; white where it is 0.
+void AddAlpha(const uint8_t* rgb, const uint8_t* alpha, uint8_t* rgba, uint32_t width) {
+    for (uint32_t x = 0; x < width; ++x, rgb += 3, rgba += 4) {
+        const bool outside = alpha[x] == 0;
+        rgba[0] = outside ? 255 : rgb[0];
+        rgba[1] = outside ? 255 : rgb[1];
+        rgba[2] = outside ? 255 : rgb[2];
+        rgba[3] = alpha[x];
+    }
+}
+
+void WriteHeader(png_structp png, png_infop info, const PixelImage* image, bool withAlpha, int32_t pixelsPerMetre) {
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image->width), static_cast<png_uint_32>(image->height), 8,
+                 withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (pixelsPerMetre > 0) {
+        const auto perMetre = static_cast<png_uint_32>(pixelsPerMetre);
+        png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
+    png_set_compression_level(png, kPngZlibLevel);
+    png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
+    png_set_compression_buffer_size(png, 1 << 16); // IDAT chunks of 64 KB
+    // Every filter is allowed at the start, so that libpng keeps the row above for all of them;
+    // each row then gets the one filter chosen for it. libpng chooses the first row's itself.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_write_info(png, info);
+}
+
+void WriteRows(png_structp png, const RowSource* source) {
+    const PixelImage* image = source->image;
+    const RowConverter convert = RgbRowConverter(image->bitsPerPixel);
+    const auto width = static_cast<uint32_t>(image->width), height = static_cast<uint32_t>(image->height);
+    const size_t bytesPerPixel = source->shapeMask != nullptr ? 4 : 3;
+    const size_t rowBytes = width * bytesPerPixel;
+    const size_t stride = static_cast<size_t>(DibRowStride(image->width, image->bitsPerPixel));
+    const uint8_t* bottomRow = image->bits.data();
+    uint8_t* current = source->rows;
+    uint8_t* above = source->rows + rowBytes;
+    for (uint32_t row = 0; row < height; ++row) {
+        const uint8_t* dibRow = bottomRow + static_cast<size_t>(height - 1 - row) * stride;
+        if (source->shapeMask != nullptr) {
+            convert(dibRow, source->rgb, width, source->paletteRgb);
+            AddAlpha(source->rgb, source->shapeMask + static_cast<size_t>(row) * width, current, width);
+        } else {
+            convert(dibRow, current, width, source->paletteRgb);
+        }
+        if (row > 0) {
+            const PngFilter filter = ChoosePngFilter({current, rowBytes}, {above, rowBytes}, bytesPerPixel);
+            png_set_filter(png, PNG_FILTER_TYPE_BASE, FilterMask(filter));
+        }
+        png_write_row(png, current);
+        std::swap(current, above);
+    }
+}
+
 // Runs libpng from create to destroy. Returns false after a fatal library error, with its message
-// in encoder->message. `rows` has room for two rows of red, green, blue bytes. No object with a
-// destructor may live in this frame.
-bool RunEncoder(Encoder* encoder, const PixelImage* image, uint8_t* rows, const uint8_t* paletteRgb) {
+// in encoder->message. No object with a destructor may live in this frame or those it calls.
+bool RunEncoder(Encoder* encoder, const RowSource* source, int32_t pixelsPerMetre) {
     encoder->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, encoder, OnError, OnWarning);
     if (encoder->png == nullptr) {
         CopyMessage(encoder->message, "out of memory");
@@ -99,38 +164,13 @@ bool RunEncoder(Encoder* encoder, const PixelImage* image, uint8_t* rows, const 
     }
     encoder->info = png_create_info_struct(png);
     if (encoder->info == nullptr) png_error(png, "out of memory");
-    encoder->capacity = InitialCapacity(*image);
+    encoder->capacity = InitialCapacity(*source->image);
     encoder->buffer = static_cast<unsigned char*>(std::malloc(encoder->capacity));
     if (encoder->buffer == nullptr) png_error(png, "out of memory");
     png_set_write_fn(png, encoder, WriteData, FlushData);
 
-    const auto width = static_cast<png_uint_32>(image->width);
-    const auto height = static_cast<png_uint_32>(image->height);
-    png_set_IHDR(png, encoder->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, kPngZlibLevel);
-    png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
-    png_set_compression_buffer_size(png, 1 << 16); // IDAT chunks of 64 KB
-    // Every filter is allowed at the start, so that libpng keeps the row above for all of them;
-    // each row then gets the one filter chosen for it. libpng chooses the first row's itself.
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-    png_write_info(png, encoder->info);
-
-    const RowConverter convert = RgbRowConverter(image->bitsPerPixel);
-    const size_t rgbBytes = static_cast<size_t>(width) * 3;
-    const size_t stride = static_cast<size_t>(DibRowStride(image->width, image->bitsPerPixel));
-    const uint8_t* bottomRow = image->bits.data();
-    uint8_t* current = rows;
-    uint8_t* above = rows + rgbBytes;
-    for (png_uint_32 row = 0; row < height; ++row) {
-        convert(bottomRow + static_cast<size_t>(height - 1 - row) * stride, current, width, paletteRgb);
-        if (row > 0) {
-            const PngFilter filter = ChoosePngFilter({current, rgbBytes}, {above, rgbBytes});
-            png_set_filter(png, PNG_FILTER_TYPE_BASE, FilterMask(filter));
-        }
-        png_write_row(png, current);
-        std::swap(current, above);
-    }
+    WriteHeader(png, encoder->info, source->image, source->shapeMask != nullptr, pixelsPerMetre);
+    WriteRows(png, source);
     png_write_end(png, encoder->info);
     png_destroy_write_struct(&encoder->png, &encoder->info);
     return true;
@@ -153,20 +193,18 @@ inline int PaethPredictor(int left, int up, int upLeft) {
     return toUp <= toUpLeft ? up : upLeft;
 }
 
-} // namespace
-
-PngFilter ChoosePngFilter(std::span<const uint8_t> row, std::span<const uint8_t> above) {
-    if (std::equal(row.begin(), row.end(), above.begin(), above.end())) return PngFilter::Up;
+template <size_t BytesPerPixel> PngFilter ChooseFilter(std::span<const uint8_t> row, std::span<const uint8_t> above) {
     // 16 pixels out of every 64: a quarter of the work, and every phase of text set in cells of
     // up to 16 pixels is seen.
-    constexpr size_t kSampleBytes = 16 * 3, kPeriodBytes = 64 * 3;
+    constexpr size_t kSampleBytes = 16 * BytesPerPixel, kPeriodBytes = 64 * BytesPerPixel;
     const size_t bytes = std::min(row.size(), above.size());
     uint32_t sums[5] = {};
     for (size_t start = 0; start < bytes; start += kPeriodBytes) {
         const size_t end = std::min(start + kSampleBytes, bytes);
         for (size_t i = start; i < end; ++i) {
             const int x = row[i], up = above[i];
-            const int left = i >= 3 ? row[i - 3] : 0, upLeft = i >= 3 ? above[i - 3] : 0;
+            const bool first = i < BytesPerPixel;
+            const int left = first ? 0 : row[i - BytesPerPixel], upLeft = first ? 0 : above[i - BytesPerPixel];
             sums[0] += Magnitude(x);
             sums[1] += Magnitude(x - left);
             sums[2] += Magnitude(x - up);
@@ -177,14 +215,28 @@ PngFilter ChoosePngFilter(std::span<const uint8_t> row, std::span<const uint8_t>
     return static_cast<PngFilter>(std::min_element(std::begin(sums), std::end(sums)) - std::begin(sums));
 }
 
-std::vector<uint8_t> EncodePng(const PixelImage& image) {
+} // namespace
+
+PngFilter ChoosePngFilter(std::span<const uint8_t> row, std::span<const uint8_t> above, size_t bytesPerPixel) {
+    if (std::equal(row.begin(), row.end(), above.begin(), above.end())) return PngFilter::Up;
+    return bytesPerPixel == 4 ? ChooseFilter<4>(row, above) : ChooseFilter<3>(row, above);
+}
+
+std::vector<uint8_t> EncodePng(const PixelImage& image, const PngOptions& options) {
     if (auto problem = CheckImage(image)) throw std::invalid_argument("cannot write PNG: " + *problem);
+    if (auto problem = CheckShapeMask(image, options.shapeMask))
+        throw std::invalid_argument("cannot write PNG: " + *problem);
+    if (auto problem = CheckDpi(options.dpi)) throw std::invalid_argument("cannot write PNG: " + *problem);
     if (IsEmpty(image)) return {};
 
-    std::vector<uint8_t> rows(static_cast<size_t>(image.width) * 3 * 2);
+    const bool withAlpha = !options.shapeMask.empty();
+    const size_t width = static_cast<size_t>(image.width);
+    std::vector<uint8_t> rows(width * (withAlpha ? 4 : 3) * 2), rgb(withAlpha ? width * 3 : 0);
     const std::array<uint8_t, 256 * 3> paletteRgb = PaletteRgb(image);
+    const RowSource source{&image, withAlpha ? options.shapeMask.data() : nullptr, paletteRgb.data(), rows.data(),
+                           rgb.data()};
     Encoder encoder{};
-    const bool finished = RunEncoder(&encoder, &image, rows.data(), paletteRgb.data());
+    const bool finished = RunEncoder(&encoder, &source, PixelsPerMetre(options.dpi));
     const std::unique_ptr<unsigned char, FreeBuffer> output(encoder.buffer);
     if (!finished) throw PngError(encoder.message);
     return std::vector<uint8_t>(output.get(), output.get() + encoder.size);

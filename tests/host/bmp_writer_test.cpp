@@ -1,5 +1,6 @@
 #include "core/bmp_writer.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -125,6 +126,25 @@ TEST(BmpWriter, HeaderPartsAreTheStartOfTheFile) {
         joined.insert(joined.end(), image.bits.begin(), image.bits.end());
         EXPECT_EQ(joined, EncodeBmp(image)) << depth;
     }
+}
+
+TEST(BmpWriter, ResolutionFieldsHoldTheDpiInPixelsPerMetre) {
+    // round(dpi / 0.0254); no DPI is the format's "unknown", 0.
+    const struct {
+        uint32_t dpi, perMetre;
+    } cases[] = {{0, 0}, {96, 3780}, {120, 4724}, {144, 5669}, {192, 7559}, {kMaxDpi, 2580118}};
+    const PixelImage image = MakeAnyImage(5, 3, 24);
+    for (const auto& c : cases) {
+        EXPECT_EQ(PixelsPerMetre(c.dpi), static_cast<int32_t>(c.perMetre)) << c.dpi;
+        const std::vector<uint8_t> file = EncodeBmp(image, c.dpi);
+        EXPECT_EQ(Read32(file, 38), c.perMetre) << c.dpi;
+        EXPECT_EQ(Read32(file, 42), c.perMetre) << c.dpi;
+        EXPECT_EQ(DecodeBmp(file).bits, image.bits);
+        const auto info = MakeBmpHeaders(image, c.dpi)->infoHeader; // as the program writes files
+        EXPECT_TRUE(std::equal(info.begin(), info.end(), file.begin() + 14)) << c.dpi;
+    }
+    EXPECT_THROW(PixelsPerMetre(kMaxDpi + 1), std::invalid_argument);
+    EXPECT_THROW(EncodeBmp(image, kMaxDpi + 1), std::invalid_argument);
 }
 
 TEST(BmpWriter, EmptyImageGivesNoBytes) {

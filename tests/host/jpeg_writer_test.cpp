@@ -207,6 +207,21 @@ TEST(JpegWriter, FileIsBaselineYCbCrAtQuality92WithDefaultJfif) {
     }
 }
 
+TEST(JpegWriter, JfifHeaderCarriesTheDpiAndThePixelsStayTheSame) {
+    const PixelImage image = MakeTrueColourImage(41, 23, 32, Smooth);
+    const std::vector<uint8_t> unknown = EncodeJpeg(image);
+    for (uint32_t dpi : {96u, 144u, kMaxDpi}) {
+        const DecodedJpeg d = Decode(EncodeJpeg(image, dpi));
+        EXPECT_TRUE(d.header.saw_JFIF_marker);
+        EXPECT_EQ(d.header.density_unit, 1) << "dots per inch";
+        EXPECT_EQ(d.header.X_density, dpi);
+        EXPECT_EQ(d.header.Y_density, dpi);
+        EXPECT_EQ(d.rgb, Decode(unknown).rgb) << dpi;
+    }
+    EXPECT_EQ(EncodeJpeg(image, kUnknownDpi), unknown);
+    EXPECT_THROW(EncodeJpeg(image, kMaxDpi + 1), std::invalid_argument);
+}
+
 TEST(JpegWriter, EveryDepthDecodesCloseToTheSource) {
     // Odd widths exercise row padding, heights of 1 single-row files; a swap of red and blue or of
     // top and bottom drops the PSNR far below the bound.

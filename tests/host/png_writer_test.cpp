@@ -18,12 +18,13 @@ using test::MakeTrueColourImage;
 using test::ReadPixel;
 using test::Rgb;
 
-// The pixels libpng reads from a file, red, green, blue from the top row down; empty when it fails.
-std::vector<uint8_t> DecodeRgb(const std::vector<uint8_t>& file) {
+// The pixels libpng reads from a file, red, green, blue (and alpha with PNG_FORMAT_RGBA) from the
+// top row down; empty when it fails.
+std::vector<uint8_t> DecodeRgb(const std::vector<uint8_t>& file, png_uint_32 format = PNG_FORMAT_RGB) {
     png_image decoded{};
     decoded.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&decoded, file.data(), file.size())) return {};
-    decoded.format = PNG_FORMAT_RGB;
+    decoded.format = format;
     std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(decoded));
     if (!png_image_finish_read(&decoded, nullptr, rgb.data(), 0, nullptr)) return {};
     return rgb;
@@ -141,6 +142,58 @@ TEST(PngWriter, FilterChoiceFollowsTheSmallestResiduals) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChoosePngFilter(c.row, c.above), c.expected) << c.what;
+}
+
+TEST(PngWriter, DpiGoesIntoAPhysChunkInPixelsPerMetreBeforeTheData) {
+    const PixelImage image = MakeTrueColourImage(21, 6, 32, Varied);
+    // The image data follows the 8-byte signature and the 25-byte IHDR chunk at once, or the pHYs
+    // chunk: 9 bytes of x and y pixels per metre and unit 1 (metre).
+    EXPECT_EQ(std::memcmp(&EncodePng(image)[37], "IDAT", 4), 0);
+    for (auto [dpi, perMetre] : {std::pair{96u, 3780u}, std::pair{144u, 5669u}}) {
+        const std::vector<uint8_t> file = EncodePng(image, {.dpi = dpi});
+        ASSERT_EQ(std::memcmp(&file[33], "\0\0\0\x09pHYs", 8), 0) << dpi;
+        EXPECT_EQ(Big32(&file[41]), perMetre);
+        EXPECT_EQ(Big32(&file[45]), perMetre);
+        EXPECT_EQ(file[49], 1);
+        EXPECT_EQ(std::memcmp(&file[58], "IDAT", 4), 0) << dpi;
+        EXPECT_EQ(DecodeRgb(file), SourceRgb(image)) << dpi;
+    }
+    EXPECT_THROW(EncodePng(image, {.dpi = kMaxDpi + 1}), std::invalid_argument);
+}
+
+// One byte per pixel, top row first: outside, inside and edges of several strengths.
+std::vector<uint8_t> EdgeMask(int width, int height) {
+    static constexpr uint8_t kLevels[] = {0, 255, 1, 77, 128, 254, 255};
+    std::vector<uint8_t> mask;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            mask.push_back(kLevels[(x + 2 * y) % 7]);
+    }
+    return mask;
+}
+
+TEST(PngWriter, ShapeMaskIsTheAlphaChannelAndOutsideIsWhite) {
+    for (int depth : {32, 24, 16, 8, 1}) {
+        for (auto [width, height] : {std::pair{1, 1}, std::pair{7, 3}, std::pair{130, 9}}) {
+            SCOPED_TRACE(std::to_string(depth) + " bpp, " + std::to_string(width) + " x " + std::to_string(height));
+            const PixelImage image =
+                depth > 8 ? MakeTrueColourImage(width, height, depth, Varied, 0xA5, 0x5A)
+                          : MakeIndexedImage(width, height, depth, {0x102030, 0xF0E0D0},
+                                             [](int x, int y) { return static_cast<unsigned>(x * y) % 2; });
+            const std::vector<uint8_t> mask = EdgeMask(width, height);
+            const std::vector<uint8_t> file = EncodePng(image, {.dpi = 120, .shapeMask = mask});
+            EXPECT_EQ(file[25], 6) << "colour type RGBA";
+            const std::vector<uint8_t> rgba = DecodeRgb(file, PNG_FORMAT_RGBA), rgb = SourceRgb(image);
+            ASSERT_EQ(rgba.size(), mask.size() * 4);
+            for (size_t i = 0; i < mask.size(); ++i) {
+                for (int c = 0; c < 3; ++c) // white outside
+                    EXPECT_EQ(rgba[4 * i + c], mask[i] == 0 ? 255 : rgb[3 * i + c]) << "pixel " << i;
+                EXPECT_EQ(rgba[4 * i + 3], mask[i]) << "pixel " << i;
+            }
+        }
+    }
+    EXPECT_THROW(EncodePng(MakeTrueColourImage(4, 2, 32, Varied), {.shapeMask = EdgeMask(3, 3)}),
+                 std::invalid_argument);
 }
 
 TEST(PngWriter, EmptyImageGivesNoBytesAndInconsistentOnesAreRefused) {
