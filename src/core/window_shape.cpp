@@ -15,12 +15,6 @@ constexpr int32_t kSmallRadiusAtBaseDpi = 4;
 constexpr uint8_t kOutside = 0;
 constexpr uint8_t kInside = 255;
 
-Rect Intersection(const Rect& a, const Rect& b) {
-    Rect both{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-              std::min(a.bottom, b.bottom)};
-    return both.Empty() ? Rect{} : both;
-}
-
 bool Contains(const Rect& outer, const Rect& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
            outer.bottom >= inner.bottom;
