@@ -343,6 +343,13 @@ struct StepTimes {
     }
 };
 
+SharedImage ImageOf(HBITMAP bitmap, SIZE size) {
+    auto image = std::make_shared<CapturedImage>();
+    image->bitmap.reset(bitmap);
+    image->size = size;
+    return image;
+}
+
 // Milliseconds for one automatic save of `image` into `folder` under the name "bench" (median of
 // `runs`); each file written is removed again.
 double AutoSaveMs(HBITMAP image, const std::wstring& folder, int runs) {
@@ -462,12 +469,11 @@ int main() {
         std::vector<double> copy, show, clip;
         for (int i = 0; i < runs; ++i) {
             double t0 = Now();
-            ScreenImage shot = GrabWindow(target, false, false);
+            CapturedImage shot = GrabWindow(target, false, false);
             double t1 = Now();
-            const SIZE size = shot.size;
-            program->Main().ShowImage(std::move(shot.bitmap), size);
+            program->Main().ShowImage(std::make_shared<const CapturedImage>(std::move(shot)));
             double t2 = Now();
-            clipboard.Copy(program->Main().SharedLastImage(), size);
+            clipboard.Copy(program->Main().CurrentImage());
             double t3 = Now();
             copy.push_back(t1 - t0);
             show.push_back(t2 - t1);
@@ -526,10 +532,10 @@ int main() {
     std::vector<double> print, copy;
     for (int i = 0; i < runs; ++i) {
         double at = Now();
-        ScreenImage p = GrabWindow(printed, false, true);
+        CapturedImage p = GrabWindow(printed, false, true);
         print.push_back(Now() - at);
         at = Now();
-        ScreenImage c = GrabWindow(printed, false, false);
+        CapturedImage c = GrabWindow(printed, false, false);
         copy.push_back(Now() - at);
         PumpFor(20);
     }
@@ -552,20 +558,20 @@ int main() {
         // The copy of a 1024x768 image, and the PNG of a 3840x2160 one rendered as a paste asks.
         ClipboardImage clipboard;
         std::vector<double> offered, alone;
-        auto image = std::make_shared<const Bitmap>(PatternBitmap(1024, 768));
+        const SharedImage image = ImageOf(PatternBitmap(1024, 768), {1024, 768});
         for (int i = 0; i < runs; ++i) {
             double start = Now();
-            clipboard.Copy(image, {1024, 768});
+            clipboard.Copy(image);
             offered.push_back(Now() - start);
-            alone.push_back(BitmapAloneMs(Application::Get().Handle(), image->get(), 1024, 768));
+            alone.push_back(BitmapAloneMs(Application::Get().Handle(), image->bitmap.get(), 1024, 768));
         }
         double o = Median(offered), a = Median(alone);
         std::printf(
             "copy of 1024x768 to the clipboard: bitmap with \"PNG\" offered %.2f ms, bitmap alone %.2f ms, ratio "
             "%.2fx (median of %d)\n",
             o, a, o / a, runs);
-        auto large = std::make_shared<const Bitmap>(PatternBitmap(3840, 2160));
-        clipboard.Copy(large, {3840, 2160});
+        const SharedImage large = ImageOf(PatternBitmap(3840, 2160), {3840, 2160});
+        clipboard.Copy(large);
         double start = Now();
         size_t pngBytes = 0;
         if (OpenClipboard(nullptr)) {
@@ -574,7 +580,7 @@ int main() {
         }
         double render = Now() - start;
         start = Now();
-        const size_t written = core::EncodePng(ReadImagePixels(large->get())).size();
+        const size_t written = core::EncodePng(ReadImagePixels(large->bitmap.get())).size();
         double writer = Now() - start;
         std::printf("\"PNG\" of 3840x2160 rendered when asked: %.1f ms (%zu bytes), the PNG writer on the same pixels "
                     "%.1f ms (%zu bytes), ratio %.2fx\n",

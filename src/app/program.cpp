@@ -268,9 +268,9 @@ core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
 void Program::Grab(HWND target, int how) {
     bool image = false;
     try {
-        ScreenImage grabbed = GrabWindow(target, (how & core::kGrabWithCursor) != 0, (how & core::kGrabPrinted) != 0);
+        CapturedImage grabbed = GrabWindow(target, (how & core::kGrabWithCursor) != 0, (how & core::kGrabPrinted) != 0);
         if (grabbed.bitmap) {
-            main_->ShowImage(std::move(grabbed.bitmap), grabbed.size);
+            main_->ShowImage(std::make_shared<const CapturedImage>(std::move(grabbed)));
             image = true;
         }
     } catch (...) {
@@ -282,7 +282,7 @@ void Program::Grab(HWND target, int how) {
 
 void Program::CopyLastImage(bool reportFailure) {
     try {
-        clipboard_.Copy(main_->SharedLastImage(), main_->LastImageSize());
+        clipboard_.Copy(main_->CurrentImage());
     } catch (...) {
         if (reportFailure) throw;
     }

@@ -36,7 +36,7 @@ UINT ClipboardImage::PngFormat() {
     return format;
 }
 
-void ClipboardImage::Copy(std::shared_ptr<const Bitmap> image, SIZE size) {
+void ClipboardImage::Copy(SharedImage image) {
     // The clipboard's owner is made for the first copy: the program's start does without it.
     if (!Handle()) CreateWindowObject(0, L"KelpixClipboard", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
     ClipboardSession clipboard(Handle());
@@ -44,7 +44,7 @@ void ClipboardImage::Copy(std::shared_ptr<const Bitmap> image, SIZE size) {
     // A clipboard that cannot be emptied or will not take the image fails the copy as one that
     // cannot be opened does. Emptying it lets go of what was owed before (WM_DESTROYCLIPBOARD).
     if (!EmptyClipboard()) throw Error(Texts().clipboardOpenFailed);
-    if (!image || !*image) return;
+    if (!image || !image->bitmap) return;
     // Both formats are offered with no data and made when a program asks, so that a capture costs
     // no second copy of its pixels. An offer without data succeeds with no handle back: only the
     // error code tells a refusal.
@@ -52,14 +52,13 @@ void ClipboardImage::Copy(std::shared_ptr<const Bitmap> image, SIZE size) {
     if (!Platform().setClipboardData(CF_BITMAP, nullptr) && GetLastError() != ERROR_SUCCESS)
         throw Error(Texts().clipboardOpenFailed);
     pending_ = std::move(image);
-    pendingSize_ = size;
     Platform().setClipboardData(PngFormat(), nullptr);
 }
 
 void ClipboardImage::RenderBitmap() {
     if (!pending_) return;
     try {
-        Bitmap copy = CopyOf(pending_->get(), pendingSize_);
+        Bitmap copy = CopyOf(pending_->bitmap.get(), pending_->size);
         if (Platform().setClipboardData(CF_BITMAP, copy.get())) copy.release();
     } catch (...) {
         // As for the PNG: the paste gets nothing, and says so itself.
@@ -69,7 +68,7 @@ void ClipboardImage::RenderBitmap() {
 void ClipboardImage::RenderPng() {
     if (!pending_) return;
     try {
-        const std::vector<uint8_t> png = core::EncodePng(ReadImagePixels(pending_->get()));
+        const std::vector<uint8_t> png = core::EncodePng(ReadImagePixels(pending_->bitmap.get()));
         GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, png.size()));
         void* bytes = memory ? GlobalLock(memory.get()) : nullptr;
         if (!bytes) return;

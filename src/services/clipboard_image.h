@@ -3,6 +3,7 @@
 // a program asks for them (delayed rendering); what is still owed when the program ends is rendered
 // then, and nothing is kept once another program has taken the clipboard.
 #pragma once
+#include "services/captured_image.h"
 #include "toolkit/handles.h"
 #include "toolkit/window.h"
 
@@ -19,7 +20,7 @@ public:
     // image itself for the copy and the PNG made from it when asked: the image must not change
     // afterwards. A clipboard that cannot be opened, emptied or given the image raises
     // "クリップボードを開くことができません".
-    void Copy(std::shared_ptr<const Bitmap> image, SIZE size);
+    void Copy(SharedImage image);
 
     // The registered format "PNG".
     static UINT PngFormat();
@@ -34,8 +35,7 @@ private:
     // bitmap as it is and says nothing (another program is in the middle of a paste).
     void RenderPng();
 
-    std::shared_ptr<const Bitmap> pending_; // the image the clipboard is owed
-    SIZE pendingSize_{};
+    SharedImage pending_; // the image the clipboard is owed
 };
 
 } // namespace kelpix

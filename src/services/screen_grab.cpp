@@ -3,6 +3,7 @@
 #include "core/capture_rect.h"
 #include "services/platform.h"
 #include "services/texts.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 
 #include <atomic>
@@ -95,8 +96,8 @@ private:
 
 } // namespace
 
-ScreenImage PrintWindowImage(HWND window, POINT& origin) {
-    ScreenImage printed;
+CapturedImage PrintWindowImage(HWND window, POINT& origin) {
+    CapturedImage printed;
     if (!IsWindow(window) || IsIconic(window) || (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) return printed;
     RECT whole{};
     GetWindowRect(window, &whole);
@@ -110,56 +111,54 @@ ScreenImage PrintWindowImage(HWND window, POINT& origin) {
     if (core::OneColour(print->Pixels(), static_cast<std::size_t>(windowRect.Width()) * windowRect.Height()))
         return printed;
 
-    WindowDc screen;
-    Bitmap image(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
-    if (!image) return printed;
+    CapturedImage image = BlankImage({area.Width(), area.Height()});
+    if (!image.bitmap) return printed;
     {
-        MemoryDc imageDc(CreateCompatibleDC(screen.get()));
-        SelectGuard keep(imageDc.get(), image.get());
+        MemoryDc imageDc(CreateCompatibleDC(nullptr));
+        SelectGuard keep(imageDc.get(), image.bitmap.get());
         BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), print->Dc(), area.left, area.top, SRCCOPY);
     }
     origin = {windowRect.left + area.left, windowRect.top + area.top};
-    printed.bitmap = std::move(image);
-    printed.size = {area.Width(), area.Height()};
-    return printed;
+    return image;
 }
 
-ScreenImage GrabWindow(HWND window, bool withCursor, bool printed) {
+CapturedImage GrabWindow(HWND window, bool withCursor, bool printed) {
     if (printed) {
         POINT pointer{}, origin{};
         GetCursorPos(&pointer);
-        ScreenImage image = PrintWindowImage(window, origin);
+        CapturedImage image = PrintWindowImage(window, origin);
         if (image.bitmap) {
+            image.dpi = static_cast<uint32_t>(
+                Application::Get().MonitorDpi({origin.x + image.size.cx / 2, origin.y + image.size.cy / 2}));
             if (withCursor) {
-                WindowDc screen;
-                MemoryDc imageDc(CreateCompatibleDC(screen.get()));
+                MemoryDc imageDc(CreateCompatibleDC(nullptr));
                 SelectGuard keep(imageDc.get(), image.bitmap.get());
                 DrawCursor(imageDc.get(), CursorShownNow(), pointer, origin);
             }
             return image;
         }
     }
-    ScreenImage grabbed;
+    CapturedImage grabbed;
     const core::Rect bounds = IsIconic(window) ? core::Rect{} : VisibleBounds(window);
     core::Rect area =
         core::CaptureRect(bounds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
     if (area.Empty()) return grabbed;
     WindowDc screen;
     if (!screen) return grabbed;
-    Bitmap image(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
+    grabbed = BlankImage({area.Width(), area.Height()});
     // A window that is there but whose picture finds no room (a huge capture in the 32-bit program).
-    if (!image) throw Error(Texts().outOfMemory);
+    if (!grabbed.bitmap) throw Error(Texts().outOfMemory);
     POINT pointer{};
     GetCursorPos(&pointer);
     {
         MemoryDc imageDc(CreateCompatibleDC(screen.get()));
-        SelectGuard keep(imageDc.get(), image.get());
+        SelectGuard keep(imageDc.get(), grabbed.bitmap.get());
         BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), screen.get(), area.left, area.top,
                SRCCOPY | CAPTUREBLT);
         if (withCursor) DrawCursor(imageDc.get(), CursorShownNow(), pointer, {area.left, area.top});
     }
-    grabbed.bitmap = std::move(image);
-    grabbed.size = {area.Width(), area.Height()};
+    grabbed.dpi = static_cast<uint32_t>(
+        Application::Get().MonitorDpi({(area.left + area.right) / 2, (area.top + area.bottom) / 2}));
     return grabbed;
 }
 

@@ -178,8 +178,8 @@ void ImageView::SetIcon(HICON icon) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void ImageView::SetBitmap(Bitmap bitmap, SIZE size) {
-    bitmap_ = bitmap ? std::make_shared<Bitmap>(std::move(bitmap)) : nullptr;
+void ImageView::SetBitmap(HBITMAP bitmap, SIZE size) {
+    bitmap_ = bitmap;
     bitmapSize_ = size;
     InvalidateRect(Handle(), nullptr, TRUE);
 }

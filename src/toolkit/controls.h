@@ -52,19 +52,17 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
-// Shows an icon or a bitmap at its top-left corner. The bitmap is owned by the view; the icon is not.
+// Shows an icon or a bitmap at its top-left corner. Neither is owned by the view: the caller keeps
+// them alive while they are shown.
 class ImageView : public Window {
 public:
     ImageView(Form& form, HWND parent, Placement at, bool visible = true);
 
     void SetIcon(HICON icon);
     HICON IconHandle() const { return icon_; }
-    // Takes ownership of the bitmap (may be empty); the view shows it and keeps its size separately.
-    void SetBitmap(Bitmap bitmap, SIZE size);
-    HBITMAP BitmapHandle() const { return bitmap_ ? bitmap_->get() : nullptr; }
-    // The bitmap shown, to keep for as long as the caller needs it, whatever the view shows later.
-    std::shared_ptr<const Bitmap> SharedBitmap() const { return bitmap_; }
-    SIZE BitmapSize() const { return bitmapSize_; }
+    // The bitmap to show (may be none), of this size in pixels.
+    void SetBitmap(HBITMAP bitmap, SIZE size);
+    HBITMAP BitmapHandle() const { return bitmap_; }
     // Resizes the control (device pixels) keeping its position.
     void SetSize(int width, int height);
     MouseHandler OnMouse;
@@ -73,7 +71,7 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     HICON icon_ = nullptr;
-    std::shared_ptr<Bitmap> bitmap_;
+    HBITMAP bitmap_ = nullptr;
     SIZE bitmapSize_{0, 0};
 };
 

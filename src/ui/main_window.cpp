@@ -187,10 +187,20 @@ void MainWindow::PressRecopyButton(bool down) {
     UpdateWindow(Handle());
 }
 
-void MainWindow::ShowImage(Bitmap image, SIZE size) {
-    lastImage_->SetBitmap(std::move(image), size);
+void MainWindow::ShowImage(SharedImage image) {
+    current_ = std::move(image);
+    const SIZE size = LastImageSize();
+    lastImage_->SetBitmap(LastImage(), size);
     lastImage_->SetSize(size.cx, size.cy);
     imageBox_->UpdateScrollRange();
+}
+
+void MainWindow::ShowImage(Bitmap image, SIZE size) {
+    auto shown = std::make_shared<CapturedImage>();
+    if (image) shown->size = size;
+    shown->bitmap = std::move(image);
+    shown->dpi = static_cast<uint32_t>(Application::Get().Dpi());
+    ShowImage(shown->bitmap ? SharedImage(std::move(shown)) : nullptr);
 }
 
 void MainWindow::RestoreDefaultSize() {

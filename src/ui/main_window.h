@@ -1,6 +1,7 @@
 // The main window: the target icon to drag, the capture toggles, the last image and the menus. It
 // turns what the user does into the session's events and shows what the program asks it to.
 #pragma once
+#include "services/captured_image.h"
 #include "ui/menus.h"
 #include "ui/session_port.h"
 #include "ui/window_messages.h"
@@ -37,11 +38,12 @@ public:
     // Shows every text again in the language shown now (the caption, the menus, the buttons, the font).
     void ShowTexts();
     void PressRecopyButton(bool down);
-    // The last image, its size in pixels.
-    void ShowImage(Bitmap image, SIZE size);
-    HBITMAP LastImage() const { return lastImage_->BitmapHandle(); }
-    std::shared_ptr<const Bitmap> SharedLastImage() const { return lastImage_->SharedBitmap(); }
-    SIZE LastImageSize() const { return lastImage_->BitmapSize(); }
+    // The last image: shown, and kept for the clipboard, the files and the editor.
+    void ShowImage(SharedImage image);
+    void ShowImage(Bitmap image, SIZE size); // a bitmap of the screen's DPI, of no shape
+    const SharedImage& CurrentImage() const { return current_; }
+    HBITMAP LastImage() const { return current_ ? current_->bitmap.get() : nullptr; }
+    SIZE LastImageSize() const { return current_ ? current_->size : SIZE{0, 0}; }
 
     // The view commands.
     void RestoreDefaultSize();
@@ -91,6 +93,7 @@ private:
     void Send(core::Event event) { session_.Send(std::move(event)); }
 
     SessionPort& session_;
+    SharedImage current_;
     MainMenus menus_;
     std::unique_ptr<ScrollBox> imageBox_;
     std::unique_ptr<ImageView> lastImage_;

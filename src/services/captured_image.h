@@ -1,0 +1,31 @@
+// A captured picture as the program keeps it: the bitmap (for a capture, 32-bit pixels top row first
+// in a DIB section, readable in place), its size, the DPI of the monitor it was seen on, and the shape
+// of the window it shows. Shared, and never changed once made: the clipboard, the files, the editor
+// and the list of recent captures all read the same one.
+#pragma once
+#include "toolkit/handles.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kelpix {
+
+struct CapturedImage {
+    Bitmap bitmap;
+    SIZE size{0, 0};
+    uint32_t dpi = 96;              // of the monitor it was captured on
+    std::vector<uint8_t> shapeMask; // size.cx * size.cy bytes, 0 outside the window's shape; empty: none
+};
+using SharedImage = std::shared_ptr<const CapturedImage>;
+
+// A new picture of this size in a 32-bit DIB section, every pixel black; no bitmap where the system
+// has no room for it.
+CapturedImage BlankImage(SIZE size);
+
+// The image's pixels where they can be read in place: blue, green, red and an unused byte each, rows
+// from the top, 4 * width bytes apart. Nothing for a bitmap of another kind.
+std::optional<const uint8_t*> PixelsInPlace(const CapturedImage& image);
+
+} // namespace kelpix
