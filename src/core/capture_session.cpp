@@ -350,7 +350,7 @@ Actions CaptureSession::Update(const TimerFired& event) {
 
 Actions CaptureSession::Update(const GrabFinished& event) {
     Actions out;
-    out.reserve(5); // as many as there can be; also keeps GCC 12 from a false -Wstringop-overflow
+    out.reserve(6); // as many as there can be; also keeps GCC 12 from a false -Wstringop-overflow
     const bool image = event.image;
     // Nothing grabbed (a target that has gone or lies off every screen): the clipboard keeps what
     // it had. A clipboard that refuses the new image fails quietly. The image is there to paste
@@ -361,8 +361,17 @@ Actions CaptureSession::Update(const GrabFinished& event) {
     // Whatever the grab gave, the main window is not left hidden outside the notification area.
     if (!in_tray_) out.push_back(Plain(Act::ShowMainWindow));
     // After the clipboard, so that a failed save takes nothing from it.
-    if (image && settings_.auto_save) out.push_back(OnWindow(Act::SaveAutomatically, target_));
+    if (image && settings_.auto_save) out.push_back(Plain(Act::SaveAutomatically));
     out.push_back(StartTimer(SessionTimer::Cooldown));
+    if (image && settings_.edit_after_capture) out.push_back(Plain(Act::OpenEditor));
+    image_ = image_ || image;
+    return out;
+}
+
+Actions CaptureSession::Update(const ImageEdited&) {
+    // As a capture's image: on the clipboard, and saved as a file of its own; the unmarked one stays.
+    Actions out{CopyToClipboard(true)};
+    if (settings_.auto_save) out.push_back(Plain(Act::SaveAutomatically));
     return out;
 }
 
@@ -416,6 +425,11 @@ Actions CaptureSession::Update(const CommandChosen& event) {
         break;
     case Command::FitToWindowBelow:
         out.push_back(Plain(Act::FitToWindowBelow));
+        break;
+    case Command::EditImage:
+        // Nothing to edit without an image; while a capture is under way it waits for its end.
+        if (!image_ || busy_) break;
+        out.push_back(Plain(event.modal_up ? Act::BringModalToFront : Act::OpenEditor));
         break;
     case Command::Translucent:
         translucent_ = !translucent_;

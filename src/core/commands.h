@@ -18,6 +18,7 @@ enum class Command : uint16_t {
     Options,
     Help,
     ShowFromTray, // the tray menu's "show"
+    EditImage,
 };
 
 } // namespace kelpix::core

@@ -49,7 +49,7 @@ enum class Act : uint8_t {
     BringModalToFront, CloseMainWindow, EndProgram, Grab, WaitForCompositor, CopyToClipboard, SaveAutomatically,
     SetTrayIcon, ShowSettings, WriteSettings, StartTimer, StopTimer, InstallHook, RemoveHook, PressRecopyButton,
     RestoreDefaultSize, FitToWindowBelow, ShowTranslucent, HoldShortcutKeys, SetStartWithWindows, ShowLanguage,
-    ShowTrayMenu, OpenSaveDialog, OpenOptions, OpenHelp, ShowMessage,
+    OpenEditor, ShowTrayMenu, OpenSaveDialog, OpenOptions, OpenHelp, ShowMessage,
 };
 // clang-format on
 struct ActRow {
@@ -71,7 +71,7 @@ inline constexpr std::array<ActRow, static_cast<size_t>(Act::ShowMessage) + 1> k
     {Act::Grab, "Grab", false},                           // window, grab; reported back with GrabFinished
     {Act::WaitForCompositor, "WaitForCompositor", false}, // the compositor shows its next frame
     {Act::CopyToClipboard, "CopyToClipboard", false},     // report_failure: a failure is told, else it is quiet
-    {Act::SaveAutomatically, "SaveAutomatically", false}, // window: the captured one
+    {Act::SaveAutomatically, "SaveAutomatically", false}, // the last image, under the name its capture gives
     {Act::SetTrayIcon, "SetTrayIcon", false},             // tray_icon
     {Act::ShowSettings, "ShowSettings", false},           // the toggles show the settings
     {Act::WriteSettings, "WriteSettings", false},         // the settings file gets every setting
@@ -85,7 +85,8 @@ inline constexpr std::array<ActRow, static_cast<size_t>(Act::ShowMessage) + 1> k
     {Act::ShowTranslucent, "ShowTranslucent", false},         // on: the main window translucent or not
     {Act::HoldShortcutKeys, "HoldShortcutKeys", false},       // the keys of the settings; Failure reports a refusal
     {Act::SetStartWithWindows, "SetStartWithWindows", false}, // on: the Run value written or removed
-    {Act::ShowLanguage, "ShowLanguage", false},               // the language of the settings, in every window
+    {Act::ShowLanguage, "ShowLanguage", false},
+    {Act::OpenEditor, "OpenEditor", false}, // the markup editor on the last image (a window of its own)               // the language of the settings, in every window
     {Act::ShowTrayMenu, "ShowTrayMenu", true},
     {Act::OpenSaveDialog, "OpenSaveDialog", true},
     {Act::OpenOptions, "OpenOptions", true},
@@ -116,7 +117,7 @@ enum class Message : uint8_t {
 // Each field means one thing, and only the acts named beside it read it.
 struct Action {
     Act act;
-    WindowId window = kNoWindow;                 // DrawFrame, Grab, SaveAutomatically
+    WindowId window = kNoWindow;                 // DrawFrame, EraseFrame, Grab
     SessionTimer timer = SessionTimer::Cooldown; // StartTimer, StopTimer
     int tray_icon = kTrayNone;                   // SetTrayIcon
     int grab = 0;                                // Grab: kGrabWithCursor, kGrabPrinted

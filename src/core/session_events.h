@@ -89,6 +89,8 @@ struct RecopyClicked {}; // a click on the re-copy button itself: the copy at on
 struct GrabFinished {
     bool image = false;
 };
+// The markup editor handed its image over: the last image is now the marked one.
+struct ImageEdited {};
 // Something the program was asked to do failed; the user is to be told, once the queue is empty.
 struct Failure {
     std::wstring message;
@@ -127,12 +129,12 @@ struct SavedTo {
 
 using Event = std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed,
                            TrayNotify, CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished,
-                           Failure, FirstShown, AnotherStart, CloseRequested, SessionEndQueried, SessionEnded,
+                           ImageEdited, Failure, FirstShown, AnotherStart, CloseRequested, SessionEndQueried, SessionEnded,
                            OptionsApplied, CursorToggled, DelayToggled, DelayChanged, SavedTo>;
 inline constexpr std::array<std::string_view, std::variant_size_v<Event>> kEventNames = {
     "TargetPressed", "PointerOver",    "Released",          "DragCancelled", "HookMove",       "HookRelease",
     "HookFailed",    "TrayNotify",     "CaptureKeyPressed", "TimerFired",    "CommandChosen",  "RecopyClicked",
-    "GrabFinished",  "Failure",        "FirstShown",        "AnotherStart",  "CloseRequested", "SessionEndQueried",
+    "GrabFinished",  "ImageEdited",    "Failure",        "FirstShown",        "AnotherStart",  "CloseRequested", "SessionEndQueried",
     "SessionEnded",  "OptionsApplied", "CursorToggled",     "DelayToggled",  "DelayChanged",   "SavedTo"};
 inline std::string_view NameOf(const Event& event) {
     return kEventNames[event.index()];

@@ -30,6 +30,8 @@ struct Settings {
     ImageFormat auto_save_format = ImageFormat::Png;
     std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
 
+    bool edit_after_capture = false; // the markup editor opens on every capture
+
     // --- The parts that other windows cover
     bool print_window = false; // a top-level target is printed by itself rather than copied from the screen
 

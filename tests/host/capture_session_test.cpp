@@ -97,7 +97,7 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
         for (bool image : {true, false}) {
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
             // The automatic save, when on, follows the clipboard for a capture that gave an image.
-            const Actions shown = image ? Actions{Copy(false), kShow, {Act::SaveAutomatically, kB}, Start(T::Cooldown)}
+            const Actions shown = image ? Actions{Copy(false), kShow, {Act::SaveAutomatically}, Start(T::Cooldown)}
                                         : Actions{kShow, Start(T::Cooldown)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
@@ -461,6 +461,27 @@ TEST(CaptureSession, FailuresAreToldAndASecondStartShowsTheProgram) {
              {Cmd(C::CaptureOwnArea, kOwn), {Stop(T::Cooldown), kHide, Start(T::RepaintWait)}},
              {AnotherStart{}, {}}});
     EXPECT_FALSE(s.in_tray());
+}
+
+// The editor opens on the last image, from the menu or after every capture when asked; what it hands
+// back goes on the clipboard and is saved as a capture is.
+TEST(CaptureSession, TheEditorOpensOnAnImageAndItsImageGoesWhereACapturesGoes) {
+    const Action editor{Act::OpenEditor}, save{Act::SaveAutomatically};
+    const Steps capture = {{Cmd(C::CaptureOwnArea, kOwn), {Stop(T::Cooldown), kHide, Start(T::RepaintWait)}},
+                           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}}};
+    CaptureSession s;
+    Play(s, {{Cmd(C::EditImage), {}}}); // nothing to edit yet
+    Play(s, capture);
+    Play(s, {{Cmd(C::EditImage), {}}, // busy until the cooldown
+             {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}},
+             {Fire(T::Cooldown), {Stop(T::Cooldown)}},
+             {Cmd(C::EditImage), {editor}},
+             {Cmd(C::EditImage, kNoWindow, true), {{Act::BringModalToFront}}},
+             {ImageEdited{}, {Copy(true)}}});
+    CaptureSession after(Settings{.auto_save = true, .edit_after_capture = true});
+    Play(after, capture);
+    Play(after, {{Grabbed(true), {Copy(false), kShow, save, Start(T::Cooldown), editor}},
+                 {ImageEdited{}, {Copy(true), save}}});
 }
 
 // A global shortcut key captures the window it picked through the same steps as a drag's release,
