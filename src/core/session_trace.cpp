@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <concepts>
+#include <functional>
 #include <map>
 #include <type_traits>
 #include <utility>
@@ -54,13 +55,27 @@ constexpr std::array<std::string_view, kSessionTimerCount> kTimerNames = {"Coold
 template <class F> void Fields(ReleaseScene& s, F& f) {
     f("target", s.target), f("main_window", s.main_window), f("frame", s.frame), f("compositor", s.compositor);
 }
+// The settings' rows in the order Settings declares their members, the order the trace has named
+// them in from the start (the rows' own order, the settings file's, has print_window earlier).
+const std::vector<const SettingRow*>& SettingRowsInDeclarationOrder() {
+    static const std::vector<const SettingRow*> rows = [] {
+        std::vector<const SettingRow*> out;
+        for (const SettingRow& row : SettingRows())
+            out.push_back(&row);
+        // Of two members of one object, the one declared later lies at the greater address.
+        const Settings settings;
+        const auto address = [&](const SettingRow* row) {
+            return std::visit([&](auto member) -> const void* { return &(settings.*member); }, row->member);
+        };
+        std::ranges::sort(out, std::less<const void*>(), address);
+        return out;
+    }();
+    return rows;
+}
+
 template <class F> void Fields(Settings& s, F& f) {
-    f("close_to_tray", s.close_to_tray), f("start_in_tray", s.start_in_tray), f("restore_toggles", s.restore_toggles);
-    f("draw_cursor", s.draw_cursor), f("delayed_capture", s.delayed_capture), f("delay_seconds", s.delay_seconds);
-    f("save_folder", s.save_folder), f("language", s.language), f("auto_save", s.auto_save);
-    f("auto_save_folder", s.auto_save_folder), f("auto_save_format", s.auto_save_format);
-    f("auto_save_name", s.auto_save_name), f("print_window", s.print_window);
-    f("pointer_window_key", s.pointer_window_key), f("active_window_key", s.active_window_key);
+    for (const SettingRow* row : SettingRowsInDeclarationOrder())
+        std::visit([&](auto member) { f(row->traceName, s.*member); }, row->member);
 }
 template <class F> void Fields(Action& a, F& f) {
     f("window", a.window), f("timer", a.timer), f("period_ms", a.period_ms), f("tray_icon", a.tray_icon);
