@@ -55,26 +55,22 @@ constexpr std::array<std::string_view, kSessionTimerCount> kTimerNames = {"Coold
 template <class F> void Fields(ReleaseScene& s, F& f) {
     f("target", s.target), f("main_window", s.main_window), f("frame", s.frame), f("compositor", s.compositor);
 }
-// The settings' rows in the order Settings declares their members, the order the trace has named
-// them in from the start (the rows' own order, the settings file's, has print_window earlier).
-const std::vector<const SettingRow*>& SettingRowsInDeclarationOrder() {
-    static const std::vector<const SettingRow*> rows = [] {
-        std::vector<const SettingRow*> out;
-        for (const SettingRow& row : SettingRows())
-            out.push_back(&row);
-        // Of two members of one object, the one declared later lies at the greater address.
-        const Settings settings;
-        const auto address = [&](const SettingRow* row) {
-            return std::visit([&](auto member) -> const void* { return &(settings.*member); }, row->member);
-        };
-        std::ranges::sort(out, std::less<const void*>(), address);
-        return out;
-    }();
+// The settings' rows in the order Settings declares their members (of two members of an object, the
+// later lies at the greater address): the trace's order from its start. The rows' own order, the
+// settings file's, has print_window earlier.
+std::vector<const SettingRow*> RowsInDeclarationOrder() {
+    static const Settings settings;
+    std::vector<const SettingRow*> rows;
+    for (const SettingRow& row : SettingRows())
+        rows.push_back(&row);
+    std::ranges::sort(rows, std::less<const void*>(), [](const SettingRow* row) {
+        return std::visit([](auto member) -> const void* { return &(settings.*member); }, row->member);
+    });
     return rows;
 }
 
 template <class F> void Fields(Settings& s, F& f) {
-    for (const SettingRow* row : SettingRowsInDeclarationOrder())
+    for (const SettingRow* row : RowsInDeclarationOrder())
         std::visit([&](auto member) { f(row->traceName, s.*member); }, row->member);
 }
 template <class F> void Fields(Action& a, F& f) {

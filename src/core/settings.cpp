@@ -53,46 +53,33 @@ const SettingRow kRows[] = {
 };
 // clang-format on
 
-int32_t Number(std::wstring_view text) {
-    return TextToInt(text, 0);
+// The rules are settings.h's (FileRule).
+template <class T> void ReadFileValue(const SettingRow& row, std::wstring_view text, T& value) {
+    const int32_t n = TextToInt(text, 0);
+    if constexpr (std::is_same_v<T, std::wstring>) {
+        if (!text.empty()) value = text;
+    } else if constexpr (std::is_same_v<T, bool>) {
+        value = n != 0;
+    } else if constexpr (std::is_same_v<T, uint16_t>) {
+        if (!text.empty()) value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
+    } else if (n >= row.file.lowest && n <= row.file.highest) {
+        value = static_cast<T>(n);
+    }
 }
 
-void ReadFileValue(const SettingRow&, std::wstring_view text, bool& value) {
-    value = Number(text) != 0;
-}
-
-template <class N>
-requires std::is_same_v<N, int32_t> || std::is_enum_v<N>
-void ReadFileValue(const SettingRow& row, std::wstring_view text, N& value) {
-    if (const int32_t n = Number(text); n >= row.file.lowest && n <= row.file.highest) value = static_cast<N>(n);
-}
-
-void ReadFileValue(const SettingRow&, std::wstring_view text, std::wstring& value) {
-    if (!text.empty()) value = text;
-}
-
-void ReadFileValue(const SettingRow&, std::wstring_view text, uint16_t& value) {
-    if (text.empty()) return;
-    const int32_t n = Number(text);
-    value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
-}
-
-// A toggle (0 or 1), a number or a choice, in decimal.
-template <class N> std::wstring TextOf(N value) {
-    return std::to_wstring(static_cast<int32_t>(value));
-}
-
-std::wstring TextOf(const std::wstring& value) {
-    return value;
-}
-
-// A shortcut key in hexadecimal, where the modifiers (high byte) and the key (low byte) read apart.
-std::wstring TextOf(uint16_t value) {
-    if (value == 0) return L"0";
-    std::wstring text = L"0x";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        text += L"0123456789ABCDEF"[(value >> shift) & 0xF];
-    return text;
+// Text as it is; a shortcut key in hexadecimal, where the modifiers (high byte) and the key (low
+// byte) read apart; a toggle (0 or 1), a number or a choice in decimal.
+template <class T> std::wstring TextOf(const T& value) {
+    if constexpr (std::is_same_v<T, std::wstring>) {
+        return value;
+    } else if constexpr (std::is_same_v<T, uint16_t>) {
+        std::wstring text = value ? L"0x" : L"0";
+        for (int shift = 12; value && shift >= 0; shift -= 4)
+            text += L"0123456789ABCDEF"[(value >> shift) & 0xF];
+        return text;
+    } else {
+        return std::to_wstring(static_cast<int32_t>(value));
+    }
 }
 
 } // namespace

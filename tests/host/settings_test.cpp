@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -49,26 +48,6 @@ TEST(SettingsFile, ValuesReadAsFilesOfEveryVersionHaveAlwaysRead) {
         c.expected(expected);
         EXPECT_EQ(Read(c.file), expected) << &c - cases;
     }
-}
-
-std::wstring TextOf(SettingMember member, const Settings& settings) {
-    const auto rows = SettingRows();
-    const auto row = std::find_if(rows.begin(), rows.end(), [&](const SettingRow& r) { return r.member == member; });
-    return FileText(*row, settings);
-}
-
-TEST(SettingsFile, ValuesAreWrittenAsTheyHaveAlwaysBeen) {
-    Settings s;
-    s.draw_cursor = true, s.delay_seconds = -3, s.language = Language::English;
-    s.auto_save_format = ImageFormat::Jpeg, s.auto_save_folder = L"C:\\表ソ", s.active_window_key = 0;
-    EXPECT_EQ(TextOf(&Settings::draw_cursor, s), L"1");
-    EXPECT_EQ(TextOf(&Settings::print_window, s), L"0");
-    EXPECT_EQ(TextOf(&Settings::delay_seconds, s), L"-3");
-    EXPECT_EQ(TextOf(&Settings::language, s), L"2");
-    EXPECT_EQ(TextOf(&Settings::auto_save_format, s), L"2");
-    EXPECT_EQ(TextOf(&Settings::auto_save_folder, s), L"C:\\表ソ");
-    EXPECT_EQ(TextOf(&Settings::pointer_window_key, s), L"0x064B");
-    EXPECT_EQ(TextOf(&Settings::active_window_key, s), L"0");
 }
 
 TEST(SettingsFile, EverySettingReadsBackAsWritten) {

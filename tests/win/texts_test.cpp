@@ -23,12 +23,6 @@ std::vector<std::wstring> MenuTexts(HMENU menu) {
     return texts;
 }
 
-std::wstring WindowText(HWND wnd) {
-    wchar_t text[128] = {};
-    GetWindowTextW(wnd, text, 128);
-    return text;
-}
-
 struct Shown {
     std::vector<std::wstring> menuBar, fileMenu, toolMenu, trayMenu, options;
     std::wstring delayButton, helpBox; // the help box as "caption: text"
@@ -43,15 +37,16 @@ Shown WhatTheProgramShows(Program& program) {
     shown.trayMenu = MenuTexts(program.Tray().Menu());
     shown.delayButton = main.DelayButton().Caption();
     WhileDialogUp(main, [&](OptionsDialog& d) {
-        const OptionsDialog::Controls& c = d.Children();
-        shown.options = {WindowText(d.Handle()), WindowText(c.closeToTray), WindowText(c.delayedCapture)};
+        shown.options = {d.Text(), d.ControlFor(&core::Settings::close_to_tray).Text(),
+                         d.ControlFor(&core::Settings::delayed_capture).Text()};
         for (int i = 0; i < 3; ++i) {
             wchar_t entry[32] = {};
-            SendMessageW(c.language, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
+            d.ControlFor(&core::Settings::language)
+                .Send(CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
             shown.options.push_back(entry);
         }
-        shown.options.push_back(WindowText(c.startWithWindows));
-        shown.options.push_back(WindowText(c.cancel));
+        shown.options.push_back(d.StartWithWindowsBox().Text());
+        shown.options.push_back(d.CancelButton().Text());
         d.Close();
     });
     // The test program has no help file beside it.
