@@ -125,6 +125,7 @@ OptionsDialog::OptionsDialog() {
             if (before == row.member) CreateChild(className, text, style, at.x, at.y, at.w, at.h);
         settingControls_.push_back(CreateSettingControl(row, id));
     }
+    // Below the shortcut keys' box; OK and Cancel at the bottom right.
     startWithWindows_ =
         Control(CreateChild(WC_BUTTONW, t.checkStartWithWindows, kCheckBoxStyle, 276, 252, 241, 17, nullptr, id++));
     ok_ = Control(

@@ -42,7 +42,8 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Makes the row's control with its label and gives it `id` (the browse button the next one).
+    // Makes the row's control with its label; the control, and a browse button after it, take their
+    // ids from `id`, which moves on past them.
     Control CreateSettingControl(const core::SettingRow& row, int& id);
     void Show(const core::Settings& settings);
     core::Settings Read(core::Settings settings) const;
