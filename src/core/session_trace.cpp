@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <concepts>
+#include <functional>
 #include <map>
 #include <type_traits>
 #include <utility>
@@ -18,13 +19,23 @@ namespace {
 template <class F> void Fields(ReleaseScene& s, F& f) {
     f("target", s.target), f("main_window", s.main_window), f("frame", s.frame), f("compositor", s.compositor);
 }
+// The settings' rows in the order Settings declares their members (of two members of an object, the
+// later lies at the greater address): the trace's order from its start. The rows' own order, the
+// settings file's, has print_window earlier.
+std::vector<const SettingRow*> RowsInDeclarationOrder() {
+    static const Settings settings;
+    std::vector<const SettingRow*> rows;
+    for (const SettingRow& row : SettingRows())
+        rows.push_back(&row);
+    std::ranges::sort(rows, std::less<const void*>(), [](const SettingRow* row) {
+        return std::visit([](auto member) -> const void* { return &(settings.*member); }, row->member);
+    });
+    return rows;
+}
+
 template <class F> void Fields(Settings& s, F& f) {
-    f("close_to_tray", s.close_to_tray), f("start_in_tray", s.start_in_tray), f("restore_toggles", s.restore_toggles);
-    f("draw_cursor", s.draw_cursor), f("delayed_capture", s.delayed_capture), f("delay_seconds", s.delay_seconds);
-    f("save_folder", s.save_folder), f("language", s.language), f("auto_save", s.auto_save);
-    f("auto_save_folder", s.auto_save_folder), f("auto_save_format", s.auto_save_format);
-    f("auto_save_name", s.auto_save_name), f("print_window", s.print_window);
-    f("pointer_window_key", s.pointer_window_key), f("active_window_key", s.active_window_key);
+    for (const SettingRow* row : RowsInDeclarationOrder())
+        std::visit([&](auto member) { f(row->traceName, s.*member); }, row->member);
 }
 template <class F> void Fields(Action& a, F& f) {
     f("window", a.window), f("timer", a.timer), f("tray_icon", a.tray_icon), f("grab", a.grab);

@@ -1,6 +1,7 @@
 #include "core/text_to_int.h"
 
 #include <cstddef>
+#include <string>
 
 namespace kelpix::core {
 
@@ -74,6 +75,15 @@ std::optional<int32_t> ParseInt(std::string_view text) {
 
 int32_t TextToInt(std::string_view text, int32_t fallback) {
     return ParseInt(text).value_or(fallback);
+}
+
+int32_t TextToInt(std::wstring_view text, int32_t fallback) {
+    std::string ascii;
+    for (wchar_t c : text) {
+        if (static_cast<uint32_t>(c) >= 0x80) return fallback;
+        ascii += static_cast<char>(c);
+    }
+    return TextToInt(ascii, fallback);
 }
 
 } // namespace kelpix::core

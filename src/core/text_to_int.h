@@ -21,5 +21,8 @@ std::optional<int32_t> ParseInt(std::string_view text);
 
 // The value of the text, or `fallback` when it is not an integer (0 for INI values, 1 for the delay field).
 int32_t TextToInt(std::string_view text, int32_t fallback);
+// The same for wide text (the settings file's values, a field's text): any character beyond ASCII
+// makes it unreadable.
+int32_t TextToInt(std::wstring_view text, int32_t fallback);
 
 } // namespace kelpix::core

@@ -278,12 +278,6 @@ Language ShownLanguage(Language setting, uint16_t userUiLanguage) {
     return (userUiLanguage & kPrimaryLanguageMask) == kPrimaryJapanese ? Language::Japanese : Language::English;
 }
 
-Language LanguageSetting(int32_t stored) {
-    if (stored == static_cast<int32_t>(Language::Japanese)) return Language::Japanese;
-    if (stored == static_cast<int32_t>(Language::English)) return Language::English;
-    return Language::Automatic;
-}
-
 const Texts& TextsIn(Language shown) {
     return shown == Language::English ? kEnglish : kJapanese;
 }

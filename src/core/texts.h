@@ -20,9 +20,6 @@ enum class Language : int32_t {
 // The language to show for the setting, given the user's UI language (a Windows LANGID).
 Language ShownLanguage(Language setting, uint16_t userUiLanguage);
 
-// The setting a stored number stands for; a number that is none of them is Automatic.
-Language LanguageSetting(int32_t stored);
-
 struct Texts {
     // Main window. Formats take their values through FillIn.
     const wchar_t* captionFormat; // %s: the version

@@ -6,6 +6,7 @@
 #include "services/texts.h"
 #include "toolkit/error.h"
 #include "toolkit/handles.h"
+#include "toolkit/window.h"
 
 #include <shlobj.h>
 
@@ -27,9 +28,7 @@ core::CaptureFacts FactsOf(HWND captured, uint32_t number) {
     GetLocalTime(&now);
     core::CaptureFacts facts{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, {}, {}, number};
     if (HWND top = captured ? GetAncestor(captured, GA_ROOT) : nullptr) {
-        std::wstring title(static_cast<size_t>(GetWindowTextLengthW(top)) + 1, L'\0');
-        title.resize(static_cast<size_t>(GetWindowTextW(top, title.data(), static_cast<int>(title.size()))));
-        facts.title = std::move(title);
+        facts.title = WindowText(top);
         DWORD process = 0;
         GetWindowThreadProcessId(top, &process);
         KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));

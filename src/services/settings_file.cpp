@@ -1,7 +1,6 @@
 #include "services/settings_file.h"
 
 #include "core/file_names.h"
-#include "core/text_to_int.h"
 #include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -12,7 +11,6 @@
 #include <cwchar>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 namespace kelpix {
@@ -74,103 +72,15 @@ private:
     std::vector<std::pair<std::wstring, std::wstring>> lines_; // name and value, trimmed
 };
 
-int32_t ReadInt(const Section& file, const wchar_t* key) {
-    // Integers are plain ASCII; any other character makes the value unreadable.
-    std::string text;
-    for (wchar_t c : file.Text(key))
-        text += c < 0x80 ? static_cast<char>(c) : '\x01';
-    return core::TextToInt(text, 0);
-}
-
-using core::Settings;
-
-// A key of the file and the setting it holds, read and written as the setting's type says (ReadValue,
-// WriteValue); the defaults are core::Settings'.
-struct Key {
-    const wchar_t* name;
-    std::variant<bool Settings::*, int32_t Settings::*, std::wstring Settings::*, core::Language Settings::*,
-                 uint16_t Settings::*, core::ImageFormat Settings::*>
-        setting;
-    bool toggle = false;                             // read only when the file says to restore the toggles
-    int32_t lowest = INT32_MIN, highest = INT32_MAX; // a number outside reads as the default
-};
-
-// Every key, in the order they stand in the file.
-const Key kKeys[] = {
-    {L"CloseTask", &Settings::close_to_tray},
-    {L"KidoTask", &Settings::start_in_tray},
-    {L"Fukugen", &Settings::restore_toggles},
-    {L"MouseCapture", &Settings::draw_cursor, true},
-    {L"TimeCapture", &Settings::delayed_capture, true},
-    {L"Time", &Settings::delay_seconds, true},
-    {L"SaveDir", &Settings::save_folder},
-    {L"Language", &Settings::language},
-    // Keys newer files have; absent, each reads as its default, as files written before it existed do.
-    {L"PrintWindow", &Settings::print_window},
-    {L"AutoSave", &Settings::auto_save},
-    {L"AutoSaveDir", &Settings::auto_save_folder},
-    {L"AutoSaveFormat", &Settings::auto_save_format},
-    {L"AutoSaveName", &Settings::auto_save_name},
-    {L"PointerWindowKey", &Settings::pointer_window_key},
-    {L"ActiveWindowKey", &Settings::active_window_key},
-};
-
-void ReadValue(const Section& file, const Key& key, bool& value) {
-    value = ReadInt(file, key.name) != 0;
-}
-
-// Unreadable: 0; outside the key's range: the default.
-void ReadValue(const Section& file, const Key& key, int32_t& value) {
-    if (const int32_t n = ReadInt(file, key.name); n >= key.lowest && n <= key.highest) value = n;
-}
-
-// 1 BMP, 2 JPEG, 3 PNG; anything else: the default.
-void ReadValue(const Section& file, const Key& key, core::ImageFormat& value) {
-    if (const int32_t n = ReadInt(file, key.name); n >= 1 && n <= 3) value = core::FormatNumbered(n);
-}
-
-void ReadValue(const Section& file, const Key& key, core::Language& value) {
-    value = core::LanguageSetting(ReadInt(file, key.name));
-}
-
-// Absent or empty: the default.
-void ReadValue(const Section& file, const Key& key, std::wstring& value) {
-    if (std::wstring text = file.Text(key.name); !text.empty()) value = std::move(text);
-}
-
-// A shortcut key: absent, the default; a value that is no key, none.
-void ReadValue(const Section& file, const Key& key, uint16_t& value) {
-    if (file.Text(key.name).empty()) return;
-    const int32_t n = ReadInt(file, key.name);
-    value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
-}
-
 [[noreturn]] void CannotWrite(const std::wstring& path) {
     throw FormatError(Texts().cannotWriteFormat, {path});
 }
 
-void WriteValue(const std::wstring& path, const Key& key, const std::wstring& value) {
-    if (!WritePrivateProfileStringW(kSection, key.name, value.c_str(), path.c_str())) CannotWrite(path);
-}
-
-// A toggle (0 or 1), a number or the language, in decimal.
-template <class Number> void WriteValue(const std::wstring& path, const Key& key, Number value) {
-    WriteValue(path, key, std::to_wstring(static_cast<int32_t>(value)));
-}
-
-// In hexadecimal, where the modifiers (high byte) and the key (low byte) can be read apart.
-void WriteValue(const std::wstring& path, const Key& key, uint16_t value) {
-    wchar_t text[8] = L"0";
-    if (value != 0) wsprintfW(text, L"0x%04X", value);
-    WriteValue(path, key, std::wstring(text));
-}
-
-// Whether a text setting holds a character the ANSI code page has not.
-bool NeedsUnicodeFile(const Settings& s) {
-    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const Key& key) {
-        const auto* text = std::get_if<std::wstring Settings::*>(&key.setting);
-        return text && !FitsAnsiCodePage(s.**text);
-    });
+// Whether a value holds a character the ANSI code page has not.
+bool NeedsUnicodeFile(const core::Settings& s) {
+    const auto rows = core::SettingRows();
+    return std::any_of(rows.begin(), rows.end(),
+                       [&](const core::SettingRow& row) { return !FitsAnsiCodePage(core::FileText(row, s)); });
 }
 
 // Turns the file (if any) into UTF-16 with a byte-order mark, its text read in the ANSI code page,
@@ -237,11 +147,7 @@ std::optional<core::Settings> ReadSettingsFile(const std::wstring& path) {
     if (!IsExistingFile(path)) return std::nullopt;
     ProfileFlush flush(path);
     const Section file(path);
-    Settings s;
-    for (const Key& key : kKeys)
-        if (!key.toggle || s.restore_toggles)
-            std::visit([&](auto setting) { ReadValue(file, key, s.*setting); }, key.setting);
-    return s;
+    return core::SettingsFromFile([&](const wchar_t* key) { return file.Text(key); });
 }
 
 void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
@@ -250,8 +156,9 @@ void WriteSettingsFile(const std::wstring& path, const core::Settings& s) {
         WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str()); // nothing cached over the change
         MakeUnicodeFile(path);
     }
-    for (const Key& key : kKeys)
-        std::visit([&](auto setting) { WriteValue(path, key, s.*setting); }, key.setting);
+    for (const core::SettingRow& row : core::SettingRows())
+        if (!WritePrivateProfileStringW(kSection, row.fileKey, core::FileText(row, s).c_str(), path.c_str()))
+            CannotWrite(path);
 }
 
 } // namespace kelpix

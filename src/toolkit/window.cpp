@@ -14,9 +14,9 @@ Window::~Window() {
     }
 }
 
-std::wstring Window::Text() const {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size()))));
+std::wstring WindowText(HWND wnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 

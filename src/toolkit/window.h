@@ -14,6 +14,36 @@ struct Placement {
 
 // A window's rectangle in its parent's client coordinates.
 RECT BoundsInParent(HWND wnd);
+// A window's text, whatever its length.
+std::wstring WindowText(HWND wnd);
+
+// A control by its handle, owned by its parent window rather than by this: what the forms read
+// from and set on the system's standard controls.
+class Control {
+public:
+    Control() = default;
+    explicit Control(HWND handle) : handle_(handle) {}
+
+    HWND Handle() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return SendMessageW(handle_, msg, wParam, lParam);
+    }
+    std::wstring Text() const { return WindowText(handle_); }
+    void SetText(const std::wstring& text) const { SetWindowTextW(handle_, text.c_str()); }
+    bool Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
+    void Enable(bool enabled) const { EnableWindow(handle_, enabled); }
+
+    // --- Check boxes
+    bool Ticked() const { return Send(BM_GETCHECK) == BST_CHECKED; }
+    void SetTicked(bool ticked) const { Send(BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED); }
+    // --- Drop-down lists: the chosen entry, from 0; -1 for none.
+    int Chosen() const { return static_cast<int>(Send(CB_GETCURSEL)); }
+    void Choose(int entry) const { Send(CB_SETCURSEL, static_cast<WPARAM>(entry)); }
+
+private:
+    HWND handle_ = nullptr;
+};
 
 class Window {
 public:
@@ -24,7 +54,7 @@ public:
     HWND Handle() const { return handle_; }
     bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
     void SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
-    std::wstring Text() const;
+    std::wstring Text() const { return WindowText(handle_); }
     void SetText(const std::wstring& text) { SetWindowTextW(handle_, text.c_str()); }
     // Moves the window (device pixels, relative to its parent's client area).
     void SetBounds(int x, int y, int w, int h) { MoveWindow(handle_, x, y, w, h, TRUE); }

@@ -1,10 +1,8 @@
 #include "ui/options_dialog.h"
 
 #include "core/text_to_int.h"
-#include "services/texts.h"
-
-#include "services/image_files.h"
 #include "services/late_library.h"
+#include "services/texts.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -16,36 +14,48 @@ namespace kelpix {
 
 namespace {
 
-// Two columns: on the left today's settings, the language and the parts that other windows cover;
-// on the right the automatic save, the global shortcut keys and the start with Windows; OK and
-// Cancel below, at the right.
-constexpr int kLeftColumn = 8, kRightColumn = 268;
-constexpr int kClientWidth = kRightColumn + 257;
-constexpr int kPrintWindowTop = 204;
-constexpr int kKeysBlockTop = 146;
+using core::SettingControl;
+using core::Settings;
+
+// The settings' controls stand where their rows say; OK and Cancel below them, at the right.
+constexpr int kClientWidth = 525;
 constexpr int kButtonsTop = 280;
 constexpr int kClientHeight = kButtonsTop + 32;
-constexpr int kDelayMaxLength = 2;
-constexpr int kDelayFallback = 1; // what a delay field that holds no integer gives
+
+constexpr DWORD kCheckBoxStyle = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kButtonStyle = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kFieldStyle = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kListStyle = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+constexpr DWORD kLabelStyle = WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kGroupStyle = WS_VISIBLE | BS_GROUPBOX;
+
+// The one number the dialog edits is the delay: its field takes two characters, and text that is
+// no integer gives the shortest delay.
+constexpr int kNumberFieldLength = 2;
 
 // Control ids: never IDOK (1) or IDCANCEL (2), which the dialog manager sends for Enter and Escape.
 enum ControlId : int { kFirstControlId = 100 };
 
-// The group boxes are siblings of the controls drawn inside them, so the controls' notifications
-// reach the dialog; positions inside a box are given relative to it.
-struct Box {
-    int left, top;
+// What the dialog shows besides the settings' controls: the group boxes, siblings of the controls
+// drawn inside them so that the controls' notifications reach the dialog, and the tokens of the
+// automatic save's names. Each is made just before the control of the setting it names.
+struct Decoration {
+    core::SettingMember before;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    core::ControlPlace at;
 };
-constexpr Box kEnvironmentBox{kLeftColumn, 8};
-constexpr Box kOperationBox{kLeftColumn, 104};
-constexpr Box kAutoSaveBox{kRightColumn, 8};
-constexpr Box kKeysBox{kRightColumn, kKeysBlockTop};
 
-
-std::wstring WideText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
+std::vector<Decoration> Decorations(const core::Texts& t) {
+    return {
+        {&Settings::close_to_tray, WC_BUTTONW, t.groupEnvironment, kGroupStyle, {8, 8, 249, 89}},
+        {&Settings::draw_cursor, WC_BUTTONW, t.groupOperation, kGroupStyle, {8, 104, 249, 65}},
+        {&Settings::auto_save, WC_BUTTONW, t.groupAutoSave, kGroupStyle, {268, 8, 249, 130}},
+        // Below the name pattern's field.
+        {&Settings::pointer_window_key, WC_STATICW, core::kAutoSaveTokens, kLabelStyle, {276, 120, 233, 12}},
+        {&Settings::pointer_window_key, WC_BUTTONW, t.groupShortcutKeys, kGroupStyle, {268, 146, 249, 98}},
+    };
 }
 
 // The folder chooser opens on the folder it was given (data: its path, or 0).
@@ -79,25 +89,14 @@ std::optional<std::wstring> ChooseFolder(HWND owner, const std::wstring& start) 
     return chosen;
 }
 
-void SetTicked(HWND box, bool ticked) {
-    SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-bool Ticked(HWND box) {
-    return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+template <class... F> struct Overloaded : F... { using F::operator()...; };
 
-// The field's text as the integer rules read it: any character beyond ASCII makes it unreadable.
-std::string FieldText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    std::string ascii;
-    for (wchar_t c : text)
-        ascii += c < 0x80 ? static_cast<char>(c) : '\x01';
-    return ascii;
+// Calls f(control, member) for each setting the dialog shows.
+template <class F> void ForEachShown(const std::vector<Control>& controls, F f) {
+    const auto rows = core::SettingRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (controls[i]) std::visit([&](auto member) { f(controls[i], member); }, rows[i].member);
 }
-
-// The language choice's entries, in the order of core::Language's values.
-constexpr int kLanguageEntries = 3;
 
 } // namespace
 
@@ -119,149 +118,138 @@ OptionsDialog::OptionsDialog() {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Creation order is the tab order.
-    constexpr DWORD check = WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
-    constexpr DWORD button = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
     int id = kFirstControlId;
-    Controls& c = controls_;
-    const Box& env = kEnvironmentBox;
-    CreateChild(WC_BUTTONW, t.groupEnvironment, WS_VISIBLE | BS_GROUPBOX, env.left, env.top, 249, 89);
-    c.closeToTray =
-        CreateChild(WC_BUTTONW, t.checkCloseToTray, check, env.left + 8, env.top + 16, 233, 17, nullptr, id++);
-    c.startInTray =
-        CreateChild(WC_BUTTONW, t.checkStartInTray, check, env.left + 8, env.top + 40, 233, 17, nullptr, id++);
-    c.restoreToggles =
-        CreateChild(WC_BUTTONW, t.checkRestoreToggles, check, env.left + 8, env.top + 64, 233, 17, nullptr, id++);
+    const std::vector<Decoration> decorations = Decorations(t);
+    for (const core::SettingRow& row : core::SettingRows()) {
+        for (const auto& [before, className, text, style, at] : decorations)
+            if (before == row.member) CreateChild(className, text, style, at.x, at.y, at.w, at.h);
+        settingControls_.push_back(CreateSettingControl(row, id));
+    }
+    // Below the shortcut keys' box; OK and Cancel at the bottom right.
+    startWithWindows_ =
+        Control(CreateChild(WC_BUTTONW, t.checkStartWithWindows, kCheckBoxStyle, 276, 252, 241, 17, nullptr, id++));
+    ok_ = Control(
+        CreateChild(WC_BUTTONW, t.buttonOk, kButtonStyle, kClientWidth - 166, kButtonsTop, 75, 25, nullptr, id++));
+    cancel_ = Control(
+        CreateChild(WC_BUTTONW, t.buttonCancel, kButtonStyle, kClientWidth - 85, kButtonsTop, 75, 25, nullptr, id++));
+}
 
-    const Box& op = kOperationBox;
-    CreateChild(WC_BUTTONW, t.groupOperation, WS_VISIBLE | BS_GROUPBOX, op.left, op.top, 249, 65);
-    c.drawCursor = CreateChild(WC_BUTTONW, t.checkDrawCursor, check, op.left + 8, op.top + 16, 233, 17, nullptr, id++);
-    c.delayedCapture =
-        CreateChild(WC_BUTTONW, t.checkDelayedCapture, check, op.left + 8, op.top + 40, 129, 17, nullptr, id++);
-    c.delay = CreateChild(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, op.left + 147, op.top + 38, 41, 20,
-                          nullptr, id++, WS_EX_CLIENTEDGE);
-    SendMessageW(c.delay, EM_LIMITTEXT, kDelayMaxLength, 0);
-    CreateChild(WC_STATICW, t.secondsLater, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, op.left + 192, op.top + 43, 52, 12);
-
-    CreateChild(WC_STATICW, t.languageLabel, WS_VISIBLE | SS_LEFT, 16, 180, 72, 12);
-    c.language = CreateChild(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 96, 176, 120,
-                             120, nullptr, id++);
-    for (const wchar_t* name : {t.languageAutomatic, core::kJapaneseName, core::kEnglishName})
-        SendMessageW(c.language, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-
-    // --- The parts that other windows cover
-    c.printWindow = CreateChild(WC_BUTTONW, t.checkPrintWindow, check, 16, kPrintWindowTop, 245, 17, nullptr, id++);
-
-    // --- The automatic save
-    const Box& save = kAutoSaveBox;
-    constexpr DWORD label = WS_VISIBLE | SS_LEFT;
-    constexpr DWORD field = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
-    CreateChild(WC_BUTTONW, t.groupAutoSave, WS_VISIBLE | BS_GROUPBOX, save.left, save.top, 249, 130);
-    c.autoSave = CreateChild(WC_BUTTONW, t.checkAutoSave, check, save.left + 8, save.top + 16, 233, 17, nullptr, id++);
-    CreateChild(WC_STATICW, t.autoSaveFolderLabel, label, save.left + 8, save.top + 42, 62, 12);
-    c.autoSaveFolder =
-        CreateChild(WC_EDITW, L"", field, save.left + 72, save.top + 38, 104, 20, nullptr, id++, WS_EX_CLIENTEDGE);
-    SendMessageW(c.autoSaveFolder, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(t.autoSaveFolderDefault));
-    c.browse = CreateChild(WC_BUTTONW, t.browseButton, button, save.left + 180, save.top + 37, 61, 22, nullptr, id++);
-    CreateChild(WC_STATICW, t.autoSaveFormatLabel, label, save.left + 8, save.top + 67, 62, 12);
-    c.autoSaveFormat = CreateChild(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                   save.left + 72, save.top + 63, 72, 120, nullptr, id++);
-    for (const core::ImageFormatRow& format : core::kImageFormats)
-        SendMessageW(c.autoSaveFormat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.choiceName));
-    CreateChild(WC_STATICW, t.autoSaveNameLabel, label, save.left + 8, save.top + 92, 62, 12);
-    c.autoSaveName =
-        CreateChild(WC_EDITW, L"", field, save.left + 72, save.top + 88, 169, 20, nullptr, id++, WS_EX_CLIENTEDGE);
-    // The tokens the name may hold.
-    CreateChild(WC_STATICW, core::kAutoSaveTokens, label | SS_NOPREFIX, save.left + 8, save.top + 112, 233, 12);
-
-    // --- Global shortcut keys and the start with Windows. A key with no modifier, or with Shift
-    // alone, would take a key away from typing everywhere: the control makes it Ctrl+Alt with that key.
-    const Box& keys = kKeysBox;
-    CreateChild(WC_BUTTONW, t.groupShortcutKeys, WS_VISIBLE | BS_GROUPBOX, keys.left, keys.top, 249, 98);
-    CreateChild(WC_STATICW, t.labelPointerWindowKey, label | SS_NOPREFIX, keys.left + 8, keys.top + 16, 233, 12);
-    c.pointerWindowKey =
-        CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, keys.left + 8, keys.top + 30, 160, 20, nullptr, id++);
-    CreateChild(WC_STATICW, t.labelActiveWindowKey, label | SS_NOPREFIX, keys.left + 8, keys.top + 56, 233, 12);
-    c.activeWindowKey =
-        CreateChild(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP, keys.left + 8, keys.top + 70, 160, 20, nullptr, id++);
-    for (HWND key : {c.pointerWindowKey, c.activeWindowKey})
-        SendMessageW(key, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
-    c.startWithWindows =
-        CreateChild(WC_BUTTONW, t.checkStartWithWindows, check, keys.left + 8, keys.top + 106, 241, 17, nullptr, id++);
-
-    c.ok = CreateChild(WC_BUTTONW, t.buttonOk, button, kClientWidth - 166, kButtonsTop, 75, 25, nullptr, id++);
-    c.cancel = CreateChild(WC_BUTTONW, t.buttonCancel, button, kClientWidth - 85, kButtonsTop, 75, 25, nullptr, id++);
+Control OptionsDialog::CreateSettingControl(const core::SettingRow& row, int& id) {
+    using enum SettingControl;
+    const SettingControl kind = row.dialog.control;
+    const auto [x, y, w, h] = row.dialog.place;
+    const auto create = [&](const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle = 0) {
+        return Control(CreateChild(className, text, style, x, y, w, h, nullptr, id++, exStyle));
+    };
+    const auto createLabel = [&] {
+        const auto [labelX, labelY, labelW, labelH] = row.dialog.labelPlace;
+        CreateChild(WC_STATICW, Texts().*row.dialog.label, kLabelStyle, labelX, labelY, labelW, labelH);
+    };
+    if (kind == None) return {};
+    if (kind == CheckBox) return create(WC_BUTTONW, Texts().*row.dialog.label, kCheckBoxStyle);
+    if (kind == NumberField) {
+        const Control field = create(WC_EDITW, L"", kFieldStyle, WS_EX_CLIENTEDGE);
+        field.Send(EM_LIMITTEXT, kNumberFieldLength);
+        createLabel(); // the unit, after the field
+        return field;
+    }
+    createLabel();
+    if (kind == LanguageList || kind == FormatList) {
+        const Control list = create(WC_COMBOBOXW, L"", kListStyle);
+        const auto add = [&](const wchar_t* entry) { list.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)); };
+        if (kind == LanguageList)
+            for (const wchar_t* entry : {Texts().languageAutomatic, core::kJapaneseName, core::kEnglishName})
+                add(entry);
+        else
+            for (const core::ImageFormatRow& format : core::kImageFormats)
+                add(format.choiceName);
+        return list;
+    }
+    if (kind == HotKey) {
+        // A key with no modifier, or with Shift alone, would take a key away from typing
+        // everywhere: the control makes it Ctrl+Alt with that key.
+        const Control key = create(HOTKEY_CLASSW, L"", WS_VISIBLE | WS_TABSTOP);
+        key.Send(HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+        return key;
+    }
+    const Control field = create(WC_EDITW, L"", kFieldStyle, WS_EX_CLIENTEDGE);
+    if (kind == FolderField) {
+        // Empty, the field names the folder the captures then go to.
+        field.Send(EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Texts().autoSaveFolderDefault));
+        browse_ = Control(
+            CreateChild(WC_BUTTONW, Texts().browseButton, kButtonStyle, x + w + 4, y - 1, 61, 22, nullptr, id++));
+        browsedFolder_ = field;
+    }
+    return field;
 }
 
 std::optional<core::Settings> OptionsDialog::Edit(const core::Settings& settings) {
     shown_ = settings;
     Show(settings);
-    EnableDelay();
-    EnableAutoSave();
+    EnableByBoxes();
     if (ShowModal() != kModalOk) return std::nullopt;
     return Read(settings);
 }
 
-void OptionsDialog::Show(const core::Settings& s) {
-    SetTicked(controls_.closeToTray, s.close_to_tray);
-    SetTicked(controls_.startInTray, s.start_in_tray);
-    SetTicked(controls_.restoreToggles, s.restore_toggles);
-    SetTicked(controls_.drawCursor, s.draw_cursor);
-    SetTicked(controls_.delayedCapture, s.delayed_capture);
-    SetWindowTextW(controls_.delay, std::to_wstring(s.delay_seconds).c_str());
-    SendMessageW(controls_.language, CB_SETCURSEL, static_cast<WPARAM>(s.language), 0);
-    SetTicked(controls_.printWindow, s.print_window);
-    SetTicked(controls_.autoSave, s.auto_save);
-    SetWindowTextW(controls_.autoSaveFolder, s.auto_save_folder.c_str());
-    for (size_t i = 0; i < core::kImageFormats.size(); ++i)
-        if (core::kImageFormats[i].format == s.auto_save_format)
-            SendMessageW(controls_.autoSaveFormat, CB_SETCURSEL, i, 0);
-    SetWindowTextW(controls_.autoSaveName, s.auto_save_name.c_str());
-    // Global shortcut keys
-    SendMessageW(controls_.pointerWindowKey, HKM_SETHOTKEY, s.pointer_window_key, 0);
-    SendMessageW(controls_.activeWindowKey, HKM_SETHOTKEY, s.active_window_key, 0);
+Control OptionsDialog::ControlFor(core::SettingMember member) const {
+    const auto rows = core::SettingRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].member == member) return settingControls_[i];
+    return {};
 }
 
+void OptionsDialog::Show(const core::Settings& s) {
+    const Overloaded show{
+        [](Control box, bool ticked) { box.SetTicked(ticked); },
+        [](Control field, int32_t number) { field.SetText(std::to_wstring(number)); },
+        [](Control field, const std::wstring& text) { field.SetText(text); },
+        [](Control list, core::Language language) { list.Choose(static_cast<int>(language)); },
+        [](Control list, core::ImageFormat format) {
+            for (size_t i = 0; i < core::kImageFormats.size(); ++i)
+                if (core::kImageFormats[i].format == format) list.Choose(static_cast<int>(i));
+        },
+        [](Control key, uint16_t hotKey) { key.Send(HKM_SETHOTKEY, hotKey); },
+    };
+    ForEachShown(settingControls_, [&](Control control, auto member) { show(control, s.*member); });
+}
+
+// Also what a disabled control holds. A list with no entry chosen leaves the setting as it was, and
+// an empty field gives the default (an empty name pattern would name every file "_").
 core::Settings OptionsDialog::Read(core::Settings s) const {
-    s.close_to_tray = Ticked(controls_.closeToTray);
-    s.start_in_tray = Ticked(controls_.startInTray);
-    s.restore_toggles = Ticked(controls_.restoreToggles);
-    s.draw_cursor = Ticked(controls_.drawCursor);
-    s.delayed_capture = Ticked(controls_.delayedCapture);
-    // Also taken while the field is disabled.
-    s.delay_seconds = core::TextToInt(FieldText(controls_.delay), kDelayFallback);
-    const LRESULT language = SendMessageW(controls_.language, CB_GETCURSEL, 0, 0);
-    s.language = language >= 0 && language < kLanguageEntries ? static_cast<core::Language>(language) : s.language;
-    s.print_window = Ticked(controls_.printWindow);
-    s.auto_save = Ticked(controls_.autoSave);
-    s.auto_save_folder = WideText(controls_.autoSaveFolder);
-    const LRESULT format = SendMessageW(controls_.autoSaveFormat, CB_GETCURSEL, 0, 0);
-    if (format >= 0 && static_cast<size_t>(format) < core::kImageFormats.size())
-        s.auto_save_format = core::kImageFormats[static_cast<size_t>(format)].format;
-    // An empty pattern would name every file "_": the default instead.
-    const std::wstring name = WideText(controls_.autoSaveName);
-    s.auto_save_name = name.empty() ? core::kDefaultAutoSaveName : name;
-    // Global shortcut keys
-    s.pointer_window_key = static_cast<uint16_t>(SendMessageW(controls_.pointerWindowKey, HKM_GETHOTKEY, 0, 0));
-    s.active_window_key = static_cast<uint16_t>(SendMessageW(controls_.activeWindowKey, HKM_GETHOTKEY, 0, 0));
+    const Overloaded read{
+        [](Control box, bool& ticked, bool) { ticked = box.Ticked(); },
+        [](Control field, int32_t& number, int32_t) { number = core::TextToInt(field.Text(), core::kShortestDelay); },
+        [](Control field, std::wstring& text, const std::wstring& byDefault) {
+            text = field.Text();
+            if (text.empty()) text = byDefault;
+        },
+        [](Control list, core::Language& language, core::Language) {
+            if (const int entry = list.Chosen(); entry >= 0) language = static_cast<core::Language>(entry);
+        },
+        [](Control list, core::ImageFormat& format, core::ImageFormat) {
+            if (const auto entry = static_cast<size_t>(list.Chosen()); entry < core::kImageFormats.size())
+                format = core::kImageFormats[entry].format;
+        },
+        [](Control key, uint16_t& hotKey, uint16_t) { hotKey = static_cast<uint16_t>(key.Send(HKM_GETHOTKEY)); },
+    };
+    const core::Settings defaults;
+    ForEachShown(settingControls_, [&](Control control, auto member) { read(control, s.*member, defaults.*member); });
     return s;
 }
 
 void OptionsDialog::ShowStartWithWindows(bool on) {
-    SetTicked(controls_.startWithWindows, on);
+    startWithWindows_.SetTicked(on);
 }
 
 bool OptionsDialog::StartWithWindows() const {
-    return Ticked(controls_.startWithWindows);
+    return startWithWindows_.Ticked();
 }
 
-void OptionsDialog::EnableDelay() {
-    EnableWindow(controls_.delay, Ticked(controls_.delayedCapture));
-}
-
-void OptionsDialog::EnableAutoSave() {
-    const bool on = Ticked(controls_.autoSave);
-    for (HWND control : {controls_.autoSaveFolder, controls_.browse, controls_.autoSaveFormat, controls_.autoSaveName})
-        EnableWindow(control, on);
+void OptionsDialog::EnableByBoxes() {
+    const auto rows = core::SettingRows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (bool Settings::*box = rows[i].dialog.enabledBy) settingControls_[i].Enable(ControlFor(box).Ticked());
+    browse_.Enable(browsedFolder_.Enabled());
 }
 
 bool OptionsDialog::PreTranslateMessage(MSG& msg) {
@@ -270,7 +258,7 @@ bool OptionsDialog::PreTranslateMessage(MSG& msg) {
         // Escape does nothing.
         HWND focus = GetFocus();
         if (msg.wParam == VK_RETURN &&
-            (focus == controls_.ok || focus == controls_.cancel || focus == controls_.browse))
+            (focus == ok_.Handle() || focus == cancel_.Handle() || focus == browse_.Handle()))
             SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
                          reinterpret_cast<LPARAM>(focus));
         return true;
@@ -281,19 +269,16 @@ bool OptionsDialog::PreTranslateMessage(MSG& msg) {
 LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND) {
         if (HIWORD(wParam) == BN_CLICKED) {
-            HWND control = reinterpret_cast<HWND>(lParam);
-            if (control == controls_.delayedCapture)
-                EnableDelay();
-            else if (control == controls_.autoSave)
-                EnableAutoSave();
-            else if (control == controls_.browse) {
-                if (auto folder = ChooseFolder(Handle(), WideText(controls_.autoSaveFolder)))
-                    SetWindowTextW(controls_.autoSaveFolder, folder->c_str());
-            } else if (control == controls_.ok) {
+            const HWND control = reinterpret_cast<HWND>(lParam);
+            if (control == browse_.Handle()) {
+                if (auto folder = ChooseFolder(Handle(), browsedFolder_.Text())) browsedFolder_.SetText(*folder);
+            } else if (control == ok_.Handle()) {
                 if (OnApply) OnApply(Read(shown_), StartWithWindows());
                 SetModalResult(kModalOk);
-            } else if (control == controls_.cancel) {
+            } else if (control == cancel_.Handle()) {
                 SetModalResult(kModalCancel);
+            } else {
+                EnableByBoxes(); // a box was ticked or cleared
             }
         }
         return 0;

@@ -1,12 +1,13 @@
-// The options dialog: edits every setting but the save folder. It has no default or cancel button:
-// Enter presses a button only while that button has the focus, Escape does nothing, and the close
-// box cancels.
+// The options dialog: edits every setting but the save folder, each with the control its row in
+// core/settings.h names. It has no default or cancel button: Enter presses a button only while that
+// button has the focus, Escape does nothing, and the close box cancels.
 #pragma once
 #include "core/settings.h"
 #include "toolkit/form.h"
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace kelpix {
 
@@ -18,18 +19,13 @@ public:
     // as given); nothing when it was cancelled or the program is ending.
     std::optional<core::Settings> Edit(const core::Settings& settings);
 
-    // The controls, in tab order.
-    struct Controls {
-        HWND closeToTray, startInTray, restoreToggles;                       // "環境設定"
-        HWND drawCursor, delayedCapture, delay;                              // "動作設定"
-        HWND language;                                                       // automatic, Japanese, English
-        HWND printWindow;                                                    // the parts that other windows cover
-        HWND autoSave, autoSaveFolder, browse, autoSaveFormat, autoSaveName; // "自動保存"
-        HWND pointerWindowKey, activeWindowKey;                              // global shortcut keys
-        HWND startWithWindows;
-        HWND ok, cancel;
-    };
-    const Controls& Children() const { return controls_; }
+    // The control that shows a setting; none for a setting the dialog does not show.
+    Control ControlFor(core::SettingMember member) const;
+    // The controls that hold no setting.
+    Control BrowseButton() const { return browse_; } // the automatic save's folder
+    Control StartWithWindowsBox() const { return startWithWindows_; }
+    Control OkButton() const { return ok_; }
+    Control CancelButton() const { return cancel_; }
 
     // --- Global shortcut keys and the start with Windows
     // The start with Windows is the system's, not a setting: the box shows what it is when the
@@ -46,14 +42,17 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Makes the row's control with its label; the control, and a browse button after it, take their
+    // ids from `id`, which moves on past them.
+    Control CreateSettingControl(const core::SettingRow& row, int& id);
     void Show(const core::Settings& settings);
     core::Settings Read(core::Settings settings) const;
-    // The delay field is enabled exactly while delayed capture is ticked.
-    void EnableDelay();
-    // The automatic save's folder, format and name are enabled exactly while it is ticked.
-    void EnableAutoSave();
+    // A control that a box enables is enabled exactly while the box is ticked.
+    void EnableByBoxes();
 
-    Controls controls_{};
+    std::vector<Control> settingControls_; // one per row of core::SettingRows(), none where it has none
+    Control browse_, browsedFolder_;       // the button and the field it fills
+    Control startWithWindows_, ok_, cancel_;
     core::Settings shown_; // what Edit was given
 };
 

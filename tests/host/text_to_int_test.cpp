@@ -41,6 +41,19 @@ TEST(TextToInt, SettingsFileAndDelayFieldValues) {
     EXPECT_EQ(TextToInt("0", 7), 0);
 }
 
+TEST(TextToInt, WideTextReadsAsItsAsciiAndAnyOtherCharacterMakesItUnreadable) {
+    // U+0132 and U+FF12 end in the byte of "2": cut to a byte, either would read as a digit.
+    for (auto [text, value] : {std::pair<std::wstring_view, int32_t>{L"$1E", 30},
+                               {L" -4", -4},
+                               {L"\u0132", 7},
+                               {L"1\uFF12", 7},
+                               {L"\uFF14\uFF12", 7},
+                               {std::wstring_view(L"1\0", 2), 7},
+                               {L"", 7}}) {
+        EXPECT_EQ(TextToInt(text, 7), value) << text.size();
+    }
+}
+
 TEST(ParseInt, BlanksAndSigns) {
     ExpectParsed({{"   42", 42},
                   {" -42", -42},

@@ -82,11 +82,6 @@ TEST(Texts, TheShownLanguageFollowsTheSettingOrTheUsersLanguage) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(ShownLanguage(row.setting, row.uiLanguage), row.shown) << std::hex << row.uiLanguage;
-    EXPECT_EQ(LanguageSetting(0), Language::Automatic);
-    EXPECT_EQ(LanguageSetting(1), Language::Japanese);
-    EXPECT_EQ(LanguageSetting(2), Language::English);
-    EXPECT_EQ(LanguageSetting(3), Language::Automatic);
-    EXPECT_EQ(LanguageSetting(-1), Language::Automatic);
 }
 
 TEST(Texts, FillInAndTheErrorBoxFullStop) {

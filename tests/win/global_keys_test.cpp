@@ -27,8 +27,8 @@ void LetGoElsewhere() {
     UnregisterHotKey(nullptr, 0x7000);
 }
 
-void Click(HWND button) {
-    SendMessageA(button, BM_CLICK, 0, 0);
+void Click(Control button) {
+    button.Send(BM_CLICK);
 }
 
 std::optional<std::wstring> RunValue() {
@@ -68,10 +68,10 @@ TEST_F(SettingsTest, TheKeysAreHeldWhileTheProgramRunsAndAKeyAnotherProgramHolds
     // OK names a held key while the dialog is still up; a cleared key is let go and stored as 0.
     ASSERT_TRUE(HoldElsewhere(kFirst));
     WhileDialogUp(main(), [](OptionsDialog& d) {
-        SendMessageA(d.Children().activeWindowKey, HKM_SETHOTKEY, 0, 0);
+        d.ControlFor(&core::Settings::active_window_key).Send(HKM_SETHOTKEY, 0);
         std::atomic<bool> dialogShown{false};
         MessageBoxAnswerer answer(IDOK, [&](HWND) { dialogShown = IsWindowVisible(d.Handle()) != FALSE; });
-        Click(d.Children().ok);
+        Click(d.OkButton());
         EXPECT_NE(answer.Text().find(Utf8(HotKeyName(kFirst))), std::string::npos);
         EXPECT_TRUE(dialogShown);
     });
@@ -114,9 +114,9 @@ TEST_F(SettingsTest, StartWithWindowsWritesReadsAndRemovesTheRunValueAndAMovedPr
     Start();
     for (bool ticked : {true, false}) {
         WhileDialogUp(main(), [ticked](OptionsDialog& d) {
-            EXPECT_EQ(SendMessageA(d.Children().startWithWindows, BM_GETCHECK, 0, 0) == BST_CHECKED, ticked);
-            Click(d.Children().startWithWindows);
-            Click(d.Children().ok);
+            EXPECT_EQ(d.StartWithWindowsBox().Ticked(), ticked);
+            Click(d.StartWithWindowsBox());
+            Click(d.OkButton());
         });
         EXPECT_EQ(RunValue(), ticked ? std::nullopt : std::optional(StartupCommand(Application::ExePath())));
     }

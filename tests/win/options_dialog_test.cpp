@@ -14,8 +14,8 @@ using namespace kelpix::test;
 
 namespace {
 
-void Click(HWND button) {
-    SendMessageA(button, BM_CLICK, 0, 0);
+void Click(Control button) {
+    button.Send(BM_CLICK);
 }
 
 } // namespace
@@ -23,25 +23,26 @@ void Click(HWND button) {
 TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
     Start();
     WhileDialogUp(main(), [](OptionsDialog& d) {
-        const OptionsDialog::Controls& c = d.Children();
-        // The delay field is enabled exactly while delayed capture is ticked.
-        EXPECT_FALSE(IsWindowEnabled(c.delay));
-        for (bool ticked : {true, false, true}) {
-            Click(c.delayedCapture);
-            EXPECT_EQ(IsWindowEnabled(c.delay) != FALSE, ticked);
-        }
-        for (HWND box : {c.closeToTray, c.startInTray, c.restoreToggles, c.drawCursor, c.printWindow})
+        // A control that a box enables (the delay, the automatic save's fields) follows the box.
+        for (const core::SettingRow& row : core::SettingRows()) {
+            if (!row.dialog.enabledBy) continue;
+            const Control box = d.ControlFor(row.dialog.enabledBy), control = d.ControlFor(row.member);
+            const bool browses = row.dialog.control == core::SettingControl::FolderField;
+            EXPECT_FALSE(control.Enabled() || (browses && d.BrowseButton().Enabled())) << Utf8(row.fileKey);
             Click(box);
-        SetWindowTextA(c.delay, "42");
-        SendMessageW(c.language, CB_SETCURSEL, 2, 0); // English
-        // The automatic save's fields follow its box, as the delay field does.
-        EXPECT_FALSE(IsWindowEnabled(c.autoSaveName));
-        Click(c.autoSave);
-        EXPECT_TRUE(IsWindowEnabled(c.autoSaveName) && IsWindowEnabled(c.browse));
-        SetWindowTextW(c.autoSaveFolder, L"D:\\shots");
-        SendMessageW(c.autoSaveFormat, CB_SETCURSEL, 1, 0); // JPEG
-        SetWindowTextW(c.autoSaveName, L"<program>-<n>");
-        Click(c.ok);
+            EXPECT_TRUE(control.Enabled() && (!browses || d.BrowseButton().Enabled())) << Utf8(row.fileKey);
+            Click(box);
+            EXPECT_FALSE(control.Enabled()) << Utf8(row.fileKey);
+        }
+        for (const core::SettingRow& row : core::SettingRows())
+            if (row.dialog.control == core::SettingControl::CheckBox && !d.ControlFor(row.member).Ticked())
+                Click(d.ControlFor(row.member));
+        d.ControlFor(&core::Settings::delay_seconds).SetText(L"42");
+        d.ControlFor(&core::Settings::language).Choose(2); // English
+        d.ControlFor(&core::Settings::auto_save_folder).SetText(L"D:\\shots");
+        d.ControlFor(&core::Settings::auto_save_format).Choose(1); // JPEG
+        d.ControlFor(&core::Settings::auto_save_name).SetText(L"<program>-<n>");
+        Click(d.OkButton());
     });
     EXPECT_EQ(Lines(ReadBytes(IniFile())),
               (std::vector<std::string>{
@@ -50,14 +51,10 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
                   "AutoSaveName=<program>-<n>", "PointerWindowKey=0x064B", "ActiveWindowKey=0x064A"}));
     // Read back as the dialog shows them the next time.
     WhileDialogUp(Start().Main(), [](OptionsDialog& d) {
-        const OptionsDialog::Controls& c = d.Children();
-        wchar_t folder[32] = {}, name[32] = {};
-        GetWindowTextW(c.autoSaveFolder, folder, 32);
-        GetWindowTextW(c.autoSaveName, name, 32);
-        EXPECT_EQ(SendMessageW(c.autoSave, BM_GETCHECK, 0, 0), BST_CHECKED);
-        EXPECT_STREQ(folder, L"D:\\shots");
-        EXPECT_EQ(SendMessageW(c.autoSaveFormat, CB_GETCURSEL, 0, 0), 1);
-        EXPECT_STREQ(name, L"<program>-<n>");
+        EXPECT_TRUE(d.ControlFor(&core::Settings::auto_save).Ticked());
+        EXPECT_EQ(d.ControlFor(&core::Settings::auto_save_folder).Text(), L"D:\\shots");
+        EXPECT_EQ(d.ControlFor(&core::Settings::auto_save_format).Chosen(), 1);
+        EXPECT_EQ(d.ControlFor(&core::Settings::auto_save_name).Text(), L"<program>-<n>");
         d.Close();
     });
     // The new language shows at once.
@@ -74,15 +71,15 @@ TEST_F(SettingsTest, EnterPressesOnlyAFocusedButtonEscapeDoesNothingAndTheCloseB
     Start();
     auto press = [](WPARAM key) { PostMessageA(GetFocus(), WM_KEYDOWN, key, 1); };
     WhileDialogUp(main(), [&](OptionsDialog& d) {
-        const OptionsDialog::Controls& c = d.Children();
-        Click(c.restoreToggles);
+        const Control restoreToggles = d.ControlFor(&core::Settings::restore_toggles);
+        Click(restoreToggles);
         press(VK_ESCAPE);
-        SetFocus(c.restoreToggles);
+        SetFocus(restoreToggles.Handle());
         press(VK_RETURN);
         // After both keys the dialog is still up; Enter on the OK button closes it.
         RunFromLoop([&press, dialog = &d] {
             EXPECT_EQ(ShownDialog(), dialog);
-            SetFocus(dialog->Children().ok);
+            SetFocus(dialog->OkButton().Handle());
             press(VK_RETURN);
         });
     });
@@ -90,7 +87,7 @@ TEST_F(SettingsTest, EnterPressesOnlyAFocusedButtonEscapeDoesNothingAndTheCloseB
     EXPECT_NE(written.find("Fukugen=1"), std::string::npos);
 
     WhileDialogUp(main(), [](OptionsDialog& d) {
-        Click(d.Children().drawCursor);
+        Click(d.ControlFor(&core::Settings::draw_cursor));
         SendMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_FALSE(main().CursorButton().Down());

@@ -82,11 +82,13 @@ TEST_F(SettingsTest, TheTogglesWriteEveryKeyUnderOptionOnlyWithFukugen) {
     WriteIni({"[Option]", "Fukugen=1", "Time=30"});
     Start();
     ClickControl(main().CursorButton().Handle());
-    EXPECT_EQ(SortedLines(ReadBytes(IniFile())),
-              (std::vector<std::string>{"ActiveWindowKey=0x064A", "AutoSave=0", "AutoSaveDir=", "AutoSaveFormat=3",
-                                        "AutoSaveName=Kelpix_<date>_<time>", "CloseTask=0", "Fukugen=1", "KidoTask=0",
-                                        "Language=0", "MouseCapture=1", "PointerWindowKey=0x064B", "PrintWindow=0",
-                                        "SaveDir=", "Time=30", "TimeCapture=0", "[Option]"}));
+    core::Settings expected;
+    expected.restore_toggles = expected.draw_cursor = true;
+    expected.delay_seconds = 30;
+    std::string written = "[Option]\r\n";
+    for (const core::SettingRow& row : core::SettingRows())
+        written += Utf8(row.fileKey) + "=" + Utf8(core::FileText(row, expected)) + "\r\n";
+    EXPECT_EQ(SortedLines(ReadBytes(IniFile())), SortedLines(written));
 }
 
 TEST_F(SettingsTest, AProgramInAFolderNamedInAnyScriptKeepsItsSettingsBesideIt) {
@@ -151,6 +153,6 @@ TEST_F(SettingsTest, ASettingsFileTooLargeToReadIsLeftAloneAndTheDefaultsAreUsed
               "設定ファイル " + Utf8(IniFile()) +
                   " が大きすぎるため読み込めません。既定の設定で起動し、このファイルには書き込みません。");
     ClickControl(main().CursorButton().Handle()); // a toggle that would be written
-    WhileDialogUp(main(), [](OptionsDialog& d) { SendMessageA(d.Children().ok, BM_CLICK, 0, 0); });
+    WhileDialogUp(main(), [](OptionsDialog& d) { d.OkButton().Send(BM_CLICK); });
     EXPECT_EQ(ReadBytes(IniFile()), huge);
 }

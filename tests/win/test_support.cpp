@@ -2,6 +2,7 @@
 
 #include "services/platform.h"
 #include "toolkit/error.h"
+#include "toolkit/window.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,10 +36,7 @@ HWND FindOwnDialogBox() {
 // The caption and the message text (a message box's static control has the id 0xFFFF) of a box,
 // read with the wide functions, in UTF-8.
 std::pair<std::string, std::string> DialogTexts(HWND box) {
-    wchar_t caption[256] = {}, text[1024] = {};
-    GetWindowTextW(box, caption, 256);
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    return {Utf8(caption), Utf8(text)};
+    return {Utf8(WindowText(box)), Utf8(WindowText(GetDlgItem(box, 0xFFFF)))};
 }
 
 LRESULT CALLBACK ColourWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
