@@ -14,11 +14,16 @@
 //   window gets;
 //   clipboard: an image copied with "PNG" offered beside the bitmap alone, and the PNG rendered
 //   when asked beside the PNG writer on the same pixels;
+//   markup editor: opening it on a 3840x2160 capture beside showing that capture in the main window
+//   (each window shown from hidden and drawn),
+//   the output of 20 marks beside one plain copy of the image, and one mouse move dragging a mark on
+//   3840x2160 beside the same on 640x480;
 //   automatic save: a 1024x768 capture saved into a folder where the pattern's first 2000 names are
 //   taken, beside the same save into an empty folder.
 #include "core/png_writer.h"
 #include "app/program.h"
 #include "services/auto_save.h"
+#include "services/markup_pixels.h"
 #include "services/clipboard_image.h"
 #include "services/image_files.h"
 #include "services/platform.h"
@@ -29,6 +34,7 @@
 #include <memory>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -352,18 +358,110 @@ SharedImage ImageOf(HBITMAP bitmap, SIZE size) {
 
 // Milliseconds for one automatic save of `image` into `folder` under the name "bench" (median of
 // `runs`); each file written is removed again.
-double AutoSaveMs(HBITMAP image, const std::wstring& folder, int runs) {
+double AutoSaveMs(const CapturedImage& image, const std::wstring& folder, int runs) {
     core::Settings settings;
     settings.auto_save_folder = folder;
     settings.auto_save_name = L"bench";
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         const double start = Now();
-        const std::wstring written = SaveAutomatically(image, nullptr, settings, 1);
+        const std::wstring written = SaveAutomatically(image, settings, 1);
         times.push_back(Now() - start);
         DeleteFileW(written.c_str());
     }
     return Median(times);
+}
+
+// A capture of this size as Kelpix keeps one, filled with a pattern.
+SharedImage CaptureOf(int w, int h) {
+    auto image = std::make_shared<CapturedImage>(BlankImage({w, h}));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            reinterpret_cast<uint32_t*>(image->pixels)[static_cast<size_t>(y) * w + x] = (x * 7 ^ y * 13) * 0x10101u;
+    return image;
+}
+
+// Milliseconds for one mouse move dragging a rectangle across the editor's image, painted.
+double DragMoveMs(Program& program, int w, int h) {
+    program.Main().ShowImage(CaptureOf(w, h));
+    program.CarryOut({{core::Act::OpenEditor}});
+    MarkupWindow& editor = *program.Editor();
+    HWND canvas = editor.Canvas();
+    const auto mouse = [&](UINT msg, int x, int y) {
+        SendMessageW(canvas, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+        UpdateWindow(canvas);
+    };
+    MSG key{canvas, WM_KEYDOWN, 'R', 0, 0, {0, 0}};
+    editor.PreTranslateMessage(key);
+    mouse(WM_LBUTTONDOWN, 20, 20);
+    mouse(WM_MOUSEMOVE, 30, 30); // the first mark: the view's copy of the image is made
+    constexpr int kMoves = 200;
+    const double start = Now();
+    for (int i = 0; i < kMoves; ++i)
+        mouse(WM_MOUSEMOVE, 40 + i % 150, 40 + i % 100);
+    const double perMove = (Now() - start) / kMoves;
+    mouse(WM_LBUTTONUP, 60, 60);
+    editor.Finish();
+    return perMove;
+}
+
+void PrintEditorFigures(Program& program, int runs) {
+    const SharedImage large = CaptureOf(3840, 2160);
+    // The main window as large as the editor opens: the work area.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    MoveWindow(program.Main().Handle(), work.left, work.top, work.right - work.left, work.bottom - work.top, TRUE);
+    std::vector<double> shown, opened;
+    double first = 0;
+    for (int i = 0; i <= runs; ++i) {
+        program.Main().ShowWithTaskbarButton(false);
+        PumpFor(20);
+        double start = Now();
+        program.Main().ShowImage(large);
+        program.Main().ShowWithTaskbarButton(true);
+        RedrawWindow(program.Main().Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (i > 0) shown.push_back(Now() - start);
+        start = Now();
+        program.CarryOut({{core::Act::OpenEditor}});
+        RedrawWindow(program.Editor()->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        (i == 0 ? first : opened.emplace_back()) = Now() - start;
+        program.Editor()->Finish();
+        PumpFor(20);
+    }
+    const double o = Median(opened), s = Median(shown);
+    std::printf("markup editor opened on 3840x2160: %.1f ms (the first time, window made: %.1f ms), the same image "
+                "shown in the main window %.1f ms, ratio %.2fx (goal at most 1.5x; median of %d)\n",
+                o, first, s, o / s, runs);
+
+    // 20 marks of every kind over the image, then the output against one plain copy of its pixels.
+    MarkupPixels pixels(large);
+    core::MarkupDocument document(3840, 2160);
+    const core::MarkupTool tools[] = {core::MarkupTool::Rectangle, core::MarkupTool::Arrow, core::MarkupTool::Highlight,
+                                      core::MarkupTool::Redact, core::MarkupTool::Step};
+    for (int i = 0; i < 20; ++i) {
+        document.Handle(core::ToolChosen{tools[i % 5]});
+        const core::Point from{100 + 180 * i, 100 + 90 * i}, to{from.x + 150, from.y + 80};
+        document.Handle(core::PointerPressed{from});
+        document.Handle(core::PointerReleased{to});
+    }
+    std::vector<double> output, copy;
+    for (int i = 0; i < runs; ++i) {
+        double start = Now();
+        const CapturedImage marked = pixels.Output(document);
+        output.push_back(Now() - start);
+        start = Now();
+        CapturedImage plain = BlankImage(large->size);
+        std::memcpy(plain.pixels, large->pixels, size_t{3840} * 2160 * 4);
+        copy.push_back(Now() - start);
+    }
+    std::printf("the output of 3840x2160 with %zu marks: %.1f ms, one plain copy of its pixels %.1f ms, ratio %.2fx "
+                "(goal at most 3x; median of %d)\n",
+                document.marks().size(), Median(output), Median(copy), Median(output) / Median(copy), runs);
+
+    const double onLarge = DragMoveMs(program, 3840, 2160), onSmall = DragMoveMs(program, 640, 480);
+    std::printf("one mouse move dragging a mark: on 3840x2160 %.3f ms, on 640x480 %.3f ms, ratio %.2fx (goal at most "
+                "1.5x)\n",
+                onLarge, onSmall, onLarge / onSmall);
 }
 
 void PrintAutoSaveFigures(int runs) {
@@ -378,8 +476,8 @@ void PrintAutoSaveFigures(int runs) {
         const std::wstring name = full + (n == 1 ? L"bench.png" : L"bench (" + std::to_wstring(n) + L").png");
         CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
-    const Bitmap image(PatternBitmap(1024, 768));
-    const double intoEmpty = AutoSaveMs(image.get(), empty, runs), intoFull = AutoSaveMs(image.get(), full, runs);
+    const SharedImage image = ImageOf(PatternBitmap(1024, 768), {1024, 768});
+    const double intoEmpty = AutoSaveMs(*image, empty, runs), intoFull = AutoSaveMs(*image, full, runs);
     std::printf("automatic save of 1024x768 as PNG: into a folder with the first %d names taken %.1f ms, into an empty "
                 "folder %.1f ms, ratio %.2fx (goal at most 3x; median of %d)\n",
                 kTaken, intoFull, intoEmpty, intoFull / intoEmpty, runs);
@@ -587,6 +685,7 @@ int main() {
                     render, pngBytes, writer, written, render / writer);
     }
 
+    PrintEditorFigures(*program, runs);
     PrintAutoSaveFigures(runs);
 
     program.reset();

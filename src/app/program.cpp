@@ -89,6 +89,7 @@ void Program::ShowFirstWindow() {
 }
 
 Program::~Program() {
+    editor_.reset();
     keys_.reset();
     // The tray goes first: its icon leaves the notification area before the main window closes.
     tray_.reset();
@@ -175,7 +176,7 @@ bool Program::PerformCapture(const core::Action& action) {
         CopyLastImage(action.report_failure);
         return true;
     case Act::SaveAutomatically:
-        SaveAutomatically(main_->LastImage(), WindowOf(action.window), session_.settings(), ++autoSaved_);
+        if (main_->CurrentImage()) SaveAutomatically(*main_->CurrentImage(), session_.settings(), ++autoSaved_);
         return true;
     case Act::InstallHook:
         if (const DragHook::Installed installed = hook_.Install(main_->Handle()); installed != DragHook::Installed::Yes)
@@ -207,6 +208,9 @@ bool Program::PerformUpkeep(const core::Action& action) {
         return true;
     case Act::HoldShortcutKeys:
         HoldShortcutKeys();
+        return true;
+    case Act::OpenEditor:
+        OpenEditor();
         return true;
     case Act::SetStartWithWindows:
         SetStartWithWindows(action.on, Application::ExePath());
@@ -270,6 +274,7 @@ void Program::Grab(HWND target, int how) {
     try {
         CapturedImage grabbed = GrabWindow(target, (how & core::kGrabWithCursor) != 0, (how & core::kGrabPrinted) != 0);
         if (grabbed.bitmap) {
+            grabbed.facts = CaptureFactsOf(target);
             main_->ShowImage(std::make_shared<const CapturedImage>(std::move(grabbed)));
             image = true;
         }
@@ -330,6 +335,40 @@ void Program::EditOptions() {
         Send(core::OptionsApplied{chosen, startWithWindows, startsWithWindows});
     };
     dialog.Edit(session_.settings());
+}
+
+void Program::OpenEditor() {
+    if (!editor_) {
+        editor_ = std::make_unique<MarkupWindow>();
+        editor_->OnDone = [this](SharedImage image) { TakeEditedImage(std::move(image)); };
+        editor_->OnCopy = [this](SharedImage image) { CopyEditedImage(std::move(image)); };
+        editor_->OnSave = [this](SharedImage image) { return SaveEditedImage(std::move(image)); };
+    }
+    editor_->Open(main_->CurrentImage(), main_->Handle());
+}
+
+void Program::TakeEditedImage(SharedImage image) {
+    main_->ShowImage(std::move(image));
+    Send(core::ImageEdited{});
+}
+
+void Program::CopyEditedImage(SharedImage image) {
+    try {
+        clipboard_.Copy(std::move(image));
+    } catch (...) {
+        Send(core::Failure{FailureMessage(std::current_exception())});
+    }
+}
+
+bool Program::SaveEditedImage(SharedImage image) {
+    try {
+        auto folder = SaveImageAs(editor_->Handle(), image->bitmap.get(), session_.settings().save_folder, saveDialog_);
+        if (folder) Send(core::SavedTo{std::move(*folder)});
+        return folder.has_value();
+    } catch (...) {
+        Send(core::Failure{FailureMessage(std::current_exception())});
+        return false;
+    }
 }
 
 void Program::SaveLastImage() {

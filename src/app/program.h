@@ -11,6 +11,7 @@
 #include "services/settings_file.h"
 #include "toolkit/timer.h"
 #include "ui/main_window.h"
+#include "ui/markup_window.h"
 #include "ui/session_port.h"
 #include "ui/tray_window.h"
 
@@ -36,6 +37,8 @@ public:
     void CarryOut(const core::Actions& actions) { runner_.CarryOut(actions); }
 
     MainWindow& Main() { return *main_; }
+    // The markup editor, once it has been opened.
+    MarkupWindow* Editor() { return editor_.get(); }
     TrayWindow& Tray() { return *tray_; }
     const core::CaptureSession& Session() const { return session_; }
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
@@ -66,6 +69,11 @@ private:
     void ShowLanguageOfSettings();
     void ShowMessage(const core::Action& action);
     void EditOptions();
+    void OpenEditor();
+    // What the editor hands over: the marked image as the last one; a copy; a save.
+    void TakeEditedImage(SharedImage image);
+    void CopyEditedImage(SharedImage image);
+    bool SaveEditedImage(SharedImage image);
     void SaveLastImage();
     void OpenHelp();
 
@@ -85,6 +93,7 @@ private:
     std::array<Timer, core::kSessionTimers.size()> timers_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<TrayWindow> tray_;
+    std::unique_ptr<MarkupWindow> editor_;
     std::unique_ptr<GlobalKeys> keys_;
 };
 

@@ -364,7 +364,6 @@ Actions CaptureSession::Update(const GrabFinished& event) {
     if (image && settings_.auto_save) out.push_back(Plain(Act::SaveAutomatically));
     out.push_back(StartTimer(SessionTimer::Cooldown));
     if (image && settings_.edit_after_capture) out.push_back(Plain(Act::OpenEditor));
-    image_ = image_ || image;
     return out;
 }
 
@@ -428,7 +427,7 @@ Actions CaptureSession::Update(const CommandChosen& event) {
         break;
     case Command::EditImage:
         // Nothing to edit without an image; while a capture is under way it waits for its end.
-        if (!image_ || busy_) break;
+        if (!event.image || busy_) break;
         out.push_back(Plain(event.modal_up ? Act::BringModalToFront : Act::OpenEditor));
         break;
     case Command::Translucent:

@@ -103,7 +103,6 @@ private:
     bool button_seen_up_ = false; // the drag watch found the button up on its last tick
     bool recopy_flashing_ = false;
     bool translucent_ = false;
-    bool image_ = false; // there is a last image
     bool tray_drags_unavailable_ = false; // told once; a drag from the tray icon starts no more
     bool tray_left_pressed_ = false;      // armed: the press timer runs
     bool tray_double_clicked_ = false;    // the next left release restores the main window

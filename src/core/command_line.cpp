@@ -290,7 +290,7 @@ CommandLine ReadCommandLine(std::span<const std::wstring> arguments) {
     return request;
 }
 
-std::wstring UsageErrorLine(const UsageProblem& problem, const Texts& texts) {
+std::wstring UsageErrorLine(const UsageProblem& problem, const TextTable& texts) {
     const std::wstring_view option = problem.option, value = problem.value;
     switch (problem.fault) {
     case UsageFault::UnknownOption:

@@ -125,6 +125,6 @@ CommandLine ReadCommandLine(std::span<const std::wstring> arguments);
 
 // The one line that says what is wrong, in the language of `texts`; the usage (texts.commandLineUsage)
 // is printed after it.
-std::wstring UsageErrorLine(const UsageProblem& problem, const Texts& texts);
+std::wstring UsageErrorLine(const UsageProblem& problem, const TextTable& texts);
 
 } // namespace kelpix::core

@@ -77,12 +77,13 @@ struct TimerFired {
 };
 
 // A command from a menu or a shortcut. own_window: the main window, the target of the own-area
-// capture; compositor: the desktop compositor runs.
+// capture; compositor: the desktop compositor runs; image: there is a last image.
 struct CommandChosen {
     Command command = Command::Save;
     WindowId own_window = kNoWindow;
     bool modal_up = false;
     bool compositor = false;
+    bool image = false;
 };
 struct RecopyClicked {}; // a click on the re-copy button itself: the copy at once
 // The grab asked for has been done; image: it gave a picture (the last image is now that).
@@ -129,13 +130,14 @@ struct SavedTo {
 
 using Event = std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed,
                            TrayNotify, CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished,
-                           ImageEdited, Failure, FirstShown, AnotherStart, CloseRequested, SessionEndQueried, SessionEnded,
-                           OptionsApplied, CursorToggled, DelayToggled, DelayChanged, SavedTo>;
+                           ImageEdited, Failure, FirstShown, AnotherStart, CloseRequested, SessionEndQueried,
+                           SessionEnded, OptionsApplied, CursorToggled, DelayToggled, DelayChanged, SavedTo>;
 inline constexpr std::array<std::string_view, std::variant_size_v<Event>> kEventNames = {
-    "TargetPressed", "PointerOver",    "Released",          "DragCancelled", "HookMove",       "HookRelease",
-    "HookFailed",    "TrayNotify",     "CaptureKeyPressed", "TimerFired",    "CommandChosen",  "RecopyClicked",
-    "GrabFinished",  "ImageEdited",    "Failure",        "FirstShown",        "AnotherStart",  "CloseRequested", "SessionEndQueried",
-    "SessionEnded",  "OptionsApplied", "CursorToggled",     "DelayToggled",  "DelayChanged",   "SavedTo"};
+    "TargetPressed",  "PointerOver",   "Released",       "DragCancelled",     "HookMove",
+    "HookRelease",    "HookFailed",    "TrayNotify",     "CaptureKeyPressed", "TimerFired",
+    "CommandChosen",  "RecopyClicked", "GrabFinished",   "ImageEdited",       "Failure",
+    "FirstShown",     "AnotherStart",  "CloseRequested", "SessionEndQueried", "SessionEnded",
+    "OptionsApplied", "CursorToggled", "DelayToggled",   "DelayChanged",      "SavedTo"};
 inline std::string_view NameOf(const Event& event) {
     return kEventNames[event.index()];
 }

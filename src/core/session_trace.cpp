@@ -70,6 +70,7 @@ template <class F> void Fields(TimerFired& e, F& f) {
 }
 template <class F> void Fields(CommandChosen& e, F& f) {
     f("command", e.command), f("own_window", e.own_window), f("modal_up", e.modal_up), f("compositor", e.compositor);
+    f("image", e.image);
 }
 template <class F> void Fields(GrabFinished& e, F& f) {
     f("image", e.image);

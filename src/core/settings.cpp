@@ -9,7 +9,7 @@ namespace kelpix::core {
 namespace {
 
 using enum SettingControl;
-using T = Texts;
+using T = TextTable;
 using S = Settings;
 
 constexpr FileRule kLanguageNumbers{.lowest = 0, .highest = 2}, kFormatNumbers{.lowest = 1, .highest = 3};
@@ -50,6 +50,8 @@ const SettingRow kRows[] = {
         {HotKey,       &T::labelPointerWindowKey, {276, 176, 160, 20},  {276, 162, 233, 12}}},
     {"active_window_key",  L"ActiveWindowKey",   &S::active_window_key,   {},
         {HotKey,       &T::labelActiveWindowKey,  {276, 216, 160, 20},  {276, 202, 233, 12}}},
+    {"edit_after_capture", L"EditAfterCapture",  &S::edit_after_capture,  {},
+        {CheckBox,     &T::checkEditAfterCapture, {16, 228, 245, 17}}},
 };
 // clang-format on
 

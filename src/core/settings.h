@@ -80,7 +80,7 @@ struct ControlPlace {
 
 struct SettingInDialog {
     SettingControl control = SettingControl::None;
-    const wchar_t* Texts::*label = nullptr; // a box's text; another control's label, placed at labelPlace
+    const wchar_t* TextTable::*label = nullptr; // a box's text; another control's label, placed at labelPlace
     ControlPlace place{}, labelPlace{};
     bool Settings::*enabledBy = nullptr; // the box that enables the control while it is ticked
 };

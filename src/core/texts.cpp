@@ -7,7 +7,7 @@ namespace {
 constexpr uint16_t kPrimaryLanguageMask = 0x3FF;
 constexpr uint16_t kPrimaryJapanese = 0x11; // LANG_JAPANESE
 
-constexpr Texts kJapanese{
+constexpr TextTable kJapanese{
     .captionFormat = L"Kelpix [ver %s]",
     .versionUnknown = L"(未定義)",
     .delayButtonFormat = L"時間差 %d秒",
@@ -138,9 +138,26 @@ constexpr Texts kJapanese{
     .windowCaptureFailed = L"ウィンドウをキャプチャできませんでした",
     .cannotWriteFileFormat = L"ファイル %s を保存できません: %s",
     .fileExistsFormat = L"ファイル %s は既にあります。上書きするには --overwrite を指定してください",
+    .menuEditImage = L"画像を編集(&E)...",
+    .checkEditAfterCapture = L"キャプチャ後に編集する",
+    .editorCaption = L"画像の編集 - Kelpix",
+    .editorToolLabels = L"選択|四角|蛍光ペン|矢印|文字|番号|墨消し|切り抜き",
+    .editorToolTips = L"選択・移動 (V)|四角形 (R)|蛍光ペン (H)|矢印 (A)|文字 (T)|番号 (N)|墨消し (X)|切り抜き (C)",
+    .editorColourTips = L"赤|黄|緑|青|黒|白",
+    .editorSizeLabels = L"細|中|太",
+    .editorSizeTips = L"細い線・小さい文字|中くらいの線・文字|太い線・大きい文字",
+    .editorDone = L"完了",
+    .editorDoneTip = L"完了 (Enter): この画像をクリップボードに入れてメイン ウィンドウに表示します",
+    .editorUndo = L"元に戻す",
+    .editorUndoTip = L"元に戻す (Ctrl+Z)",
+    .editorRedo = L"やり直し",
+    .editorRedoTip = L"やり直し (Ctrl+Y)",
+    .editorDiscardQuestion = L"編集した画像はまだクリップボードにもファイルにも渡していません。\n"
+                             L"変更を破棄して閉じますか?",
+    .editorImageTooLarge = L"この画像は大きすぎるため編集できません。",
 };
 
-constexpr Texts kEnglish{
+constexpr TextTable kEnglish{
     .captionFormat = L"Kelpix [ver %s]",
     .versionUnknown = L"(unknown)",
     .delayButtonFormat = L"Delay %d s",
@@ -269,16 +286,34 @@ constexpr Texts kEnglish{
     .windowCaptureFailed = L"The window could not be captured",
     .cannotWriteFileFormat = L"Cannot write %s: %s",
     .fileExistsFormat = L"%s already exists; add --overwrite to replace it",
+    .menuEditImage = L"&Edit Image...",
+    .checkEditAfterCapture = L"Edit after each capture",
+    .editorCaption = L"Edit Image - Kelpix",
+    .editorToolLabels = L"Select|Box|Highlight|Arrow|Text|Step|Redact|Crop",
+    .editorToolTips = L"Select and move (V)|Rectangle (R)|Highlight (H)|Arrow (A)|Text (T)|Step number (N)|"
+                      L"Redact (X)|Crop (C)",
+    .editorColourTips = L"Red|Yellow|Green|Blue|Black|White",
+    .editorSizeLabels = L"S|M|L",
+    .editorSizeTips = L"Thin line, small text|Medium line and text|Thick line, large text",
+    .editorDone = L"Done",
+    .editorDoneTip = L"Done (Enter): put this image on the clipboard and show it in the main window",
+    .editorUndo = L"Undo",
+    .editorUndoTip = L"Undo (Ctrl+Z)",
+    .editorRedo = L"Redo",
+    .editorRedoTip = L"Redo (Ctrl+Y)",
+    .editorDiscardQuestion = L"The marked image has not gone to the clipboard or a file yet.\n"
+                             L"Discard your changes and close?",
+    .editorImageTooLarge = L"This image is too large to edit.",
 };
 
 } // namespace
 
-Language ShownLanguage(Language setting, uint16_t userUiLanguage) {
+Language LanguageToShow(Language setting, uint16_t userUiLanguage) {
     if (setting != Language::Automatic) return setting;
     return (userUiLanguage & kPrimaryLanguageMask) == kPrimaryJapanese ? Language::Japanese : Language::English;
 }
 
-const Texts& TextsIn(Language shown) {
+const TextTable& TextsIn(Language shown) {
     return shown == Language::English ? kEnglish : kJapanese;
 }
 

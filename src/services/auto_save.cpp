@@ -18,28 +18,14 @@ namespace {
     throw FormatError(Texts().autoSaveFailedFormat, {folder, reason});
 }
 
+core::CaptureFacts FactsNumbered(core::CaptureFacts facts, uint32_t number) {
+    facts.number = number;
+    return facts;
+}
+
 std::wstring WithSeparator(std::wstring folder) {
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     return folder;
-}
-
-core::CaptureFacts FactsOf(HWND captured, uint32_t number) {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    core::CaptureFacts facts{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, {}, {}, number};
-    if (HWND top = captured ? GetAncestor(captured, GA_ROOT) : nullptr) {
-        facts.title = WindowText(top);
-        DWORD process = 0;
-        GetWindowThreadProcessId(top, &process);
-        KernelHandle opened(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
-        wchar_t path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (opened && QueryFullProcessImageNameW(opened.get(), 0, path, &size)) {
-            const std::wstring_view full(path, size);
-            facts.program = std::wstring(full.substr(full.find_last_of(L"\\/") + 1));
-        }
-    }
-    return facts;
 }
 
 } // namespace
@@ -52,7 +38,7 @@ std::wstring AutoSaveFolder(const core::Settings& settings) {
     return WithSeparator(pictures) + L"Kelpix\\";
 }
 
-std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number) {
+std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number) {
     const std::wstring folder = AutoSaveFolder(settings);
     if (folder.empty()) Fail(L"", SystemMessage(ERROR_PATH_NOT_FOUND));
     const auto makeFolder =
@@ -65,9 +51,9 @@ std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Setting
         Fail(folder, SystemMessage(ERROR_DIRECTORY));
 
     const std::wstring stem =
-        core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsOf(captured, number)));
+        core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsNumbered(image.facts, number)));
     try {
-        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image);
+        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image.bitmap.get());
     } catch (const Error& e) {
         Fail(folder, e.Message());
     } catch (const std::bad_alloc&) {

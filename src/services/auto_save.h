@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/settings.h"
+#include "services/captured_image.h"
 
 #include <string>
 
@@ -12,9 +13,9 @@ namespace kelpix {
 // Pictures folder.
 std::wstring AutoSaveFolder(const core::Settings& settings);
 
-// Writes the image into the folder (made when missing) under the pattern's name for the captured
-// window and the capture's number, never replacing a file: a name that is taken gets " (2)",
+// Writes the image into the folder (made when missing) under the pattern's name for what its capture
+// noted (CapturedImage::facts) and the capture's number, never replacing a file: a name that is taken gets " (2)",
 // " (3)"... Returns the file's path. A failure raises one error naming the folder and the reason.
-std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number);
+std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number);
 
 } // namespace kelpix

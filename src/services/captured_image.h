@@ -3,6 +3,7 @@
 // of the window it shows. Shared, and never changed once made: the clipboard, the files, the editor
 // and the list of recent captures all read the same one.
 #pragma once
+#include "core/auto_save_names.h"
 #include "toolkit/handles.h"
 
 #include <cstdint>
@@ -17,15 +18,22 @@ struct CapturedImage {
     SIZE size{0, 0};
     uint32_t dpi = 96;              // of the monitor it was captured on
     std::vector<uint8_t> shapeMask; // size.cx * size.cy bytes, 0 outside the window's shape; empty: none
+    core::CaptureFacts facts;       // when, and of which window and program (number: 0)
+    // The bitmap's pixels where BlankImage made it: 32 bits each, top row first; else none.
+    uint8_t* pixels = nullptr;
 };
 using SharedImage = std::shared_ptr<const CapturedImage>;
+
+// What a capture of the window (a control's: its top-level window's) notes of it now: the local date
+// and time, the window's title and its program's file name. No window: the time alone.
+core::CaptureFacts CaptureFactsOf(HWND captured);
 
 // A new picture of this size in a 32-bit DIB section, every pixel black; no bitmap where the system
 // has no room for it.
 CapturedImage BlankImage(SIZE size);
 
 // The image's pixels where they can be read in place: blue, green, red and an unused byte each, rows
-// from the top, 4 * width bytes apart. Nothing for a bitmap of another kind.
+// from the top, 4 * width bytes apart. Nothing for a bitmap BlankImage did not make.
 std::optional<const uint8_t*> PixelsInPlace(const CapturedImage& image);
 
 } // namespace kelpix

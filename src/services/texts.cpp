@@ -11,7 +11,7 @@ namespace {
 core::Language g_shown = core::Language::Japanese;
 }
 
-const core::Texts& Texts() {
+const core::TextTable& Texts() {
     return core::TextsIn(g_shown);
 }
 
@@ -34,7 +34,7 @@ void ShowLanguage(core::Language shown) {
 }
 
 core::Language LanguageFor(core::Language setting) {
-    return core::ShownLanguage(setting, GetUserDefaultUILanguage());
+    return core::LanguageToShow(setting, GetUserDefaultUILanguage());
 }
 
 } // namespace kelpix

@@ -5,7 +5,7 @@
 namespace kelpix {
 
 // The table of the language shown.
-const core::Texts& Texts();
+const core::TextTable& Texts();
 core::Language ShownLanguage();
 
 // Shows the language from now on: its texts, and the forms' font for it (the Japanese UI font for

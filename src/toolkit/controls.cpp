@@ -3,6 +3,7 @@
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 #include <algorithm>
 
@@ -61,6 +62,11 @@ void SpeedButton::SetCaption(const std::wstring& caption) {
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void SpeedButton::ShowSwatch(COLORREF colour) {
+    swatch_ = colour;
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 void SpeedButton::Click() {
     if (groupIndex_ > 0) SetDown(down_ ? !allowAllUp_ : true);
     if (OnClick) OnClick();
@@ -76,6 +82,15 @@ void SpeedButton::Paint(HDC dc) {
         FillRect(dc, &r, GetSysColorBrush(COLOR_3DLIGHT));
     }
     if (sunken) OffsetRect(&r, 1, 1);
+    if (swatch_) {
+        InflateRect(&r, -(r.bottom - r.top) / 5, -(r.bottom - r.top) / 5);
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+        InflateRect(&r, -1, -1);
+        HBRUSH brush = CreateSolidBrush(*swatch_);
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+        return;
+    }
     std::wstring caption = Text();
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(Handle()) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
@@ -140,6 +155,49 @@ LRESULT SpeedButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     }
     return DefaultHandler(msg, wParam, lParam);
+}
+
+// --- ToolTips ------------------------------------------------------------------------------
+
+ToolTips::ToolTips(HWND owner)
+    : owner_(owner),
+      tips_(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                            Application::Get().Instance(), nullptr)) {}
+
+ToolTips::~ToolTips() {
+    if (tips_) DestroyWindow(tips_);
+}
+
+namespace {
+
+void SetTool(HWND tips, TOOLINFOW info, const std::wstring& tip) {
+    TOOLINFOW known = info;
+    const bool added = SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)) != FALSE;
+    info.lpszText = const_cast<wchar_t*>(tip.c_str());
+    if (added) SendMessageW(tips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tips, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+} // namespace
+
+void ToolTips::Set(HWND control, const std::wstring& tip) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = owner_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    SetTool(tips_, info, tip);
+}
+
+void ToolTips::SetArea(UINT_PTR id, const RECT& area, const std::wstring& tip) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_SUBCLASS;
+    info.hwnd = owner_;
+    info.uId = id;
+    info.rect = area;
+    SetTool(tips_, info, tip);
 }
 
 // --- Panel ---------------------------------------------------------------------------------
@@ -307,8 +365,17 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Scrolled(msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
         return 0;
     case WM_MOUSEWHEEL:
-        ScrollTo(SB_VERT, pos_.y - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * ScaleOnForm(Handle(), 24));
+    case WM_MOUSEHWHEEL: {
+        // The wheel scrolls down the image; with Shift, or a wheel that tilts, across it.
+        const int step = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * ScaleOnForm(Handle(), 24);
+        if (msg == WM_MOUSEHWHEEL)
+            ScrollTo(SB_HORZ, pos_.x + step);
+        else if (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT)
+            ScrollTo(SB_HORZ, pos_.x - step);
+        else
+            ScrollTo(SB_VERT, pos_.y - step);
         return 0;
+    }
     case WM_SIZE:
         UpdateScrollRange();
         break;

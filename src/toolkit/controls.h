@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kelpix {
@@ -30,16 +31,37 @@ public:
     // Performs a click as the user does: toggles a grouped button, then calls OnClick.
     void Click();
     std::function<void()> OnClick;
+    // A square of this colour on the face instead of the caption (a colour to choose).
+    void ShowSwatch(COLORREF colour);
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc);
 
+    std::optional<COLORREF> swatch_;
     int groupIndex_;
     bool allowAllUp_;
     bool down_ = false;
     bool pressed_ = false; // mouse held on the button
     bool inside_ = false;
+};
+
+// The tips that come up over controls while the pointer rests on them.
+class ToolTips {
+public:
+    explicit ToolTips(HWND owner);
+    ~ToolTips();
+    ToolTips(const ToolTips&) = delete;
+    ToolTips& operator=(const ToolTips&) = delete;
+    // The tip of a control (a child of the owner), given anew or for the first time.
+    void Set(HWND control, const std::wstring& tip);
+    // The tip of an area of the owner's client area, named by `id`, given anew or for the first time.
+    void SetArea(UINT_PTR id, const RECT& area, const std::wstring& tip);
+    HWND Handle() const { return tips_; }
+
+private:
+    HWND owner_;
+    HWND tips_;
 };
 
 // A panel with a lowered outer and a raised inner bevel. Takes the focus when tabbed to.

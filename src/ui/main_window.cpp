@@ -9,6 +9,7 @@
 #include "toolkit/system_library.h"
 
 #include <commctrl.h>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -99,6 +100,7 @@ void MainWindow::CreateControls() {
     imageBox_ =
         std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
+    lastImage_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { ImageMouse(msg, pos); };
 
     targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
@@ -175,6 +177,17 @@ void MainWindow::ShowSettings(const core::Settings& settings) {
     delayButton_->SetDown(settings.delayed_capture);
 }
 
+void MainWindow::ImageMouse(UINT msg, POINT pos) {
+    if (msg != WM_LBUTTONDOWN) return;
+    const DWORD now = static_cast<DWORD>(GetMessageTime());
+    const bool twice = imagePressTime_ != 0 && now - imagePressTime_ <= GetDoubleClickTime() &&
+                       std::abs(pos.x - imagePressAt_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                       std::abs(pos.y - imagePressAt_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    imagePressTime_ = twice ? 0 : now;
+    imagePressAt_ = pos;
+    if (twice) Choose(core::Command::EditImage);
+}
+
 void MainWindow::DelayArrowsUsed() {
     // At either end of the range an arrow leaves the position as it was: that changes nothing.
     const int position = static_cast<int>(SendMessageW(delayArrows_, UDM_GETPOS32, 0, 0));
@@ -200,6 +213,7 @@ void MainWindow::ShowImage(Bitmap image, SIZE size) {
     if (image) shown->size = size;
     shown->bitmap = std::move(image);
     shown->dpi = static_cast<uint32_t>(Application::Get().Dpi());
+    shown->facts = CaptureFactsOf(nullptr);
     ShowImage(shown->bitmap ? SharedImage(std::move(shown)) : nullptr);
 }
 
@@ -296,7 +310,8 @@ void MainWindow::TargetIconMouse(Window& control, UINT msg, POINT pos) {
 }
 
 void MainWindow::Choose(core::Command command) {
-    Send(core::CommandChosen{command, IdOf(Handle()), Application::Get().ModalUp(), CompositorRuns()});
+    Send(core::CommandChosen{command, IdOf(Handle()), Application::Get().ModalUp(), CompositorRuns(),
+                             current_ != nullptr});
 }
 
 bool MainWindow::CanClose() {

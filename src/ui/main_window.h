@@ -82,6 +82,8 @@ private:
     // The mouse on the target icon or the panel round it.
     void TargetIconMouse(Window& control, UINT msg, POINT pos);
     void DelayArrowsUsed();
+    // A double click on the last image opens the editor on it.
+    void ImageMouse(UINT msg, POINT pos);
     void TickTranslucentItems();
     // Parts of HandleMessage.
     void Paint();
@@ -110,6 +112,8 @@ private:
     int32_t delaySeconds_ = 1;    // as the delay button shows it
     bool firstShowDone_ = false;
     bool translucent_ = false;
+    DWORD imagePressTime_ = 0; // the last left press on the image, for a double click
+    POINT imagePressAt_{0, 0};
     Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
 };
 

@@ -27,7 +27,7 @@ const MenuItem kSeparator{Command::Save, nullptr};
 
 // Built anew for each menu, in the language shown then.
 std::vector<TopMenu> MenuBar() {
-    const core::Texts& t = Texts();
+    const core::TextTable& t = Texts();
     return {
         {t.menuFile, {{Command::Save, t.menuSave, 'S', true}, kSeparator, {Command::Exit, t.menuExit}}},
         {t.menuView,
@@ -38,6 +38,7 @@ std::vector<TopMenu> MenuBar() {
          {{Command::CaptureOwnArea, t.menuCaptureOwnArea, VK_F5},
           {Command::Recopy, t.menuRecopy, VK_F6},
           {Command::StoreInTray, t.menuStoreInTray},
+          {Command::EditImage, t.menuEditImage, 'E', true},
           kSeparator,
           {Command::Options, t.menuOptions}}},
         {t.menuHelp, {{Command::Help, t.menuOpenHelp, VK_F1}}},
@@ -45,21 +46,18 @@ std::vector<TopMenu> MenuBar() {
 }
 
 std::vector<MenuItem> ContextMenu() {
-    const core::Texts& t = Texts();
+    const core::TextTable& t = Texts();
     return {
-        {Command::DefaultSize, t.menuDefaultSize},
-        {Command::FitToWindowBelow, t.menuTakeSizeBelow},
-        {Command::Translucent, t.menuTranslucent},
-        kSeparator,
-        {Command::Recopy, t.menuRecopy},
-        {Command::StoreInTray, t.menuStoreInTray},
-        kSeparator,
+        {Command::DefaultSize, t.menuDefaultSize}, {Command::FitToWindowBelow, t.menuTakeSizeBelow},
+        {Command::Translucent, t.menuTranslucent}, kSeparator,
+        {Command::Recopy, t.menuRecopy},           {Command::EditImage, t.menuEditImage},
+        {Command::StoreInTray, t.menuStoreInTray}, kSeparator,
         {Command::Options, t.menuOptions},
     };
 }
 
 std::vector<MenuItem> TrayMenu() {
-    const core::Texts& t = Texts();
+    const core::TextTable& t = Texts();
     return {{Command::ShowFromTray, t.trayMenuShow},
             {Command::Options, t.menuOptions},
             kSeparator,

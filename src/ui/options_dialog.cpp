@@ -47,7 +47,7 @@ struct Decoration {
     core::ControlPlace at;
 };
 
-std::vector<Decoration> Decorations(const core::Texts& t) {
+std::vector<Decoration> Decorations(const core::TextTable& t) {
     return {
         {&Settings::close_to_tray, WC_BUTTONW, t.groupEnvironment, kGroupStyle, {8, 8, 249, 89}},
         {&Settings::draw_cursor, WC_BUTTONW, t.groupOperation, kGroupStyle, {8, 104, 249, 65}},
@@ -101,7 +101,7 @@ template <class F> void ForEachShown(const std::vector<Control>& controls, F f) 
 } // namespace
 
 OptionsDialog::OptionsDialog() {
-    const core::Texts& t = Texts();
+    const core::TextTable& t = Texts();
     FormLayout layout{L"TOptionDlg", t.optionsCaption};
     layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS;
     layout.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

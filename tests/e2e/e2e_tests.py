@@ -104,6 +104,40 @@ class OwnAreaCapture(KelpixTestCase):
         self.assertTrue(shown.visible, "the main window came back")
 
 
+class MarkupEditor(KelpixTestCase):
+    COLOUR = 0x3366CC
+
+    def test_ctrl_e_redact_by_dragging_and_enter_puts_the_marked_image_on_the_clipboard(self):
+        self.colour_window(150, 60, 500, 400, self.COLOUR)
+        main = self.start_kelpix()
+        xdotool("key", "F5")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing was captured")
+        probe("activate", "TKelpix")
+        time.sleep(0.3)
+        xdotool("key", "ctrl+e")
+        canvas = wait_for(lambda: find_child("TMarkupEditor", "TScrollBox", "TMarkupCanvas"), timeout=10)
+        self.assertIsNotNone(canvas, "Ctrl+E opened no editor")
+        self.assertEqual(canvas.size, main.size, "the image is not shown at 100 %")
+        xdotool("key", "x")
+        xdotool("mousemove", str(canvas.left + 10), str(canvas.top + 10), "mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")
+        for x, y in ((30, 20), (61, 41)):
+            time.sleep(0.1)
+            xdotool("mousemove", str(canvas.left + x), str(canvas.top + y))
+        xdotool("mouseup", "1")
+        time.sleep(0.3)
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: find_window("TMarkupEditor") is None or not find_window("TMarkupEditor").visible),
+                        "Enter did not close the editor")
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), main.size)
+        pixel = lambda x, y: pixels[(y * w + x) * 3:(y * w + x) * 3 + 3]
+        self.assertEqual(pixel(10, 10), b"\0\0\0")
+        self.assertEqual(pixel(61, 41), b"\0\0\0")
+        self.assertEqual(pixel(62, 42), rgb_bytes(self.COLOUR))
+        self.assertEqual(sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == b"\0\0\0"), 52 * 32)
+
+
 class OtherCodePage(KelpixTestCase):
     """Under a locale whose code page is not 932 the texts may read differently, but the program runs."""
     COLOUR = 0x40A060
@@ -365,12 +399,12 @@ class OptionsDialog(KelpixTestCase):
         border = (dialog.size[0] - 525) // 2
         client_left, client_top = dialog.left + border, dialog.bottom - border - 312
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: nine tabs (past the language, the covered parts' box, the
-        # automatic save's box, whose fields are disabled, the two shortcut keys and the start with
-        # Windows) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: ten tabs (past the language, the covered parts' box, the
+        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box and the
+        # start with Windows) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "ActiveWindowKey" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "EditAfterCapture" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
@@ -378,7 +412,7 @@ class OptionsDialog(KelpixTestCase):
                                   "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "PrintWindow": "0",
                                   "AutoSave": "0",
                                   "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>",
-                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A"})
+                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):

@@ -469,14 +469,15 @@ TEST(CaptureSession, TheEditorOpensOnAnImageAndItsImageGoesWhereACapturesGoes) {
     const Action editor{Act::OpenEditor}, save{Act::SaveAutomatically};
     const Steps capture = {{Cmd(C::CaptureOwnArea, kOwn), {Stop(T::Cooldown), kHide, Start(T::RepaintWait)}},
                            {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}}};
+    const Event edit = CommandChosen{C::EditImage, kNoWindow, false, false, true};
     CaptureSession s;
-    Play(s, {{Cmd(C::EditImage), {}}}); // nothing to edit yet
+    Play(s, {{Cmd(C::EditImage), {}}}); // nothing to edit
     Play(s, capture);
-    Play(s, {{Cmd(C::EditImage), {}}, // busy until the cooldown
+    Play(s, {{edit, {}}, // busy until the cooldown
              {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}},
              {Fire(T::Cooldown), {Stop(T::Cooldown)}},
-             {Cmd(C::EditImage), {editor}},
-             {Cmd(C::EditImage, kNoWindow, true), {{Act::BringModalToFront}}},
+             {edit, {editor}},
+             {CommandChosen{C::EditImage, kNoWindow, true, false, true}, {{Act::BringModalToFront}}},
              {ImageEdited{}, {Copy(true)}}});
     CaptureSession after(Settings{.auto_save = true, .edit_after_capture = true});
     Play(after, capture);

@@ -137,7 +137,7 @@ TEST(CommandLine, UsageErrorsNameTheFirstFault) {
 }
 
 TEST(CommandLine, TheErrorLineNamesTheFaultInEitherLanguage) {
-    const Texts& english = TextsIn(Language::English);
+    const TextTable& english = TextsIn(Language::English);
     EXPECT_EQ(UsageErrorLine({UsageFault::UnknownOption, L"/x", {}}, english), L"Unknown option: /x");
     EXPECT_EQ(UsageErrorLine({UsageFault::BadDelay, L"--delay", L"-1"}, english),
               L"--delay cannot take \"-1\": use a whole number of seconds from 0 to 3600");

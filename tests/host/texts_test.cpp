@@ -1,5 +1,6 @@
 #include "core/texts.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <map>
 #include <string>
@@ -11,10 +12,10 @@ namespace kelpix::core {
 namespace {
 
 // The texts of a table in declaration order.
-std::vector<std::wstring> AllTexts(const Texts& t) {
-    static_assert(sizeof(Texts) % sizeof(const wchar_t*) == 0);
+std::vector<std::wstring> AllTexts(const TextTable& t) {
+    static_assert(sizeof(TextTable) % sizeof(const wchar_t*) == 0);
     const auto* first = reinterpret_cast<const wchar_t* const*>(&t);
-    return {first, first + sizeof(Texts) / sizeof(const wchar_t*)};
+    return {first, first + sizeof(TextTable) / sizeof(const wchar_t*)};
 }
 
 // The placeholders of a format ("%s", "%d") in order, and the access keys ("&x") of a text.
@@ -40,6 +41,9 @@ TEST(Texts, BothLanguagesHaveEveryTextWithTheSamePlaceholdersAndAccessKeys) {
         EXPECT_FALSE(japanese[i].empty());
         EXPECT_FALSE(english[i].empty());
         EXPECT_EQ(Placeholders(japanese[i]), Placeholders(english[i]));
+        EXPECT_EQ(std::count(japanese[i].begin(), japanese[i].end(), L'|'),
+                  std::count(english[i].begin(), english[i].end(), L'|'))
+            << "a list of another length";
         EXPECT_LE(AccessKeys(english[i]), 1);
         for (wchar_t c : english[i])
             EXPECT_LT(c, 0x80) << "English texts are plain ASCII";
@@ -49,12 +53,12 @@ TEST(Texts, BothLanguagesHaveEveryTextWithTheSamePlaceholdersAndAccessKeys) {
 }
 
 TEST(Texts, EnglishMenusGiveEveryItemItsOwnAccessKey) {
-    const Texts& t = TextsIn(Language::English);
+    const TextTable& t = TextsIn(Language::English);
     const std::vector<std::vector<const wchar_t*>> menus = {
         {t.menuFile, t.menuView, t.menuTool, t.menuHelp},
         {t.menuSave, t.menuExit},
         {t.menuDefaultSize, t.menuTakeSizeBelow, t.menuTranslucent},
-        {t.menuCaptureOwnArea, t.menuRecopy, t.menuStoreInTray, t.menuOptions},
+        {t.menuCaptureOwnArea, t.menuRecopy, t.menuEditImage, t.menuStoreInTray, t.menuOptions},
         {t.trayMenuShow, t.menuOptions, t.menuExit},
     };
     for (const auto& menu : menus) {
@@ -81,7 +85,7 @@ TEST(Texts, TheShownLanguageFollowsTheSettingOrTheUsersLanguage) {
         {Language::Japanese, 0x0409, Language::Japanese},  {Language::English, 0x0411, Language::English},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(ShownLanguage(row.setting, row.uiLanguage), row.shown) << std::hex << row.uiLanguage;
+        EXPECT_EQ(LanguageToShow(row.setting, row.uiLanguage), row.shown) << std::hex << row.uiLanguage;
 }
 
 TEST(Texts, FillInAndTheErrorBoxFullStop) {
