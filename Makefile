@@ -43,6 +43,8 @@ screenshot: build
 	@scripts/with-display scripts/screenshot docs/screenshot.png
 	@KELPIX_DPI=144 scripts/with-display scripts/screenshot docs/screenshot-144dpi.png
 	@KELPIX_LOCALE=C.UTF-8 scripts/with-display scripts/screenshot docs/screenshot-en.png
+	@scripts/with-display scripts/screenshot-editor docs/screenshot-editor.png
+	@KELPIX_LOCALE=C.UTF-8 scripts/with-display scripts/screenshot-editor docs/screenshot-editor-en.png
 
 clean:
 	rm -rf build/host build/win64 build/win32 build/sanitize dist
