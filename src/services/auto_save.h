@@ -14,7 +14,8 @@ std::wstring AutoSaveFolder(const core::Settings& settings);
 
 // Writes the image into the folder (made when missing) under the pattern's name for the captured
 // window and the capture's number, never replacing a file: a name that is taken gets " (2)",
-// " (3)"... Returns the file's path. A failure raises one error naming the folder and the reason.
+// " (3)"... Returns the file's path. A failure raises one FileError whose message names the folder
+// and the reason.
 std::wstring SaveAutomatically(HBITMAP image, HWND captured, const core::Settings& settings, uint32_t number);
 
 } // namespace kelpix
