@@ -1,5 +1,6 @@
 #include "app/command_line_run.h"
 
+#include "app/startup_trace.h"
 #include "services/auto_save.h"
 #include "services/clipboard_image.h"
 #include "services/console_output.h"
@@ -180,7 +181,11 @@ int Capture(const core::CaptureRequest& request, const core::Settings& settings)
     const HWND window = FindWindowFor(request.window);
     if (!window)
         throw RunEnds{ExitCode::NoWindowMatched, core::FillIn(Texts().noWindowMatchedFormat, {request.window.written})};
-    const std::wstring written = Deliver(Grab(window, request), window, request, target, settings);
+    startup_trace::Mark("window found");
+    const SharedImage image = Grab(window, request);
+    startup_trace::Mark("grabbed");
+    const std::wstring written = Deliver(image, window, request, target, settings);
+    startup_trace::Mark("delivered");
     WriteText(OutputStream::Output, written + L"\n");
     return static_cast<int>(ExitCode::Success);
 }
@@ -190,9 +195,8 @@ int Fail(ExitCode code, const std::wstring& line, const wchar_t* after = L"") {
     return static_cast<int>(code);
 }
 
-} // namespace
-
-int RunCommandLine(const core::CommandLine& command) {
+int RunCommand(const core::CommandLine& command) {
+    startup_trace::Mark("WinMain");
     SetConsoleCtrlHandler(&EndOnceDelivered, TRUE);
     AttachToStartingConsole();
     // The first look for messages: the system stops showing the start-up cursor over the screen.
@@ -200,6 +204,7 @@ int RunCommandLine(const core::CommandLine& command) {
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     const core::Settings settings = ReadSettings();
     ShowLanguage(LanguageFor(settings.language));
+    startup_trace::Mark("settings and language");
 
     if (std::holds_alternative<core::UsageWanted>(command)) {
         WriteText(OutputStream::Output, Texts().commandLineUsage);
@@ -218,6 +223,15 @@ int RunCommandLine(const core::CommandLine& command) {
     } catch (const std::bad_alloc&) {
         return Fail(ExitCode::CaptureFailed, OutOfMemoryMessage());
     }
+}
+
+} // namespace
+
+int RunCommandLine(const core::CommandLine& command) {
+    const int code = RunCommand(command);
+    // The steps' times, when KELPIX_STARTUP_TRACE names a file (the benchmark's).
+    startup_trace::Finish();
+    return code;
 }
 
 } // namespace kelpix
