@@ -101,8 +101,8 @@ HWND ByHandle(uint32_t number) {
 
 } // namespace
 
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
-    return Upper(text).find(Upper(part)) != std::wstring::npos;
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view piece) {
+    return Upper(text).find(Upper(piece)) != std::wstring::npos;
 }
 
 HWND FindWindowFor(const core::WhichWindow& which) {

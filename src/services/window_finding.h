@@ -26,7 +26,7 @@ namespace kelpix {
 // suspended app's) is not visible.
 HWND FindWindowFor(const core::WhichWindow& which);
 
-// Whether `text` contains `part`, ignoring case as file names do (the system's upper-case table).
-bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part);
+// Whether `text` contains `piece`, ignoring case as file names do (the system's upper-case table).
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view piece);
 
 } // namespace kelpix

@@ -206,8 +206,7 @@ int ColourCommand(char** argv, const std::wstring& title = {}) {
     if (!title.empty()) SetWindowTextW(wnd, title.c_str());
     ShowWindow(wnd, SW_SHOWNOACTIVATE);
     UpdateWindow(wnd);
-    std::printf("ready %lu %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)),
-                GetCurrentProcessId());
+    std::printf("ready %lu %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)), GetCurrentProcessId());
     std::fflush(stdout);
     CreateThread(nullptr, 0, WaitForInputEnd, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(GetCurrentThreadId())),
                  0, nullptr);
