@@ -39,20 +39,22 @@ std::wstring Caption(HWND window) {
     return caption;
 }
 
+struct Search {
+    const std::function<bool(HWND)>& picks;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK TakeIfPicked(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<Search*>(parameter);
+    if (!search.picks(window)) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
 // The first top-level window, in the screen's order from the top, that `picks` takes.
 HWND FirstTopLevel(const std::function<bool(HWND)>& picks) {
-    struct Search {
-        const std::function<bool(HWND)>& picks;
-        HWND found = nullptr;
-    } search{picks};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(parameter);
-            if (!s.picks(window)) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{picks};
+    EnumWindows(&TakeIfPicked, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
