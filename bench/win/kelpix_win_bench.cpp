@@ -404,14 +404,16 @@ LRESULT CALLBACK PatternProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 // Milliseconds from CreateProcess to the end of the program, handling this thread's messages
-// meanwhile; the exit code in `exitCode`. What it prints goes to NUL.
+// meanwhile; the exit code in `exitCode`. What it prints goes into a pipe, as a script reads it.
 double RunToExitMs(const std::string& exe, const std::string& arguments, DWORD& exitCode) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    const KernelHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr));
+    HANDLE reading = nullptr, writing = nullptr;
+    if (!CreatePipe(&reading, &writing, &inherited, 1 << 16)) return -1;
+    const KernelHandle readEnd(reading), writeEnd(writing);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = nul.get();
+    si.hStdOutput = si.hStdError = writing;
     PROCESS_INFORMATION pi{};
     std::string command = "\"" + exe + "\" " + arguments;
     Sleep(100);
