@@ -183,15 +183,15 @@ std::optional<WhichWindow> ReadWhich(std::wstring_view which) {
     return window;
 }
 
-std::optional<SavedFormat> ReadFormat(std::wstring_view name) {
-    if (SameIgnoringCase(name, L"png")) return SavedFormat::Png;
-    if (SameIgnoringCase(name, L"jpeg") || SameIgnoringCase(name, L"jpg")) return SavedFormat::Jpeg;
-    if (SameIgnoringCase(name, L"bmp")) return SavedFormat::Bitmap;
+std::optional<ImageFormat> ReadFormat(std::wstring_view name) {
+    if (SameIgnoringCase(name, L"png")) return ImageFormat::Png;
+    if (SameIgnoringCase(name, L"jpeg") || SameIgnoringCase(name, L"jpg")) return ImageFormat::Jpeg;
+    if (SameIgnoringCase(name, L"bmp")) return ImageFormat::Bitmap;
     return std::nullopt;
 }
 
 // The format a file name's extension names, if any.
-std::optional<SavedFormat> FormatOfName(std::wstring_view path) {
+std::optional<ImageFormat> FormatOfName(std::wstring_view path) {
     const size_t dot = path.rfind(L'.');
     const size_t folder = path.find_last_of(L"\\/:");
     if (dot == std::wstring_view::npos || (folder != std::wstring_view::npos && folder > dot)) return std::nullopt;
@@ -202,7 +202,7 @@ std::optional<SavedFormat> FormatOfName(std::wstring_view path) {
 
 struct Reading {
     CaptureRequest request;
-    std::optional<SavedFormat> format;
+    std::optional<ImageFormat> format;
     std::array<bool, static_cast<size_t>(Option::Count)> given{};
 };
 
@@ -285,8 +285,8 @@ CommandLine ReadCommandLine(std::span<const std::wstring> arguments) {
     if (!reading.given[static_cast<size_t>(Option::Capture)])
         return UsageProblem{UsageFault::CaptureMissing, L"--capture", {}};
     CaptureRequest& request = reading.request;
-    const std::optional<SavedFormat> named = request.outPath ? FormatOfName(*request.outPath) : std::nullopt;
-    request.format = reading.format.value_or(named.value_or(SavedFormat::Png));
+    const std::optional<ImageFormat> named = request.outPath ? FormatOfName(*request.outPath) : std::nullopt;
+    request.format = reading.format.value_or(named.value_or(ImageFormat::Png));
     return request;
 }
 

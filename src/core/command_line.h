@@ -34,6 +34,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/image_format.h"
 #include "core/texts.h"
 
 namespace kelpix::core {
@@ -77,13 +78,10 @@ struct WhichWindow {
     friend bool operator==(const WhichWindow&, const WhichWindow&) = default;
 };
 
-// Numbered as the save dialog's entries and the automatic-save setting.
-enum class SavedFormat : int32_t { Bitmap = 1, Jpeg = 2, Png = 3 };
-
 struct CaptureRequest {
     WhichWindow window;
     std::optional<std::wstring> outPath; // nothing: the automatic-save folder, under its name pattern
-    SavedFormat format = SavedFormat::Png;
+    ImageFormat format = ImageFormat::Png;
     int32_t delaySeconds = 0;
     bool drawCursor = false;     // --cursor
     bool includeCovered = false; // --covered: the window prints itself, parts under other windows too

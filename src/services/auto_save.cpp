@@ -14,8 +14,16 @@ namespace kelpix {
 
 namespace {
 
-[[noreturn]] void Fail(const std::wstring& folder, const std::wstring& reason) {
-    throw FormatError(Texts().autoSaveFailedFormat, {folder, reason});
+// The folder and the reason in the message shown; the path that failed, the reason alone and the
+// system's code for a caller that words it otherwise.
+[[noreturn]] void Fail(const std::wstring& folder, const std::wstring& shownReason, const std::wstring& path,
+                       const std::wstring& reason, DWORD code = ERROR_SUCCESS) {
+    throw FileError(FormatError(Texts().autoSaveFailedFormat, {folder, shownReason}), path, reason, code);
+}
+
+[[noreturn]] void FolderRefused(const std::wstring& folder, DWORD code) {
+    const std::wstring reason = SystemMessage(code);
+    Fail(folder, reason, folder, reason, code);
 }
 
 core::CaptureFacts FactsNumbered(core::CaptureFacts facts, uint32_t number) {
@@ -40,24 +48,26 @@ std::wstring AutoSaveFolder(const core::Settings& settings) {
 
 std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number) {
     const std::wstring folder = AutoSaveFolder(settings);
-    if (folder.empty()) Fail(L"", SystemMessage(ERROR_PATH_NOT_FOUND));
+    if (folder.empty()) FolderRefused(L"", ERROR_PATH_NOT_FOUND);
     const auto makeFolder =
         RequiredLateFunction<decltype(&SHCreateDirectoryExW)>(L"shell32.dll", "SHCreateDirectoryExW");
     const int made = makeFolder(nullptr, folder.c_str(), nullptr);
     if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
-        Fail(folder, SystemMessage(static_cast<DWORD>(made)));
+        FolderRefused(folder, static_cast<DWORD>(made));
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        Fail(folder, SystemMessage(ERROR_DIRECTORY));
+        FolderRefused(folder, ERROR_DIRECTORY);
 
     const std::wstring stem =
         core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsNumbered(image.facts, number)));
     try {
         return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image.bitmap.get());
+    } catch (const FileError& e) {
+        Fail(folder, e.Message(), e.Path(), e.Reason(), e.Code());
     } catch (const Error& e) {
-        Fail(folder, e.Message());
+        Fail(folder, e.Message(), folder, e.Message());
     } catch (const std::bad_alloc&) {
-        Fail(folder, Texts().outOfMemory);
+        Fail(folder, Texts().outOfMemory, folder, Texts().outOfMemory);
     }
 }
 

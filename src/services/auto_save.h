@@ -14,8 +14,9 @@ namespace kelpix {
 std::wstring AutoSaveFolder(const core::Settings& settings);
 
 // Writes the image into the folder (made when missing) under the pattern's name for what its capture
-// noted (CapturedImage::facts) and the capture's number, never replacing a file: a name that is taken gets " (2)",
-// " (3)"... Returns the file's path. A failure raises one error naming the folder and the reason.
+// noted (CapturedImage::facts) and the capture's number, never replacing a file: a name that is taken
+// gets " (2)", " (3)"... Returns the file's path. A failure raises one FileError whose message names
+// the folder and the reason.
 std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number);
 
 } // namespace kelpix

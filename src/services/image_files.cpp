@@ -93,41 +93,58 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// True unless `path` names something that exists and may not be written: a read-only file, a
-// folder, a file another program has open or that the user may not change. Opening it for writing
-// and closing it again changes nothing.
-bool MayReplace(const std::wstring& path) {
+// The system's last error code, never ERROR_SUCCESS for a call that failed.
+DWORD LastErrorOfFailure(DWORD otherwise = ERROR_ACCESS_DENIED) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : otherwise;
+}
+
+// The file `path` could not be made or written, for the reason the system's `code` gives.
+[[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
+    throw FileError(FormatError(Texts().cannotCreateFileFormat, {path}), path, SystemMessage(code), code);
+}
+
+// ERROR_SUCCESS unless `path` names something that exists and may not be written: a read-only file
+// or a folder (ERROR_ACCESS_DENIED, as the system says when asked to write either), a file another
+// program has open or that the user may not change (the system's code). Opening it for writing and
+// closing it again changes nothing.
+DWORD ReplaceRefusal(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        const DWORD error = LastErrorOfFailure();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
     }
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ACCESS_DENIED;
     HANDLE existing = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (existing == INVALID_HANDLE_VALUE) return false;
+    if (existing == INVALID_HANDLE_VALUE) return LastErrorOfFailure();
     CloseHandle(existing);
-    return true;
+    return ERROR_SUCCESS;
 }
 
 // A file is there that the program could replace: a question must come first. (A folder, a
 // read-only file or one held open elsewhere cannot be replaced: the save says so instead.)
 bool IsReplaceableFile(const std::wstring& path) {
-    return Exists(path) && MayReplace(path);
+    return Exists(path) && ReplaceRefusal(path) == ERROR_SUCCESS;
 }
 
 // Creates a new file beside `target` under a name of its own (never longer than the target's) and
 // returns its path; `opened` receives the handle.
 std::wstring CreateTemporaryFile(const std::wstring& target, HANDLE& opened) {
     const uint32_t first = GetTickCount();
+    DWORD error = ERROR_FILE_EXISTS;
     for (uint32_t i = 0; i < core::kTemporaryNames; ++i) {
         std::wstring path = core::TemporaryFileName(target, first + i);
         opened = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (opened != INVALID_HANDLE_VALUE) return path;
-        const DWORD error = GetLastError();
+        error = LastErrorOfFailure();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    throw FormatError(Texts().cannotCreateFileFormat, {target});
+    CannotCreate(target, error);
+}
+
+[[noreturn]] void CannotWrite(const std::wstring& target, DWORD code) {
+    throw FileError(Error(Texts().streamWriteError), target, SystemMessage(code), code);
 }
 
 // The pieces, one after the other, in a new file beside `target`, on the disk: nothing is named
@@ -140,13 +157,15 @@ std::unique_ptr<TemporaryFile> WriteBeside(const std::wstring& target, FilePiece
         while (!piece.empty()) {
             const DWORD wanted = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
             DWORD written = 0;
-            if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr) || written != wanted)
-                throw Error(Texts().streamWriteError);
+            if (!WriteFile(file.get(), piece.data(), wanted, &written, nullptr))
+                CannotWrite(target, LastErrorOfFailure());
+            // A write cut short: the disk is full.
+            if (written != wanted) CannotWrite(target, ERROR_HANDLE_DISK_FULL);
             piece = piece.subspan(wanted);
         }
     }
     // On the disk before it takes the old file's place.
-    if (!FlushFileBuffers(file.get())) throw Error(Texts().streamWriteError);
+    if (!FlushFileBuffers(file.get())) CannotWrite(target, LastErrorOfFailure());
     return temp;
 }
 
@@ -172,12 +191,14 @@ void PutInPlace(TemporaryFile& temp, const std::wstring& target) {
         temp.Keep();
         return;
     }
+    const DWORD error = LastErrorOfFailure();
     if (attributes != INVALID_FILE_ATTRIBUTES && !Exists(target)) {
         const std::wstring kept = temp.Path();
         temp.Keep();
-        throw FormatError(Texts().newFileKeptFormat, {target, kept});
+        const Error shown = FormatError(Texts().newFileKeptFormat, {target, kept});
+        throw FileError(shown, target, shown.Message(), error);
     }
-    throw FormatError(Texts().cannotCreateFileFormat, {target});
+    CannotCreate(target, error);
 }
 
 // The bytes of an image file of the format: an uncompressed BMP at the image's own depth, a baseline
@@ -234,8 +255,16 @@ void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image
     const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
     // Renaming over a file can succeed where writing to it would not (a read-only file on some
     // systems); only a file the program could write is replaced.
-    if (!MayReplace(target)) throw FormatError(Texts().cannotCreateFileFormat, {target});
+    if (const DWORD refused = ReplaceRefusal(target)) CannotCreate(target, refused);
     PutInPlace(*temp, target);
+}
+
+void SaveNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
+    const core::PixelImage pixels = ReadImagePixels(image);
+    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
+    if (!Platform().moveFile(temp->Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        CannotCreate(target, LastErrorOfFailure());
+    temp->Keep();
 }
 
 std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
@@ -252,17 +281,18 @@ std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstri
     for (uint32_t attempt = 1;;) {
         core::NumberedChoice choice =
             core::FirstFreeNumberedPath(folder, stem, core::ExtensionOf(format), MAX_PATH - 1, isTaken, attempt);
-        if (choice.path.empty())
-            throw Error(SystemMessage(choice.tooLong ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_EXISTS));
+        if (choice.path.empty()) {
+            const DWORD code = choice.tooLong ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_EXISTS;
+            throw FileError(Error(SystemMessage(code)), folder, SystemMessage(code), code);
+        }
         if (!temp) temp = bytes.WriteBeside(choice.path);
         // Never over a file: a name taken since the folder was read costs one more try.
         if (Platform().moveFile(temp->Path().c_str(), choice.path.c_str(), MOVEFILE_WRITE_THROUGH)) {
             temp->Keep();
             return choice.path;
         }
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            throw FormatError(Texts().cannotCreateFileFormat, {choice.path});
+        const DWORD error = LastErrorOfFailure();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) CannotCreate(choice.path, error);
         attempt = choice.attempt + 1;
     }
 }

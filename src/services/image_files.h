@@ -4,6 +4,7 @@
 
 #include "core/image_format.h"
 #include "core/pixel_image.h"
+#include "toolkit/error.h"
 
 #include <optional>
 #include <string>
@@ -16,11 +17,34 @@ using core::ImageFormat;
 // colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
 core::PixelImage ReadImagePixels(HBITMAP bitmap);
 
+// A file (or folder) that could not be written. Message() is what the program shows; a caller that
+// words it otherwise (the command line) has the path that failed, the reason alone (the system's
+// words for its error code, or the program's own) and the system's error code (ERROR_SUCCESS when
+// the system reported none).
+class FileError : public Error {
+public:
+    FileError(const Error& shown, std::wstring path, std::wstring reason, DWORD code = ERROR_SUCCESS)
+        : Error(shown.Message()), path_(std::move(path)), reason_(std::move(reason)), code_(code) {}
+    const std::wstring& Path() const { return path_; }
+    const std::wstring& Reason() const { return reason_; }
+    DWORD Code() const { return code_; }
+
+private:
+    std::wstring path_, reason_;
+    DWORD code_;
+};
+
 // Writes the image as the file `target`, replacing a file of that name (the caller has asked). It is
 // written beside the target first and put in place once every byte is on the disk: a failure leaves
 // an existing file as it was and nothing new behind, except where the old file is gone and the new
-// one is the only copy left, which is kept and named in the error.
+// one is the only copy left, which is kept and named in the error. What the file system refused
+// raises a FileError.
 void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
+
+// Writes the image as the new file `target`, never over a file: it is written beside the target and
+// takes its name only where no file has it, even one made meanwhile (a FileError with
+// ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS then, and nothing new is left behind).
+void SaveNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
 
 // Writes the image into `folder` (ending in "\") under the first free numbered name of `stem`
 // (core::FirstFreeNumberedPath), never replacing a file: the folder is read once and the file

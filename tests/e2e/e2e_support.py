@@ -105,13 +105,15 @@ class ColourWindow:
     """A window of one colour (or the probe's test pattern) in a process of its own, for as long as the object
     lives."""
 
-    def __init__(self, x, y, w, h, rgb=0, pattern=False):
+    def __init__(self, x, y, w, h, rgb=0, pattern=False, title=None):
         what = ["pattern"] if pattern else ["colour"]
-        args = [str(x), str(y), str(w), str(h)] + ([] if pattern else [f"{rgb:06X}"])
+        args = [str(x), str(y), str(w), str(h)] + ([] if pattern else [f"{rgb:06X}"]) + ([title] if title else [])
         self.proc = subprocess.Popen(wine_command(PROBE, *what, *args), stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         line = self.proc.stdout.readline().decode()
         if not line.startswith("ready"):
             raise AssertionError(f"colour window did not start: {line!r}")
+        # Its window handle and its process's id, as Windows numbers them.
+        self.handle, self.pid = (int(v) for v in line.split()[1:3])
 
     def close(self):
         if self.proc.poll() is None:
@@ -182,8 +184,8 @@ class KelpixTestCase(unittest.TestCase):
         except subprocess.TimeoutExpired:
             self.fail("the program did not end")
 
-    def colour_window(self, x, y, w, h, rgb):
-        window = ColourWindow(x, y, w, h, rgb)
+    def colour_window(self, x, y, w, h, rgb, title=None):
+        window = ColourWindow(x, y, w, h, rgb, title=title)
         self.cleanups.append(window.close)
         return window
 

@@ -4,14 +4,15 @@ import html.parser
 import math
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import tempfile
 import time
 import unittest
 
-from e2e_support import (EXE, KelpixTestCase, count_windows, find_child, find_window, probe, screen, tray_shown,
-                         wait_for, wait_for_window, wine_command, wine_path, xdotool)
+from e2e_support import (EXE, KelpixTestCase, count_windows, find_child, find_window, focused_window_name, probe, screen,
+                         tray_shown, wait_for, wait_for_window, wine_command, wine_path, xdotool)
 
 
 def rgb_bytes(rgb):
@@ -802,6 +803,184 @@ class HelpFile(unittest.TestCase):
         caption = int.from_bytes(windows[8 + 20:8 + 24], "little")
         self.assertEqual(strings[caption:strings.index(b"\0", caption)], b"Kelpix")
         self.assertFalse(properties & 0x2000, "the viewer takes each page's title")
+
+
+
+class CommandLineCase(KelpixTestCase):
+    """Kelpix.exe --capture WHICH [options], run from a pipe as a script runs it."""
+    ORANGE, TEAL = 0xF09010, 0x2080C0
+    A = (100, 120, 340, 300)  # orange, captioned in Japanese
+    B = (520, 400, 900, 700)  # teal, captioned with its colour
+    TITLE = "表示 テスト"
+
+    def windows(self):
+        place = lambda r: (r[0], r[1], r[2] - r[0], r[3] - r[1])
+        return (self.colour_window(*place(self.A), self.ORANGE, title=self.TITLE),
+                self.colour_window(*place(self.B), self.TEAL))
+
+    def kelpix(self, *args):
+        """(exit code, standard output, standard error), read as cmd and PowerShell read them here (OEM code page 932)."""
+        done = subprocess.run(wine_command(self.exe, *args), capture_output=True, timeout=60, cwd=self.folder)
+        return done.returncode, done.stdout.decode("cp932"), done.stderr.decode("cp932")
+
+    def path(self, *names):
+        return os.path.join(self.folder, *names)
+
+    def files(self):
+        """What lies in the folder besides the program's own files."""
+        return sorted(n for n in os.listdir(self.folder) if not n.lower().endswith((".exe", ".dll", ".chm", ".ini")))
+
+    def assert_pixels(self, path, window, rgb):
+        w, h = window[2] - window[0], window[3] - window[1]
+        self.assertEqual(decoded_rgb(path), rgb_bytes(rgb) * (w * h), f"{path} is not the window's pixels")
+
+
+class CommandLine(CommandLineCase):
+    def test_a_usage_error_and_help_print_the_usage_in_the_language_kelpix_shows(self):
+        code, out, err = self.kelpix("--capture", "title=x", "/delay", "5000", "--out", "x.png")
+        self.assertEqual((code, out), (1, ""))
+        first, usage = err.split("\r\n", 1)
+        self.assertEqual(first, "/delay に「5000」は指定できません。0 から 3600 までの整数 (秒数) を指定してください")
+        self.assertEqual(self.kelpix("--help"), (0, usage, ""))
+        self.assertTrue(usage.startswith("使い方: Kelpix.exe --capture 対象 [オプション]\r\n"), usage[:60])
+        self.write_settings(Language=2)
+        code, out, err = self.kelpix("/?")
+        self.assertEqual((code, err), (0, ""))
+        self.assertTrue(out.startswith("Usage: Kelpix.exe --capture WHICH [options]\r\n"), out[:60])
+        self.assertEqual(self.files(), [])
+
+    def test_each_way_of_naming_a_window_writes_its_pixels_and_prints_the_full_path(self):
+        a, b = self.windows()
+        xdotool("mousemove", str((self.B[0] + self.B[2]) // 2), str((self.B[1] + self.B[3]) // 2))
+        runs = [(f"title={self.TITLE}", ["--covered"], "a1.png", self.A, self.ORANGE),
+                (f"window={a.handle}", ["--delay", "1"], "a2.png", self.A, self.ORANGE),
+                (f"window=0x{b.handle:x}", [], "b1.png", self.B, self.TEAL),
+                (f"process={a.pid}", [], "a3.png", self.A, self.ORANGE),
+                ("process=KELPIX_PROBE", [], "b2.png", self.B, self.TEAL),  # b's is above a's
+                ("pointer", [], "b3.png", self.B, self.TEAL)]
+        for which, options, name, window, rgb in runs:
+            code, out, err = self.kelpix("--capture", which, *options, "--out", name)
+            self.assertEqual((code, out, err), (0, wine_path(self.path(name)) + "\r\n", ""), which)
+            self.assert_pixels(self.path(name), window, rgb)
+        # A click makes a the active window.
+        xdotool("mousemove", str(self.A[0] + 20), str(self.A[1] + 20), "click", "1")
+        code, out, err = self.kelpix("--capture", "active", "--out", wine_path(self.path("a4.png")))
+        self.assertEqual((code, err), (0, ""))
+        self.assert_pixels(self.path("a4.png"), self.A, self.ORANGE)
+        # --format wins over the extension, and the name stays as given.
+        self.kelpix("--capture", "active", "--format", "bmp", "--out", "a5.png")
+        self.kelpix("--capture", "active", "--out", "a6.JPEG")
+        with open(self.path("a5.png"), "rb") as bmp, open(self.path("a6.JPEG"), "rb") as jpeg:
+            self.assertEqual((bmp.read(2), jpeg.read(3)), (b"BM", b"\xff\xd8\xff"))
+
+    def test_a_failure_is_one_line_with_its_exit_code_and_leaves_every_file_as_it_was(self):
+        self.windows()
+        code, out, err = self.kelpix("--capture", "title=no such window", "--out", "x.png")
+        self.assertEqual((code, out, err), (2, "", "title=no such window に合うウィンドウがありません\r\n"))
+        with open(self.path("x.png"), "wb") as f:
+            f.write(b"old")
+        code, out, err = self.kelpix("--capture", "title=テスト", "--out", "x.png")
+        self.assertEqual((code, out), (5, ""))
+        self.assertEqual(err, f"ファイル {wine_path(self.path('x.png'))} は既にあります。上書きするには --overwrite を指定してください\r\n")
+        with open(self.path("x.png"), "rb") as f:
+            self.assertEqual(f.read(), b"old")
+        code, out, err = self.kelpix("--capture", "title=テスト", "--out", "missing\\x.png")
+        self.assertEqual((code, out), (4, ""))
+        self.assertTrue(err.startswith(f"ファイル {wine_path(self.path('missing', 'x.png'))} を保存できません: "), err)
+        self.assertGreater(len(err.split(": ", 1)[1].strip()), 0, "the system's reason is missing")
+        self.assertEqual(self.files(), ["x.png"], "a file was left behind")
+        code, out, err = self.kelpix("--capture", "title=テスト", "--out", "x.png", "--overwrite")
+        self.assertEqual((code, out, err), (0, wine_path(self.path("x.png")) + "\r\n", ""))
+        self.assert_pixels(self.path("x.png"), self.A, self.ORANGE)
+
+    def test_without_out_the_automatic_save_folder_and_name_are_used_and_the_settings_file_kept(self):
+        self.windows()
+        shots = self.path("撮影 shots")
+        ini = os.path.splitext(self.exe)[0] + ".ini"
+        with open(ini, "wb") as f:
+            f.write(f"[Option]\r\nAutoSaveDir={wine_path(shots)}\r\nAutoSaveName=<title> 撮影\r\nAutoSaveFormat=2\r\n"
+                    .encode("cp932"))
+        before = (os.stat(ini).st_mtime_ns, open(ini, "rb").read())
+        for name in (f"{self.TITLE} 撮影.png", f"{self.TITLE} 撮影 (2).png"):
+            code, out, err = self.kelpix("--capture", "title=テスト")
+            self.assertEqual((code, out, err), (0, wine_path(os.path.join(shots, name)) + "\r\n", ""))
+            # PNG, as without --out, whatever format the automatic saves have.
+            self.assert_pixels(os.path.join(shots, name), self.A, self.ORANGE)
+        self.assertEqual((os.stat(ini).st_mtime_ns, open(ini, "rb").read()), before, "the settings file changed")
+        self.assertEqual(self.files(), ["撮影 shots"])
+
+    def test_the_clipboard_keeps_the_image_after_kelpix_ends(self):
+        self.windows()
+        code, out, err = self.kelpix("--capture", "title=テスト", "--clipboard", "--out", "c.png")
+        self.assertEqual((code, err), (0, ""))
+        w, h, formats, pixels = self.clipboard()
+        self.assertEqual((w, h), (self.A[2] - self.A[0], self.A[3] - self.A[1]))
+        self.assertEqual(pixels, rgb_bytes(self.ORANGE) * (w * h))
+
+
+class CommandLineInAConsole(CommandLineCase):
+    """The same from cmd and a console: a pseudo-terminal gives Wine's programs a console."""
+
+    def in_console(self, *args):
+        command = " ".join(shlex.quote(a) for a in wine_command(self.exe, *args))
+        done = subprocess.run(["script", "-qec", command, "/dev/null"], capture_output=True, timeout=60,
+                              cwd=self.folder, stdin=subprocess.DEVNULL)
+        return done.returncode, done.stdout.decode("utf-8", "replace")
+
+    def test_a_console_shows_the_path_and_the_failure_in_any_script(self):
+        self.windows()
+        code, shown = self.in_console("--capture", "title=テスト", "--out", "表示 한국어.png")
+        self.assertEqual(code, 0)
+        self.assertIn(wine_path(self.path("表示 한국어.png")) + "\r", shown)
+        self.assert_pixels(self.path("表示 한국어.png"), self.A, self.ORANGE)
+        code, shown = self.in_console("--capture", "title=한국어")
+        self.assertEqual(code, 2)
+        self.assertIn("title=한국어 に合うウィンドウがありません", shown)
+
+    def test_a_batch_file_reads_the_path_with_for_f_and_the_exit_code_from_errorlevel(self):
+        self.windows()
+        batch = self.path("shoot.bat")
+        with open(batch, "w", newline="\r\n") as f:
+            f.write("@echo off\n"
+                    "for /f \"delims=\" %%p in ('Kelpix.exe --capture title=2080C0 --out shot.png') do set shot=%%p\n"
+                    "echo saved [%shot%]\n"
+                    "Kelpix.exe --capture title=2080C0 --out shot.png\n"
+                    "echo exit %errorlevel%\n"
+                    "Kelpix.exe --help | more\n")
+        done = subprocess.run(wine_command("cmd", "/c", wine_path(batch)), capture_output=True, timeout=60,
+                              cwd=self.folder)
+        shown = done.stdout.decode("cp932")
+        self.assertIn(f"saved [{wine_path(self.path('shot.png'))}]", shown)
+        self.assertIn("exit 5", shown)
+        self.assertIn("使い方: Kelpix.exe --capture", shown)
+        self.assert_pixels(self.path("shot.png"), self.B, self.TEAL)
+
+
+class CommandLineBesideARunningKelpix(CommandLineCase):
+    def test_the_running_kelpix_keeps_its_window_focus_clipboard_and_settings(self):
+        self.write_settings(Language=1)
+        ini = os.path.splitext(self.exe)[0] + ".ini"
+        with open(ini, "rb") as f:
+            settings = f.read()
+        self.windows()
+        self.start_kelpix()
+        # The notification area's window is there, never shown: no picture of it can be had.
+        hidden = find_window("TTaskForm")
+        self.assertFalse(hidden.visible)
+        code, out, err = self.kelpix("--capture", f"window={hidden.handle}", "--out", "hidden.png")
+        self.assertEqual((code, out, err), (3, "", "ウィンドウをキャプチャできませんでした\r\n"))
+        code, out, err = self.kelpix("--capture", "title=テスト", "--cursor", "--out", "a.png")
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(self.files(), ["a.png"])
+        self.assertTrue(focused_window_name().startswith("Kelpix [ver"), "the focus moved")
+        self.assertEqual(count_windows("TKelpix"), 1)
+        self.assertIsNone(self.proc.poll(), "the running Kelpix ended")
+        self.assertFalse(tray_shown(), "an icon came up in the notification area")
+        self.assertEqual(self.clipboard()[:2], (0, 0), "the clipboard changed")
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), settings)
+        probe("close", "TKelpix", check=True)
+        self.assertEqual(self.wait_exit(), 0)
 
 
 if __name__ == "__main__":

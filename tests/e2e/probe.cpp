@@ -6,7 +6,9 @@
 //   probe activate CLASS [TITLE]     -> brings the window to the foreground
 //   probe text CLASS [TITLE]         -> the window's text
 //   probe clipboard FILE.ppm         -> writes the clipboard's CF_BITMAP as PPM, prints "W H FORMATS"
-//   probe colour X Y W H RRGGBB      -> shows a window of one colour until its input closes
+//   probe colour X Y W H RRGGBB [TITLE]
+//                                    -> shows a window of one colour until its input closes, captioned
+//                                       TITLE (in any script) or RRGGBB; prints "ready HWND PID"
 //   probe pattern X Y W H            -> the same with a picture of gradients, stripes and fine detail
 //   probe hold-clipboard MS          -> keeps the clipboard open for MS milliseconds or until its input closes
 //   probe clear-clipboard            -> empties the clipboard
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -179,7 +182,16 @@ DWORD WINAPI WaitForInputEnd(LPVOID thread) {
     return 0;
 }
 
-int ColourCommand(char** argv) {
+// The argument at `index` as the command line gives it, in UTF-16.
+std::wstring WideArgument(int index) {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring argument = arguments && index < count ? arguments[index] : L"";
+    LocalFree(arguments);
+    return argument;
+}
+
+int ColourCommand(char** argv, const std::wstring& title = {}) {
     int x = std::atoi(argv[2]), y = std::atoi(argv[3]), w = std::atoi(argv[4]), h = std::atoi(argv[5]);
     unsigned long rgb = std::strtoul(argv[6], nullptr, 16);
     g_colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -191,9 +203,10 @@ int ColourCommand(char** argv) {
     RegisterClassA(&wc);
     HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, argv[6], WS_POPUP, x, y, w, h, nullptr, nullptr,
                                wc.hInstance, nullptr);
+    if (!title.empty()) SetWindowTextW(wnd, title.c_str());
     ShowWindow(wnd, SW_SHOWNOACTIVATE);
     UpdateWindow(wnd);
-    std::printf("ready %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)));
+    std::printf("ready %lu %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)), GetCurrentProcessId());
     std::fflush(stdout);
     CreateThread(nullptr, 0, WaitForInputEnd, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(GetCurrentThreadId())),
                  0, nullptr);
@@ -252,7 +265,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "close")) return CloseCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "text")) return TextCommand(argc, argv);
     if (argc >= 3 && !std::strcmp(argv[1], "clipboard")) return ClipboardCommand(argv[2]);
-    if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv);
+    if (argc >= 7 && !std::strcmp(argv[1], "colour")) return ColourCommand(argv, argc > 7 ? WideArgument(7) : L"");
     if (argc >= 6 && !std::strcmp(argv[1], "pattern")) {
         g_pattern = true;
         char* colourArgs[] = {argv[0], argv[1], argv[2], argv[3], argv[4], argv[5], const_cast<char*>("000000")};
