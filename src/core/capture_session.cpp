@@ -232,10 +232,12 @@ void CaptureSession::ClearTrayClicks(Actions& out) {
 // --- Capturing ---------------------------------------------------------------------------------
 
 Action CaptureSession::GrabAction() const {
-    const bool printed = settings_.print_window && !own_area_;
+    // The own area is the screen under the main window, no window: neither printed nor shaped.
+    const bool printed = settings_.print_window && !own_area_, shaped = settings_.shape_mask && !own_area_;
     return {.act = Act::Grab,
             .window = target_,
-            .grab = (settings_.draw_cursor ? kGrabWithCursor : 0) | (printed ? kGrabPrinted : 0)};
+            .grab = (settings_.draw_cursor ? kGrabWithCursor : 0) | (printed ? kGrabPrinted : 0) |
+                    (shaped ? kGrabShaped : 0)};
 }
 
 Actions CaptureSession::Update(const CaptureKeyPressed& event) {

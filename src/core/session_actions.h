@@ -105,6 +105,7 @@ constexpr const ActRow& RowOf(Act act) {
 // What Act::Grab's grab holds.
 inline constexpr int kGrabWithCursor = 1; // the cursor is drawn in
 inline constexpr int kGrabPrinted = 2;    // printed by the window itself where it can be (else the screen copy)
+inline constexpr int kGrabShaped = 4;     // the window's shape goes with the image (core/window_shape.h)
 
 // The messages Act::ShowMessage shows.
 enum class Message : uint8_t {
@@ -120,7 +121,7 @@ struct Action {
     WindowId window = kNoWindow;                 // DrawFrame, EraseFrame, Grab
     SessionTimer timer = SessionTimer::Cooldown; // StartTimer, StopTimer
     int tray_icon = kTrayNone;                   // SetTrayIcon
-    int grab = 0;                                // Grab: kGrabWithCursor, kGrabPrinted
+    int grab = 0;                                // Grab: kGrabWithCursor, kGrabPrinted, kGrabShaped
     bool report_failure = false;                 // CopyToClipboard
     bool on = false;                             // PressRecopyButton, ShowTranslucent, SetStartWithWindows
     Message message = Message::Failure;          // ShowMessage

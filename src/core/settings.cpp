@@ -52,6 +52,8 @@ const SettingRow kRows[] = {
         {HotKey,       &T::labelActiveWindowKey,  {276, 216, 160, 20},  {276, 202, 233, 12}}},
     {"edit_after_capture", L"EditAfterCapture",  &S::edit_after_capture,  {},
         {CheckBox,     &T::checkEditAfterCapture, {16, 228, 245, 17}}},
+    {"shape_mask",         L"ShapeMask",         &S::shape_mask,          {},
+        {CheckBox,     &T::checkShapeMask,        {16, 276, 245, 17}}},
 };
 // clang-format on
 
@@ -61,7 +63,8 @@ template <class T> void ReadFileValue(const SettingRow& row, std::wstring_view t
     if constexpr (std::is_same_v<T, std::wstring>) {
         if (!text.empty()) value = text;
     } else if constexpr (std::is_same_v<T, bool>) {
-        value = n != 0;
+        // Absent or empty: the default (off for every toggle but the shape's, which files before it lack).
+        if (!text.empty()) value = n != 0;
     } else if constexpr (std::is_same_v<T, uint16_t>) {
         if (!text.empty()) value = n > 0 && n <= 0xFFFF ? static_cast<uint16_t>(n) : 0;
     } else if (n >= row.file.lowest && n <= row.file.highest) {

@@ -36,6 +36,8 @@ struct Settings {
     std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
 
     bool edit_after_capture = false; // the markup editor opens on every capture
+    // The outside of the window's shape (rounded corners, a region) transparent in PNG, white elsewhere.
+    bool shape_mask = true;
 
     // --- The parts that other windows cover
     bool print_window = false; // a top-level target is printed by itself rather than copied from the screen
@@ -52,9 +54,9 @@ using SettingMember = std::variant<bool Settings::*, int32_t Settings::*, std::w
                                    Language Settings::*, ImageFormat Settings::*, uint16_t Settings::*>;
 
 // How the settings file's value reads. Numbers follow core/text_to_int.h, and a value that is no
-// integer is 0. A toggle is 1 for any number but 0. A number or a choice (the language, the image
-// format) outside the row's range reads as its default. A text that is empty or absent reads as
-// its default. A shortcut key that is absent reads as its default, and one that is no key as none.
+// integer is 0. A toggle is 1 for any number but 0, and its default when absent or empty. A number or a choice (the
+// language, the image format) outside the row's range reads as its default. A text that is empty or absent reads as its
+// default. A shortcut key that is absent reads as its default, and one that is no key as none.
 struct FileRule {
     bool toggle = false; // read only when the file says to restore the toggles (restore_toggles)
     int32_t lowest = INT32_MIN, highest = INT32_MAX;

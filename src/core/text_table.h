@@ -53,6 +53,8 @@ struct TextTable {
     const wchar_t *menuEditImage, *checkEditAfterCapture, *editorCaption, *editorToolLabels, *editorToolTips,
         *editorColourTips, *editorSizeLabels, *editorSizeTips, *editorDone, *editorDoneTip, *editorUndo, *editorUndoTip,
         *editorRedo, *editorRedoTip, *editorDiscardQuestion, *editorImageTooLarge;
+    // The window's shape: the option that makes the outside of it transparent (PNG) or white.
+    const wchar_t *checkShapeMask;
 };
 // clang-format on
 

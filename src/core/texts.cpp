@@ -155,6 +155,7 @@ constexpr TextTable kJapanese{
     .editorDiscardQuestion = L"編集した画像はまだクリップボードにもファイルにも渡していません。\n"
                              L"変更を破棄して閉じますか?",
     .editorImageTooLarge = L"この画像は大きすぎるため編集できません。",
+    .checkShapeMask = L"ウィンドウの形の外を透明にする",
 };
 
 constexpr TextTable kEnglish{
@@ -304,6 +305,7 @@ constexpr TextTable kEnglish{
     .editorDiscardQuestion = L"The marked image has not gone to the clipboard or a file yet.\n"
                              L"Discard your changes and close?",
     .editorImageTooLarge = L"This image is too large to edit.",
+    .checkShapeMask = L"Make the outside of the window's shape transparent",
 };
 
 } // namespace

@@ -58,7 +58,9 @@ std::vector<uint8_t> RegionMask(const Rect& area, const std::vector<Rect>& regio
 }
 
 bool CornersRounded(const WindowShapeFacts& facts) {
-    return facts.build >= kFirstRoundingBuild && facts.corners != CornerPreference::DoNotRound && !facts.maximized &&
+    const bool asked = facts.corners == CornerPreference::Round || facts.corners == CornerPreference::RoundSmall;
+    const bool byDefault = !asked && facts.corners != CornerPreference::DoNotRound; // other values too
+    return facts.build >= kFirstRoundingBuild && (asked || (byDefault && facts.framed)) && !facts.maximized &&
            !facts.arranged && !facts.remoteSession && facts.composition && !facts.childControl && !facts.ownArea &&
            !facts.region;
 }

@@ -13,8 +13,9 @@
 //     Corners stay square for maximized windows, for arranged windows (what IsWindowArranged reports:
 //     snapped to an edge, a half or a quarter of the screen, or into a snap layout), in a remote
 //     session, without desktop composition and for child controls: Windows rounds none of them.
-//     Default is taken as rounded, as Windows rounds every window with a system frame by default; the
-//     Windows side passes DoNotRound for a window it knows Windows leaves square.
+//     Default rounds a framed window (a caption or a sizing border, as nearly every program's main
+//     window and dialog has) and leaves a frameless one (a splash screen, a popup drawn by its
+//     program) square, as Windows decides by default; Round and RoundSmall round either.
 // A window with a region is never rounded: Windows 11 leaves alone the windows that shape themselves
 // with a region, even when they ask for rounding through the corner preference. So the region alone
 // decides for them, on every build. Kelpix's own area is the screen under its window, no window: it
@@ -49,6 +50,7 @@ struct WindowShapeFacts {
     bool remoteSession = false;
     bool composition = false; // desktop composition is on
     bool childControl = false;
+    bool framed = false;  // it has a caption or a sizing border
     bool ownArea = false; // Kelpix's own area, not a window
 };
 

@@ -36,7 +36,10 @@ const Action kDragCursor{Act::ShowDragCursor}, kNormalCursor{Act::ShowNormalCurs
     kShowSettings{Act::ShowSettings}, kWrite{Act::WriteSettings};
 const auto Draw = [](WindowId w) { return Action{Act::DrawFrame, w}; };
 const auto Erase = [](WindowId w) { return Action{Act::EraseFrame, w}; };
-const auto Grab = [](WindowId w, int how) { return Action{.act = Act::Grab, .window = w, .grab = how}; };
+// A grab as the defaults ask for it: every picked window with its shape, the own area without.
+const auto Grab = [](WindowId w, int how) {
+    return Action{.act = Act::Grab, .window = w, .grab = how | (w == 99 ? 0 : kGrabShaped)};
+};
 const auto Copy = [](bool report) { return Action{.act = Act::CopyToClipboard, .report_failure = report}; };
 const auto Tray = [](int icon) { return Action{.act = Act::SetTrayIcon, .tray_icon = icon}; };
 const auto Start = [](T t) { return Action{.act = Act::StartTimer, .timer = t}; };

@@ -40,6 +40,8 @@ TEST(SettingsFile, ValuesReadAsFilesOfEveryVersionHaveAlwaysRead) {
         {{{L"AutoSaveName", L""}, {L"AutoSaveDir", L"D:\\x"}}, [](Settings& s) { s.auto_save_folder = L"D:\\x"; }},
         {{{L"PointerWindowKey", L"0x0751"}, {L"ActiveWindowKey", L"0"}},
          [](Settings& s) { s.pointer_window_key = 0x751, s.active_window_key = 0; }},
+        {{{L"ShapeMask", L"0"}}, [](Settings& s) { s.shape_mask = false; }},
+        {{{L"ShapeMask", L"no"}}, [](Settings& s) { s.shape_mask = false; }},
         {{{L"PointerWindowKey", L"zz"}, {L"ActiveWindowKey", L"0x10000"}},
          [](Settings& s) { s.pointer_window_key = s.active_window_key = 0; }},
     };
@@ -55,7 +57,7 @@ TEST(SettingsFile, EverySettingReadsBackAsWritten) {
     s.close_to_tray = s.start_in_tray = s.restore_toggles = s.draw_cursor = s.delayed_capture = true;
     s.delay_seconds = 42, s.save_folder = L"C:\\😀\\", s.language = Language::Japanese, s.auto_save = true;
     s.auto_save_folder = L"D:\\", s.auto_save_format = ImageFormat::Bitmap, s.auto_save_name = L"<n>";
-    s.print_window = true, s.pointer_window_key = 0xA70, s.active_window_key = 0;
+    s.print_window = true, s.pointer_window_key = 0xA70, s.active_window_key = 0, s.shape_mask = false;
     File file;
     for (const SettingRow& row : SettingRows())
         file[row.fileKey] = FileText(row, s);

@@ -22,6 +22,7 @@ WindowShapeFacts Windows11(P corners = P::Round, uint32_t dpi = 96) {
     facts.dpi = dpi;
     facts.build = 22631;
     facts.composition = true;
+    facts.framed = true;
     return facts;
 }
 
@@ -119,6 +120,9 @@ TEST(WindowShape, CornersStaySquareWhereWindowsDoesNotRoundThem) {
         {"Windows 10", [](WindowShapeFacts& f) { f.build = 19045; }},
         {"the last build before", [](WindowShapeFacts& f) { f.build = kFirstRoundingBuild - 1; }},
         {"do not round", [](WindowShapeFacts& f) { f.corners = P::DoNotRound; }},
+        {"frameless, by default", [](WindowShapeFacts& f) { f.framed = false, f.corners = P::Default; }},
+        {"frameless, by an unknown value",
+         [](WindowShapeFacts& f) { f.framed = false, f.corners = static_cast<P>(7); }},
         {"facts unknown", [](WindowShapeFacts& f) { f.build = 0, f.composition = false; }},
         {"no visible bounds", [](WindowShapeFacts& f) { f.visible = {}; }},
     };
