@@ -102,13 +102,14 @@ void RefuseTakenTarget(const std::wstring& target, bool overwrite) {
     if (!overwrite) throw RunEnds{ExitCode::FileExists, core::FillIn(Texts().fileExistsFormat, {target})};
 }
 
-SharedImage Grab(HWND window, const core::CaptureRequest& request) {
+SharedImage Grab(HWND window, const core::CaptureRequest& request, bool shaped) {
     const RunEnds failed{ExitCode::CaptureFailed, Texts().windowCaptureFailed};
     // A hidden window has no picture on the screen (nor has a minimised one: GrabWindow gives none).
     if (!IsWindowVisible(window)) throw failed;
     CapturedImage image;
     try {
-        image = GrabWindow(window, request.drawCursor, request.includeCovered);
+        image =
+            GrabWindow(window, {.withCursor = request.drawCursor, .printed = request.includeCovered, .shaped = shaped});
     } catch (const Error& e) {
         throw RunEnds{ExitCode::CaptureFailed, e.Message()};
     } catch (const std::bad_alloc&) {
@@ -143,9 +144,9 @@ std::wstring WriteImage(const CapturedImage& image, const core::CaptureRequest& 
             return FullPath(SaveAutomatically(image, settings, 1));
         }
         if (request.overwrite)
-            SaveImageFile(*target, format, image.bitmap.get());
+            SaveImageFile(*target, format, image);
         else
-            SaveNewImageFile(*target, format, image.bitmap.get());
+            SaveNewImageFile(*target, format, image);
         return *target;
     } catch (const FileError& e) {
         // A file made under the name meanwhile.
@@ -183,7 +184,7 @@ int Capture(const core::CaptureRequest& request, const core::Settings& settings)
     if (!window)
         throw RunEnds{ExitCode::NoWindowMatched, core::FillIn(Texts().noWindowMatchedFormat, {request.window.written})};
     startup_trace::Mark("window found");
-    const SharedImage image = Grab(window, request);
+    const SharedImage image = Grab(window, request, settings.shape_mask);
     startup_trace::Mark("grabbed");
     const std::wstring written = Deliver(image, request, target, settings);
     startup_trace::Mark("delivered");

@@ -272,7 +272,9 @@ core::ReleaseScene Program::SceneAtRelease(core::WindowId target) const {
 void Program::Grab(HWND target, int how) {
     bool image = false;
     try {
-        CapturedImage grabbed = GrabWindow(target, (how & core::kGrabWithCursor) != 0, (how & core::kGrabPrinted) != 0);
+        CapturedImage grabbed = GrabWindow(target, {.withCursor = (how & core::kGrabWithCursor) != 0,
+                                                    .printed = (how & core::kGrabPrinted) != 0,
+                                                    .shaped = (how & core::kGrabShaped) != 0});
         if (grabbed.bitmap) {
             grabbed.facts = CaptureFactsOf(target);
             main_->ShowImage(std::make_shared<const CapturedImage>(std::move(grabbed)));
@@ -362,7 +364,7 @@ void Program::CopyEditedImage(SharedImage image) {
 
 bool Program::SaveEditedImage(SharedImage image) {
     try {
-        auto folder = SaveImageAs(editor_->Handle(), image->bitmap.get(), session_.settings().save_folder, saveDialog_);
+        auto folder = SaveImageAs(editor_->Handle(), *image, session_.settings().save_folder, saveDialog_);
         if (folder) Send(core::SavedTo{std::move(*folder)});
         return folder.has_value();
     } catch (...) {
@@ -372,7 +374,9 @@ bool Program::SaveEditedImage(SharedImage image) {
 }
 
 void Program::SaveLastImage() {
-    if (auto folder = SaveImageAs(main_->Handle(), main_->LastImage(), session_.settings().save_folder, saveDialog_))
+    static const CapturedImage nothing{}; // saved as an empty file, as before any capture
+    const CapturedImage& image = main_->CurrentImage() ? *main_->CurrentImage() : nothing;
+    if (auto folder = SaveImageAs(main_->Handle(), image, session_.settings().save_folder, saveDialog_))
         Send(core::SavedTo{std::move(*folder)});
 }
 

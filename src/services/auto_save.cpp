@@ -61,7 +61,7 @@ std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings&
     const std::wstring stem =
         core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsNumbered(image.facts, number)));
     try {
-        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image.bitmap.get());
+        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image);
     } catch (const FileError& e) {
         Fail(folder, e.Message(), e.Path(), e.Reason(), e.Code());
     } catch (const Error& e) {

@@ -1,26 +1,54 @@
 #include "services/clipboard_image.h"
 
+#include "core/bmp_writer.h"
 #include "core/png_writer.h"
+#include "core/shape_mask.h"
 #include "services/image_files.h"
 #include "services/platform.h"
 #include "services/texts.h"
 #include "toolkit/error.h"
 
 #include <cstring>
+#include <initializer_list>
+#include <span>
 
 namespace kelpix {
 
 namespace {
 
-// A copy of the bitmap's pixels, compatible with the screen.
-Bitmap CopyOf(HBITMAP bitmap, SIZE size) {
+// A copy of the image's pixels, compatible with the screen; outside the window's shape, white.
+Bitmap CopyOf(const CapturedImage& image) {
     WindowDc screen;
-    Bitmap copy(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+    Bitmap copy(CreateCompatibleBitmap(screen.get(), image.size.cx, image.size.cy));
     if (!copy) throw Error(Texts().outOfMemory);
+    if (!image.shapeMask.empty()) {
+        const core::PixelImage white = core::BlendOntoWhite(ReadImagePixels(image.bitmap.get()), image.shapeMask);
+        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(white);
+        if (!headers) throw Error(Texts().outOfMemory);
+        SetDIBits(screen.get(), copy.get(), 0, static_cast<UINT>(white.height), white.bits.data(),
+                  reinterpret_cast<const BITMAPINFO*>(headers->infoHeader.data()), DIB_RGB_COLORS);
+        return copy;
+    }
     MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
-    SelectGuard keepFrom(from.get(), bitmap), keepTo(to.get(), copy.get());
-    BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    SelectGuard keepFrom(from.get(), image.bitmap.get()), keepTo(to.get(), copy.get());
+    BitBlt(to.get(), 0, 0, image.size.cx, image.size.cy, from.get(), 0, 0, SRCCOPY);
     return copy;
+}
+
+// Global memory holding the pieces one after the other, for the clipboard.
+GlobalMemory GlobalCopy(std::initializer_list<std::span<const uint8_t>> pieces) {
+    size_t size = 0;
+    for (std::span<const uint8_t> piece : pieces)
+        size += piece.size();
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
+    auto* bytes = memory ? static_cast<uint8_t*>(GlobalLock(memory.get())) : nullptr;
+    if (!bytes) return GlobalMemory();
+    for (std::span<const uint8_t> piece : pieces) {
+        if (!piece.empty()) std::memcpy(bytes, piece.data(), piece.size());
+        bytes += piece.size();
+    }
+    GlobalUnlock(memory.get());
+    return memory;
 }
 
 } // namespace
@@ -52,29 +80,42 @@ void ClipboardImage::Copy(SharedImage image) {
     if (!Platform().setClipboardData(CF_BITMAP, nullptr) && GetLastError() != ERROR_SUCCESS)
         throw Error(Texts().clipboardOpenFailed);
     pending_ = std::move(image);
+    // The DIB and the PNG tell the DPI the window was seen at, so that a paste has its size.
+    Platform().setClipboardData(CF_DIB, nullptr);
     Platform().setClipboardData(PngFormat(), nullptr);
 }
 
 void ClipboardImage::RenderBitmap() {
     if (!pending_) return;
     try {
-        Bitmap copy = CopyOf(pending_->bitmap.get(), pending_->size);
+        Bitmap copy = CopyOf(*pending_);
         if (Platform().setClipboardData(CF_BITMAP, copy.get())) copy.release();
     } catch (...) {
         // As for the PNG: the paste gets nothing, and says so itself.
     }
 }
 
+void ClipboardImage::RenderDib() {
+    if (!pending_) return;
+    try {
+        core::PixelImage pixels = ReadImagePixels(pending_->bitmap.get());
+        if (!pending_->shapeMask.empty()) pixels = core::BlendOntoWhite(pixels, pending_->shapeMask);
+        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(pixels, pending_->dpi);
+        if (!headers) return;
+        GlobalMemory memory = GlobalCopy({headers->infoHeader, headers->colorTable, pixels.bits});
+        if (memory && Platform().setClipboardData(CF_DIB, memory.get())) memory.release();
+    } catch (...) {
+        // As for the PNG.
+    }
+}
+
 void ClipboardImage::RenderPng() {
     if (!pending_) return;
     try {
-        const std::vector<uint8_t> png = core::EncodePng(ReadImagePixels(pending_->bitmap.get()));
-        GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, png.size()));
-        void* bytes = memory ? GlobalLock(memory.get()) : nullptr;
-        if (!bytes) return;
-        std::memcpy(bytes, png.data(), png.size());
-        GlobalUnlock(memory.get());
-        if (Platform().setClipboardData(PngFormat(), memory.get())) memory.release();
+        const std::vector<uint8_t> png =
+            core::EncodePng(ReadImagePixels(pending_->bitmap.get()), {pending_->dpi, pending_->shapeMask});
+        GlobalMemory memory = GlobalCopy({png});
+        if (memory && Platform().setClipboardData(PngFormat(), memory.get())) memory.release();
     } catch (...) {
         // The bitmap stays usable; a paste is no moment for an error box.
     }
@@ -84,6 +125,7 @@ LRESULT ClipboardImage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_RENDERFORMAT:
         if (static_cast<UINT>(wParam) == CF_BITMAP) RenderBitmap();
+        if (static_cast<UINT>(wParam) == CF_DIB) RenderDib();
         if (static_cast<UINT>(wParam) == PngFormat()) RenderPng();
         return 0;
     case WM_RENDERALLFORMATS: {
@@ -91,6 +133,7 @@ LRESULT ClipboardImage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ClipboardSession clipboard(Handle());
         if (clipboard.IsOpen() && GetClipboardOwner() == Handle()) {
             RenderBitmap();
+            RenderDib();
             RenderPng();
         }
         pending_.reset();

@@ -1,5 +1,7 @@
-// The clipboard's image: a copy of a bitmap as CF_BITMAP, and the same pixels as the registered
-// format "PNG", which Office, chat programs, Qt programs and browsers prefer. Both are made only when
+// The clipboard's image: a copy of a bitmap as CF_BITMAP, the same pixels as a DIB that tells the DPI
+// the window was seen at (so that Word inserts it at the size it looked), and as the registered format
+// "PNG", which Office, chat programs, Qt programs and browsers prefer, with the DPI and the window's
+// shape as transparency. The bitmap and the DIB show the outside of the shape white. Both are made only when
 // a program asks for them (delayed rendering); what is still owed when the program ends is rendered
 // then, and nothing is kept once another program has taken the clipboard.
 #pragma once
@@ -31,6 +33,8 @@ protected:
 private:
     // Hands a copy of the pending bitmap to the clipboard, which is open; a failure says nothing.
     void RenderBitmap();
+    // Hands the pending image as a DIB to the clipboard, which is open, with the DPI it was seen at.
+    void RenderDib();
     // Hands the PNG of the pending pixels to the clipboard, which is open; a failure leaves the
     // bitmap as it is and says nothing (another program is in the middle of a paste).
     void RenderPng();

@@ -2,6 +2,7 @@
 
 #include "core/auto_save_names.h"
 #include "core/bmp_writer.h"
+#include "core/shape_mask.h"
 #include "core/file_names.h"
 #include "core/jpeg_writer.h"
 #include "core/pixel_image.h"
@@ -206,13 +207,17 @@ void PutInPlace(TemporaryFile& temp, const std::wstring& target) {
 // image makes an empty file. The image must outlive the object (a BMP's rows are the image's own).
 class ImageFileBytes {
 public:
-    ImageFileBytes(ImageFormat format, const core::PixelImage& image) : image_(image) {
+    ImageFileBytes(ImageFormat format, const CapturedImage& image) : pixels_(ReadImagePixels(image.bitmap.get())) {
+        // Only PNG can be transparent: elsewhere the outside of the window's shape is white.
+        if (format != ImageFormat::Png && !image.shapeMask.empty())
+            pixels_ = core::BlendOntoWhite(pixels_, image.shapeMask);
         if (format == ImageFormat::Bitmap) {
-            headers_ = core::MakeBmpHeaders(image);
+            headers_ = core::MakeBmpHeaders(pixels_, image.dpi);
             return;
         }
         try {
-            data_ = format == ImageFormat::Jpeg ? core::EncodeJpeg(image) : core::EncodePng(image);
+            data_ = format == ImageFormat::Jpeg ? core::EncodeJpeg(pixels_, image.dpi)
+                                                : core::EncodePng(pixels_, {image.dpi, image.shapeMask});
         } catch (const core::JpegError& e) {
             throw FormatError(Texts().jpegErrorFormat, {std::to_wstring(e.code())});
         } catch (const core::PngError& e) {
@@ -221,13 +226,13 @@ public:
     }
     std::unique_ptr<TemporaryFile> WriteBeside(const std::wstring& target) const {
         if (headers_)
-            return kelpix::WriteBeside(target,
-                                       {headers_->fileHeader, headers_->infoHeader, headers_->colorTable, image_.bits});
+            return kelpix::WriteBeside(
+                target, {headers_->fileHeader, headers_->infoHeader, headers_->colorTable, pixels_.bits});
         return kelpix::WriteBeside(target, {data_});
     }
 
 private:
-    const core::PixelImage& image_;
+    core::PixelImage pixels_;
     std::optional<core::BmpHeaders> headers_;
     std::vector<uint8_t> data_;
 };
@@ -250,27 +255,24 @@ std::unordered_set<std::wstring> NamesIn(const std::wstring& folder) {
 
 } // namespace
 
-void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
-    const core::PixelImage pixels = ReadImagePixels(image);
-    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
+void SaveImageFile(const std::wstring& target, ImageFormat format, const CapturedImage& image) {
+    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, image).WriteBeside(target);
     // Renaming over a file can succeed where writing to it would not (a read-only file on some
     // systems); only a file the program could write is replaced.
     if (const DWORD refused = ReplaceRefusal(target)) CannotCreate(target, refused);
     PutInPlace(*temp, target);
 }
 
-void SaveNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image) {
-    const core::PixelImage pixels = ReadImagePixels(image);
-    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, pixels).WriteBeside(target);
+void SaveNewImageFile(const std::wstring& target, ImageFormat format, const CapturedImage& image) {
+    const std::unique_ptr<TemporaryFile> temp = ImageFileBytes(format, image).WriteBeside(target);
     if (!Platform().moveFile(temp->Path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
         CannotCreate(target, LastErrorOfFailure());
     temp->Keep();
 }
 
 std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
-                                    HBITMAP image) {
-    const core::PixelImage pixels = ReadImagePixels(image);
-    const ImageFileBytes bytes(format, pixels);
+                                    const CapturedImage& image) {
+    const ImageFileBytes bytes(format, image);
     const std::unordered_set<std::wstring> taken = NamesIn(folder);
     const auto isTaken = [&](std::wstring_view name) {
         std::wstring upper(name);
@@ -339,7 +341,7 @@ std::optional<std::wstring> AskForName(HWND owner, const std::wstring& folder, S
 
 } // namespace
 
-std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
+std::optional<std::wstring> SaveImageAs(HWND owner, const CapturedImage& image, const std::wstring& folder,
                                         SaveDialogMemory& memory) {
     for (std::wstring opensIn = folder;;) {
         const std::optional<std::wstring> chosen = AskForName(owner, opensIn, memory);

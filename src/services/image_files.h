@@ -4,6 +4,7 @@
 
 #include "core/image_format.h"
 #include "core/pixel_image.h"
+#include "services/captured_image.h"
 #include "toolkit/error.h"
 
 #include <optional>
@@ -39,19 +40,19 @@ private:
 // an existing file as it was and nothing new behind, except where the old file is gone and the new
 // one is the only copy left, which is kept and named in the error. What the file system refused
 // raises a FileError.
-void SaveImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
+void SaveImageFile(const std::wstring& target, ImageFormat format, const CapturedImage& image);
 
 // Writes the image as the new file `target`, never over a file: it is written beside the target and
 // takes its name only where no file has it, even one made meanwhile (a FileError with
 // ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS then, and nothing new is left behind).
-void SaveNewImageFile(const std::wstring& target, ImageFormat format, HBITMAP image);
+void SaveNewImageFile(const std::wstring& target, ImageFormat format, const CapturedImage& image);
 
 // Writes the image into `folder` (ending in "\") under the first free numbered name of `stem`
 // (core::FirstFreeNumberedPath), never replacing a file: the folder is read once and the file
 // written once. Returns its path. A failure raises the error to show (the system's reason when no
 // name is free or none fits the path limit).
 std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
-                                    HBITMAP image);
+                                    const CapturedImage& image);
 
 // The system's words for an error code, without the line end it ends in.
 std::wstring SystemMessage(DWORD error);
@@ -67,7 +68,7 @@ struct SaveDialogMemory {
 // replaced only after a yes to a question naming it; a no goes back to the dialog. Returns the
 // folder of the chosen name, or nothing when the dialog was cancelled. A failure raises the error to
 // show; an existing file is then left as it was (see SaveImageFile).
-std::optional<std::wstring> SaveImageAs(HWND owner, HBITMAP image, const std::wstring& folder,
+std::optional<std::wstring> SaveImageAs(HWND owner, const CapturedImage& image, const std::wstring& folder,
                                         SaveDialogMemory& memory);
 
 } // namespace kelpix

@@ -14,6 +14,15 @@ template <class Function> Function LoadDwm(const char* name) {
     return SystemFunctionAs<Function>(L"dwmapi.dll", name);
 }
 
+uint32_t SystemBuild() {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    static const auto getVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return getVersion && getVersion(&info) == 0 ? info.dwBuildNumber : 0;
+}
+
 BOOL WINAPI NotifyIconWhenLoaded(DWORD message, PNOTIFYICONDATAW data) {
     // A shell without the call has no notification area: the icon is refused, as before one exists.
     static const auto notify = SystemFunctionAs<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
@@ -58,6 +67,7 @@ PlatformCalls& Platform() {
         c.windowAttribute = LoadDwm<decltype(c.windowAttribute)>("DwmGetWindowAttribute");
         c.compositionEnabled = LoadDwm<decltype(c.compositionEnabled)>("DwmIsCompositionEnabled");
         c.flushCompositor = LoadDwm<decltype(c.flushCompositor)>("DwmFlush");
+        c.windowsBuild = &SystemBuild;
         return c;
     }();
     return calls;

@@ -29,6 +29,8 @@ struct PlatformCalls {
     // DwmIsCompositionEnabled and DwmFlush, likewise (there is no compositor under Wine).
     HRESULT(WINAPI* compositionEnabled)(BOOL*) = nullptr;
     HRESULT(WINAPI* flushCompositor)() = nullptr;
+    // The Windows build number, as the system itself reports it (not the compatibility layer's).
+    uint32_t (*windowsBuild)() = nullptr;
 };
 
 // The calls the program makes; tests replace entries and put them back.

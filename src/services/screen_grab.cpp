@@ -2,6 +2,7 @@
 
 #include "core/capture_rect.h"
 #include "services/platform.h"
+#include "services/window_facts.h"
 #include "services/texts.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -122,44 +123,56 @@ CapturedImage PrintWindowImage(HWND window, POINT& origin) {
     return image;
 }
 
-CapturedImage GrabWindow(HWND window, bool withCursor, bool printed) {
-    if (printed) {
-        POINT pointer{}, origin{};
-        GetCursorPos(&pointer);
-        CapturedImage image = PrintWindowImage(window, origin);
-        if (image.bitmap) {
-            image.dpi = static_cast<uint32_t>(
-                Application::Get().MonitorDpi({origin.x + image.size.cx / 2, origin.y + image.size.cy / 2}));
-            if (withCursor) {
-                MemoryDc imageDc(CreateCompatibleDC(nullptr));
-                SelectGuard keep(imageDc.get(), image.bitmap.get());
-                DrawCursor(imageDc.get(), CursorShownNow(), pointer, origin);
-            }
-            return image;
-        }
+namespace {
+
+// The window printed by itself, the cursor drawn in when asked; no bitmap where it cannot be.
+CapturedImage PrintedWithCursor(HWND window, bool withCursor, core::Rect& captured) {
+    POINT pointer{}, origin{};
+    GetCursorPos(&pointer);
+    CapturedImage image = PrintWindowImage(window, origin);
+    if (!image.bitmap) return image;
+    captured = {origin.x, origin.y, origin.x + image.size.cx, origin.y + image.size.cy};
+    if (withCursor) {
+        MemoryDc imageDc(CreateCompatibleDC(nullptr));
+        SelectGuard keep(imageDc.get(), image.bitmap.get());
+        DrawCursor(imageDc.get(), CursorShownNow(), pointer, origin);
     }
+    return image;
+}
+
+// The window's visible area copied from the screen, the cursor drawn in when asked.
+CapturedImage CopiedWithCursor(HWND window, bool withCursor, core::Rect& captured) {
     CapturedImage grabbed;
     const core::Rect bounds = IsIconic(window) ? core::Rect{} : VisibleBounds(window);
-    core::Rect area =
-        core::CaptureRect(bounds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
-    if (area.Empty()) return grabbed;
+    captured = core::CaptureRect(bounds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), VirtualScreen());
+    if (captured.Empty()) return grabbed;
     WindowDc screen;
     if (!screen) return grabbed;
-    grabbed = BlankImage({area.Width(), area.Height()});
+    grabbed = BlankImage({captured.Width(), captured.Height()});
     // A window that is there but whose picture finds no room (a huge capture in the 32-bit program).
     if (!grabbed.bitmap) throw Error(Texts().outOfMemory);
     POINT pointer{};
     GetCursorPos(&pointer);
-    {
-        MemoryDc imageDc(CreateCompatibleDC(screen.get()));
-        SelectGuard keep(imageDc.get(), grabbed.bitmap.get());
-        BitBlt(imageDc.get(), 0, 0, area.Width(), area.Height(), screen.get(), area.left, area.top,
-               SRCCOPY | CAPTUREBLT);
-        if (withCursor) DrawCursor(imageDc.get(), CursorShownNow(), pointer, {area.left, area.top});
-    }
-    grabbed.dpi = static_cast<uint32_t>(
-        Application::Get().MonitorDpi({(area.left + area.right) / 2, (area.top + area.bottom) / 2}));
+    MemoryDc imageDc(CreateCompatibleDC(screen.get()));
+    SelectGuard keep(imageDc.get(), grabbed.bitmap.get());
+    BitBlt(imageDc.get(), 0, 0, captured.Width(), captured.Height(), screen.get(), captured.left, captured.top,
+           SRCCOPY | CAPTUREBLT);
+    if (withCursor) DrawCursor(imageDc.get(), CursorShownNow(), pointer, {captured.left, captured.top});
     return grabbed;
+}
+
+} // namespace
+
+CapturedImage GrabWindow(HWND window, GrabOptions options) {
+    core::Rect captured;
+    CapturedImage image;
+    if (options.printed) image = PrintedWithCursor(window, options.withCursor, captured);
+    if (!image.bitmap) image = CopiedWithCursor(window, options.withCursor, captured);
+    if (!image.bitmap) return image;
+    image.dpi = static_cast<uint32_t>(
+        Application::Get().MonitorDpi({(captured.left + captured.right) / 2, (captured.top + captured.bottom) / 2}));
+    if (options.shaped) image.shapeMask = core::WindowShapeMask(ShapeFactsOf(window, captured));
+    return image;
 }
 
 } // namespace kelpix

@@ -13,7 +13,11 @@ namespace kelpix {
 // instead for a child window, one that has not printed itself within kPrintAnswerMs (hung from the
 // start, or hung while it draws), a print that fails and a print of one colour (nothing drawn, or
 // content the print cannot reach).
-CapturedImage GrabWindow(HWND window, bool withCursor, bool printed = false);
+// shaped: the image carries the window's shape (rounded corners, a region: core/window_shape.h).
+struct GrabOptions {
+    bool withCursor = false, printed = false, shaped = false;
+};
+CapturedImage GrabWindow(HWND window, GrabOptions options = {});
 
 // How long a window to be printed may take to print itself before the screen copy is taken instead.
 inline constexpr UINT kPrintAnswerMs = 500;

@@ -400,12 +400,12 @@ class OptionsDialog(KelpixTestCase):
         border = (dialog.size[0] - 525) // 2
         client_left, client_top = dialog.left + border, dialog.bottom - border - 312
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: ten tabs (past the language, the covered parts' box, the
-        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box and the
-        # start with Windows) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: eleven tabs (past the language, the covered parts' box, the
+        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box, the
+        # shape's box and the start with Windows) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "EditAfterCapture" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "ShapeMask" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
@@ -413,7 +413,8 @@ class OptionsDialog(KelpixTestCase):
                                   "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "PrintWindow": "0",
                                   "AutoSave": "0",
                                   "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>",
-                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0"})
+                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0",
+                                  "ShapeMask": "1"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):
@@ -477,22 +478,25 @@ class ImageOutput(KelpixTestCase):
         jpeg = self.wait_for_file(os.path.join(self.folder, "shot.jpg"))
         facts = run("identify", "-format", "%m %w %h %Q %[jpeg:sampling-factor] %[interlace] %U", jpeg)
         self.assertEqual(facts.stdout.decode().split(),
-                         ["JPEG", str(width), str(height), "92", "2x2,1x1,1x1", "None", "Undefined"])
-        # libjpeg's reader names the markers: a baseline frame (SOF0) and JFIF density 1 x 1, unit 0.
+                         ["JPEG", str(width), str(height), "92", "2x2,1x1,1x1", "None", "PixelsPerInch"])
+        # libjpeg's reader names the markers: a baseline frame (SOF0) and JFIF density 96 x 96 dots per inch,
+        # the screen's.
         markers = subprocess.run(["djpeg", "-verbose", "-verbose", "-outfile", os.devnull, jpeg],
                                  capture_output=True, timeout=60).stderr.decode()
-        self.assertRegex(markers, r"JFIF APP0 marker: version 1\.01, density 1x1\s+0\n")
+        self.assertRegex(markers, r"JFIF APP0 marker: version 1\.01, density 96x96\s+1\n")
         self.assertEqual(re.findall(r"Start Of Frame 0x(..)", markers), ["c0"])
         # The decoded picture is close to the capture, and the file is the one libjpeg-turbo's cjpeg makes
-        # with the same settings from the same pixels.
         quality = psnr(decoded_rgb(jpeg), captured)
         print(f"JPEG of the {width} x {height} capture: PSNR {quality:.1f} dB")
         self.assertGreater(quality, 24, "far from the capture: colours or rows swapped?")
         ppm = os.path.join(self.folder, "captured.ppm")
         with open(ppm, "wb") as f:
             f.write(b"P6\n%d %d\n255\n" % (width, height) + captured)
+        # with the same settings from the same pixels (cjpeg has no switch for the density: it is set here).
+        reference = bytearray(run("cjpeg", "-dct", "float", "-quality", "92", ppm).stdout)
+        reference[13:18] = bytes([1, 0, 96, 0, 96])
         with open(jpeg, "rb") as f:
-            self.assertEqual(f.read(), run("cjpeg", "-dct", "float", "-quality", "92", ppm).stdout)
+            self.assertEqual(f.read(), bytes(reference))
         os.remove(ppm)
 
         # The bitmap entry with "shot2.png" typed writes shot2.bmp with exactly the captured pixels.
@@ -503,6 +507,7 @@ class ImageOutput(KelpixTestCase):
         self.assertEqual(header[:2], b"BM")
         self.assertEqual(int.from_bytes(header[10:14], "little"), 54)
         self.assertEqual(int.from_bytes(header[28:30], "little"), 32)
+        self.assertEqual(int.from_bytes(header[38:42], "little"), 3780, "not 96 dots per inch")
         self.assertEqual(os.path.getsize(bmp), 54 + 4 * width * height)
         self.assertEqual(decoded_rgb(bmp), captured)
 
@@ -510,8 +515,11 @@ class ImageOutput(KelpixTestCase):
         # holding exactly the captured pixels, which libpng's own checker passes.
         self.save_through_dialog("Down Down", wine_path(os.path.join(self.folder, "shot3.jpg")))
         png = self.wait_for_file(os.path.join(self.folder, "shot3.png"))
-        facts = run("identify", "-format", "%m %w %h %z %[png:IHDR.color-type-orig]", png)
-        self.assertEqual(facts.stdout.decode().split(), ["PNG", str(width), str(height), "8", "2"])
+        facts = run("identify", "-units", "PixelsPerInch", "-format", "%m %w %h %z %[png:IHDR.color-type-orig] %x",
+                    png)
+        *facts, dpi = facts.stdout.decode().split()
+        self.assertEqual(facts, ["PNG", str(width), str(height), "8", "2"])
+        self.assertEqual(round(float(dpi)), 96, "not 96 dots per inch")
         self.assertEqual(decoded_rgb(png), captured)
         self.assertTrue(run("pngfix", png).stdout.startswith(b"IDAT OK "))
         written = [n for n in os.listdir(self.folder) if n.lower().endswith((".bmp", ".jpg", ".png", ".tmp"))]

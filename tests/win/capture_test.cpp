@@ -1,10 +1,13 @@
 // Captures as the screen shows them: the program's own area, a picked window's visible area cut at
-// the screen's edges, the cursor drawn in, and what an empty capture or a busy clipboard leaves.
+// the screen's edges, the cursor drawn in, the window's shape, and what an empty capture or a busy
+// clipboard leaves.
 #include "main_window_fixture.h"
 #include "test_support.h"
 
+#include "core/resolution.h"
 #include "services/clipboard_image.h"
 #include "services/platform.h"
+#include "toolkit/application.h"
 
 #include <algorithm>
 #include <functional>
@@ -55,8 +58,11 @@ protected:
         }
         ASSERT_TRUE(PumpUntil([&] { return !session().busy(); }));
     }
-    // The grab alone, as the session asks for it once a target is picked, without the pick's frame.
-    void Grab(HWND target) { program().CarryOut({{.act = core::Act::Grab, .window = IdOf(target)}}); }
+    // The grab alone, as the session asks for it once a target is picked (with the default settings),
+    // without the pick's frame.
+    void Grab(HWND target) {
+        program().CarryOut({{.act = core::Act::Grab, .window = IdOf(target), .grab = core::kGrabShaped}});
+    }
     Pixels Image() { return ReadBitmap(main().LastImage()); }
 };
 
@@ -90,7 +96,7 @@ TEST_F(CaptureTest, F5CapturesWhatLiesUnderTheMainWindowAndPutsExactlyThatOnTheC
         EXPECT_EQ(range.nMax + 1, bar == SB_HORZ ? image.width : image.height);
     }
 
-    // The bitmap first and "PNG": the system may offer the bitmap as a DIB too, but there is no
+    // The bitmap first, then the DIB and "PNG" (the system may offer a DIB V5 too), but there is no
     // palette or other format.
     ASSERT_TRUE(OpenClipboard(nullptr));
     std::vector<UINT> formats;
@@ -204,4 +210,115 @@ TEST_F(CaptureTest, WhileAnotherProgramHoldsTheClipboardACaptureShowsTheImageWit
     EXPECT_FALSE(answer.Seen()) << answer.Text();
     holder.Release();
     EXPECT_TRUE(AllPixels(ReadClipboardBitmap(), Rgb(kOrange)));
+}
+
+namespace {
+
+// Windows 11 as the seams tell it: the build, the compositor, and each window's corner preference.
+HWND g_rounded = nullptr;
+DWORD g_corners = 0;
+HRESULT WINAPI FakeCornerPreference(HWND window, DWORD attribute, PVOID value, DWORD size) {
+    if (window != g_rounded || attribute != 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */ || size != sizeof(DWORD))
+        return E_INVALIDARG;
+    *static_cast<DWORD*>(value) = g_corners;
+    return S_OK;
+}
+HRESULT WINAPI CompositionOn(BOOL* on) {
+    *on = TRUE;
+    return S_OK;
+}
+uint32_t Windows11Build() {
+    return 22631;
+}
+
+} // namespace
+
+TEST_F(CaptureTest, OutsideAWindowsRegionThePngIsTransparentAndTheBitmapWhiteUnlessTheOptionIsOff) {
+    // Towards the bottom-right corner, away from the main window at any DPI.
+    const int right = GetSystemMetrics(SM_CXSCREEN) - 60, bottom = GetSystemMetrics(SM_CYSCREEN) - 60;
+    ColourWindow behind({right - 260, bottom - 160, right + 40, bottom + 40}, kOrange);
+    ColourWindow target({right - 200, bottom - 120, right, bottom}, kTeal);
+    SetWindowRgn(target.Handle(), CreateEllipticRgn(0, 0, 200, 120), TRUE);
+    HRGN region = CreateEllipticRgn(0, 0, 200, 120);
+    const auto inside = [&](size_t i) {
+        return PtInRegion(region, static_cast<int>(i % 200), static_cast<int>(i / 200));
+    };
+    Pump(100);
+    Capture(target.Handle());
+    const PngPicture png = DecodePng(ReadClipboardBytes(ClipboardImage::PngFormat()));
+    const Pixels bitmap = ReadClipboardBitmap();
+    ASSERT_TRUE(png.storesAlpha);
+    ASSERT_EQ(png.alpha.size(), 200u * 120u);
+    ASSERT_EQ(bitmap.data.size(), 200u * 120u);
+    int wrong = 0;
+    for (size_t i = 0; i < png.alpha.size(); ++i) {
+        const uint32_t colour = inside(i) ? Rgb(kTeal) : 0xFFFFFFu;
+        wrong += png.alpha[i] != (inside(i) ? 255 : 0) || png.pixels.data[i] != colour || bitmap.data[i] != colour;
+    }
+    EXPECT_EQ(wrong, 0) << "pixels whose alpha or colour does not follow the region";
+    EXPECT_EQ(png.alpha.front(), 0) << "the corner lies outside the ellipse";
+    // The DIB tells the screen's DPI, as a saved BMP does.
+    const std::string dib = ReadClipboardBytes(CF_DIB);
+    ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER));
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    EXPECT_EQ(header->biXPelsPerMeter, core::PixelsPerMetre(static_cast<uint32_t>(Application::Get().Dpi())));
+
+    // The option off: the rectangle as the screen showed it, the window behind in the corners.
+    core::Settings rectangles = session().settings();
+    rectangles.shape_mask = false;
+    Send(core::OptionsApplied{rectangles});
+    Capture(target.Handle());
+    const PngPicture plain = DecodePng(ReadClipboardBytes(ClipboardImage::PngFormat()));
+    EXPECT_FALSE(plain.storesAlpha);
+    ASSERT_EQ(plain.pixels.data.size(), 200u * 120u);
+    wrong = 0;
+    for (size_t i = 0; i < plain.pixels.data.size(); ++i)
+        wrong += plain.pixels.data[i] != (inside(i) ? Rgb(kTeal) : Rgb(kOrange));
+    EXPECT_EQ(wrong, 0);
+    DeleteObject(region);
+}
+
+TEST_F(CaptureTest, Windows11sRoundedCornersAreTransparentWhereWindowsRoundsThem) {
+    const int dpi = Application::Get().Dpi();
+    ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
+    const int radius = dpi == 144 ? 12 : 8;
+    const struct {
+        const char* what;
+        DWORD corners;
+        bool framed;
+        uint32_t (*build)();
+        int radius; // 0: square
+    } cases[] = {
+        {"framed, by default", 0, true, &Windows11Build, radius},
+        {"frameless, asking for small corners", 3, false, &Windows11Build, radius / 2},
+        {"frameless, by default", 0, false, &Windows11Build, 0},
+        {"framed, asking for none", 1, true, &Windows11Build, 0},
+        {"Windows 10", 2, true, [] { return 19045u; }, 0},
+    };
+    const PlatformCalls saved = Platform();
+    Platform().windowAttribute = &FakeCornerPreference;
+    Platform().compositionEnabled = &CompositionOn;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ColourWindow target({500, 300, 700, 420}, kTeal);
+        if (c.framed) SetWindowLongPtrW(target.Handle(), GWL_STYLE, WS_POPUP | WS_VISIBLE | WS_THICKFRAME);
+        g_rounded = target.Handle();
+        g_corners = c.corners;
+        Platform().windowsBuild = c.build;
+        Pump(100);
+        Grab(target.Handle());
+        const std::vector<uint8_t>& mask = main().CurrentImage()->shapeMask;
+        if (c.radius == 0) {
+            EXPECT_TRUE(mask.empty());
+            continue;
+        }
+        // The first pixel of a row is whole from the row where the corner's circle ends.
+        const int width = main().CurrentImage()->size.cx;
+        ASSERT_EQ(mask.size(), static_cast<size_t>(width) * main().CurrentImage()->size.cy);
+        EXPECT_EQ(mask[0], 0);
+        EXPECT_LT(mask[static_cast<size_t>(c.radius - 1) * width], 255);
+        EXPECT_EQ(mask[static_cast<size_t>(c.radius) * width], 255);
+        EXPECT_EQ(mask[static_cast<size_t>(c.radius) * width + width - 1], 255);
+    }
+    Platform() = saved;
 }

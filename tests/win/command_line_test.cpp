@@ -103,7 +103,7 @@ TEST(CommandLineTest, ANewFileIsNeverWrittenOverOneThatExists) {
     const std::wstring target = folder.Path() + L"shot.png";
     WriteBytes(target, "old");
     try {
-        SaveNewImageFile(target, core::ImageFormat::Png, image.bitmap.get());
+        SaveNewImageFile(target, core::ImageFormat::Png, image);
         ADD_FAILURE() << "the file was written over";
     } catch (const FileError& e) {
         EXPECT_TRUE(e.Code() == ERROR_ALREADY_EXISTS || e.Code() == ERROR_FILE_EXISTS) << e.Code();

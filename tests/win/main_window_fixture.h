@@ -1,4 +1,5 @@
-// A fresh program (main window and notification-area window) for each test, shown as at start-up.
+// A fresh program (main window and notification-area window) for each test, shown as at start-up
+// with the default settings: what an earlier test chose is forgotten.
 #pragma once
 #include "app/program.h"
 #include "toolkit/application.h"
@@ -18,7 +19,10 @@ inline void StopProgram(std::unique_ptr<Program>& program) {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { program_ = StartProgram(); }
+    void SetUp() override {
+        DeleteFileW(DefaultSettingsPath().c_str());
+        program_ = StartProgram();
+    }
     void TearDown() override { StopProgram(program_); }
     Program& program() { return *program_; }
     MainWindow& main() { return program_->Main(); }

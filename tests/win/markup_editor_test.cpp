@@ -141,7 +141,7 @@ TEST_F(MarkupEditorTest, NothingUnderARedactionReachesAnyOutput) {
         outputs[run].emplace_back(reinterpret_cast<const char*>(png.data.data()), png.data.size() * 4);
         for (const wchar_t* name : {L"a.bmp", L"a.png"}) {
             const std::wstring path = folder.Path() + name;
-            SaveImageFile(path, name[3] == L'b' ? ImageFormat::Bitmap : ImageFormat::Png, main().LastImage());
+            SaveImageFile(path, name[3] == L'b' ? ImageFormat::Bitmap : ImageFormat::Png, *main().CurrentImage());
             outputs[run].push_back(ReadBytes(path));
         }
     }

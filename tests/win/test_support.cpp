@@ -164,31 +164,41 @@ Pixels ReadClipboardBitmap(int* formatCount) {
     return p;
 }
 
-Pixels ReadClipboardPng() {
-    Pixels p;
+std::string ReadClipboardBytes(UINT format) {
+    std::string bytes;
     bool open = false;
     for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
         Sleep(10);
-    if (!open) return p;
-    HANDLE data = GetClipboardData(RegisterClipboardFormatW(L"PNG"));
-    const void* bytes = data ? GlobalLock(data) : nullptr;
-    if (bytes) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        if (png_image_begin_read_from_memory(&image, bytes, GlobalSize(data))) {
-            image.format = PNG_FORMAT_RGB;
-            std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-            if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-                p.width = static_cast<int>(image.width);
-                p.height = static_cast<int>(image.height);
-                for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-                    p.data.push_back((uint32_t{rgb[i]} << 16) | (uint32_t{rgb[i + 1]} << 8) | rgb[i + 2]);
-            }
-        }
+    if (!open) return bytes;
+    HANDLE data = GetClipboardData(format);
+    if (const auto* locked = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
+        bytes.assign(locked, GlobalSize(data));
         GlobalUnlock(data);
     }
     CloseClipboard();
-    return p;
+    return bytes;
+}
+
+Pixels ReadClipboardPng() {
+    return DecodePng(ReadClipboardBytes(RegisterClipboardFormatW(L"PNG"))).pixels;
+}
+
+PngPicture DecodePng(std::string_view bytes) {
+    PngPicture picture;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return picture;
+    picture.storesAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) return picture;
+    picture.pixels.width = static_cast<int>(image.width);
+    picture.pixels.height = static_cast<int>(image.height);
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        picture.pixels.data.push_back((uint32_t{rgba[i]} << 16) | (uint32_t{rgba[i + 1]} << 8) | rgba[i + 2]);
+        picture.alpha.push_back(rgba[i + 3]);
+    }
+    return picture;
 }
 
 bool AllPixels(const Pixels& p, uint32_t colour) {

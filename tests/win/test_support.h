@@ -43,6 +43,15 @@ Pixels ReadScreen(const RECT& area);
 Pixels ReadClipboardBitmap(int* formatCount = nullptr);
 // What the clipboard's "PNG" decodes to (no pixels when it holds none or it does not decode).
 Pixels ReadClipboardPng();
+// The clipboard's data in a format, as bytes (none when it holds none).
+std::string ReadClipboardBytes(UINT format);
+// A PNG file's pixels and, one byte a pixel, its alpha (255 throughout for a file without alpha).
+struct PngPicture {
+    Pixels pixels;
+    std::vector<uint8_t> alpha;
+    bool storesAlpha = false; // the file has an alpha channel
+};
+PngPicture DecodePng(std::string_view bytes);
 constexpr uint32_t Rgb(COLORREF c) {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
