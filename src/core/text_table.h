@@ -53,6 +53,9 @@ struct TextTable {
     const wchar_t *menuEditImage, *checkEditAfterCapture, *editorCaption, *editorToolLabels, *editorToolTips,
         *editorColourTips, *editorSizeLabels, *editorSizeTips, *editorDone, *editorDoneTip, *editorUndo, *editorUndoTip,
         *editorRedo, *editorRedoTip, *editorDiscardQuestion, *editorImageTooLarge;
+    // Handing a capture over: the items of the File menu and the tray menu, the recent captures' menu
+    // when it lists none, the option, and a copied file that cannot be written (%s: the folder, %s: why).
+    const wchar_t *menuCopyAsFile, *menuRecentCaptures, *recentCapturesNone, *checkCopyAsFile, *copiedFileFailedFormat;
 };
 // clang-format on
 

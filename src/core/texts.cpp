@@ -155,6 +155,11 @@ constexpr TextTable kJapanese{
     .editorDiscardQuestion = L"編集した画像はまだクリップボードにもファイルにも渡していません。\n"
                              L"変更を破棄して閉じますか?",
     .editorImageTooLarge = L"この画像は大きすぎるため編集できません。",
+    .menuCopyAsFile = L"ファイルとしてコピー(&F)",
+    .menuRecentCaptures = L"最近のキャプチャ(&R)",
+    .recentCapturesNone = L"(なし)",
+    .checkCopyAsFile = L"キャプチャをファイルとしてもコピーする",
+    .copiedFileFailedFormat = L"一時フォルダー %s にファイルを作成できません。\n%s",
 };
 
 constexpr TextTable kEnglish{
@@ -304,6 +309,11 @@ constexpr TextTable kEnglish{
     .editorDiscardQuestion = L"The marked image has not gone to the clipboard or a file yet.\n"
                              L"Discard your changes and close?",
     .editorImageTooLarge = L"This image is too large to edit.",
+    .menuCopyAsFile = L"Copy as &File",
+    .menuRecentCaptures = L"&Recent Captures",
+    .recentCapturesNone = L"(None)",
+    .checkCopyAsFile = L"Also copy captures as a file",
+    .copiedFileFailedFormat = L"Cannot create a file in the temporary folder %s.\n%s",
 };
 
 } // namespace
