@@ -1,10 +1,13 @@
 #include "services/clipboard_image.h"
 
 #include "core/png_writer.h"
+#include "services/copied_file.h"
 #include "services/image_files.h"
 #include "services/platform.h"
 #include "services/texts.h"
 #include "toolkit/error.h"
+
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -36,7 +39,12 @@ UINT ClipboardImage::PngFormat() {
     return format;
 }
 
-void ClipboardImage::Copy(SharedImage image) {
+UINT ClipboardImage::DropEffectFormat() {
+    static const UINT format = RegisterClipboardFormatW(CFSTR_PREFERREDDROPEFFECT);
+    return format;
+}
+
+void ClipboardImage::Copy(SharedImage image, const std::wstring& file) {
     // The clipboard's owner is made for the first copy: the program's start does without it.
     if (!Handle()) CreateWindowObject(0, L"KelpixClipboard", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
     ClipboardSession clipboard(Handle());
@@ -53,6 +61,20 @@ void ClipboardImage::Copy(SharedImage image) {
         throw Error(Texts().clipboardOpenFailed);
     pending_ = std::move(image);
     Platform().setClipboardData(PngFormat(), nullptr);
+    if (!file.empty()) OfferFile(file);
+}
+
+void ClipboardImage::OfferFile(const std::wstring& file) {
+    // After the image's formats, so that a program that takes the first one it knows still pastes
+    // the picture. The file is to be copied, never moved away.
+    GlobalMemory list = FileListOf(file), effect(GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD)));
+    auto* copy = effect ? static_cast<DWORD*>(GlobalLock(effect.get())) : nullptr;
+    if (!list || !copy) throw Error(Texts().outOfMemory);
+    *copy = DROPEFFECT_COPY;
+    GlobalUnlock(effect.get());
+    if (!Platform().setClipboardData(CF_HDROP, list.get())) throw Error(Texts().clipboardOpenFailed);
+    list.release();
+    if (Platform().setClipboardData(DropEffectFormat(), effect.get())) effect.release();
 }
 
 void ClipboardImage::RenderBitmap() {
