@@ -454,12 +454,12 @@ class OptionsDialog(KelpixTestCase):
         border = (dialog.size[0] - 525) // 2
         client_left, client_top = dialog.left + border, dialog.bottom - border - 312
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: ten tabs (past the language, the covered parts' box, the
-        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box and the
-        # start with Windows) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: eleven tabs (past the language, the covered parts' box, the
+        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box, the copy
+        # as a file's box and the start with Windows) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
-        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "EditAfterCapture" in self.read_ini()[1]),
+        self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "CopyAsFile" in self.read_ini()[1]),
                         "no settings file was written")
         section, values = self.read_ini()
         self.assertEqual(section, "[Option]")
@@ -467,7 +467,8 @@ class OptionsDialog(KelpixTestCase):
                                   "TimeCapture": "1", "Time": "42", "SaveDir": "", "Language": "0", "PrintWindow": "0",
                                   "AutoSave": "0",
                                   "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>",
-                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0"})
+                                  "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0",
+                                  "CopyAsFile": "0"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):

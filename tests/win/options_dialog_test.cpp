@@ -44,12 +44,12 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
         d.ControlFor(&core::Settings::auto_save_name).SetText(L"<program>-<n>");
         Click(d.OkButton());
     });
-    EXPECT_EQ(
-        Lines(ReadBytes(IniFile())),
-        (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
-                                  "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PrintWindow=1", "AutoSave=1",
-                                  "AutoSaveDir=D:\\shots", "AutoSaveFormat=2", "AutoSaveName=<program>-<n>",
-                                  "PointerWindowKey=0x064B", "ActiveWindowKey=0x064A", "EditAfterCapture=1"}));
+    EXPECT_EQ(Lines(ReadBytes(IniFile())),
+              (std::vector<std::string>{"[Option]", "CloseTask=1", "KidoTask=1", "Fukugen=1", "MouseCapture=1",
+                                        "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PrintWindow=1",
+                                        "AutoSave=1", "AutoSaveDir=D:\\shots", "AutoSaveFormat=2",
+                                        "AutoSaveName=<program>-<n>", "PointerWindowKey=0x064B",
+                                        "ActiveWindowKey=0x064A", "EditAfterCapture=1", "CopyAsFile=1"}));
     // Read back as the dialog shows them the next time.
     WhileDialogUp(Start().Main(), [](OptionsDialog& d) {
         EXPECT_TRUE(d.ControlFor(&core::Settings::auto_save).Ticked());
