@@ -4,6 +4,8 @@
 #include "app/startup_trace.h"
 #include "core/session_trace.h"
 #include "services/auto_save.h"
+#include "services/copied_file.h"
+#include "services/image_drag.h"
 #include "services/late_library.h"
 #include "services/platform.h"
 #include "services/screen_grab.h"
@@ -173,10 +175,16 @@ bool Program::PerformCapture(const core::Action& action) {
         Grab(WindowOf(action.window), action.grab);
         return true;
     case Act::CopyToClipboard:
-        CopyLastImage(action.report_failure);
+        CopyLastImage(action);
         return true;
     case Act::SaveAutomatically:
-        if (main_->CurrentImage()) SaveAutomatically(*main_->CurrentImage(), session_.settings(), ++autoSaved_);
+        SaveLastImageAutomatically();
+        return true;
+    case Act::KeepRecentCapture:
+        if (main_->CurrentImage()) recent_.Keep(*main_->CurrentImage());
+        return true;
+    case Act::RestoreRecentCapture:
+        RestoreRecentCapture(action.capture_number);
         return true;
     case Act::InstallHook:
         if (const DragHook::Installed installed = hook_.Install(main_->Handle()); installed != DragHook::Installed::Yes)
@@ -248,6 +256,9 @@ void Program::PerformOpening(const core::Action& action) {
     case Act::OpenHelp:
         OpenHelp();
         break;
+    case Act::DragImageOut:
+        DragImageOut(main_->CurrentImage(), [this] { return FileOfLastImage(); });
+        break;
     case Act::ShowMessage:
         ShowMessage(action);
         break;
@@ -287,11 +298,46 @@ void Program::Grab(HWND target, int how) {
     Send(core::GrabFinished{image});
 }
 
-void Program::CopyLastImage(bool reportFailure) {
+void Program::CopyLastImage(const core::Action& action) {
+    const SharedImage& image = main_->CurrentImage();
+    std::wstring file;
+    std::exception_ptr fileFailure;
+    if (action.with_file && image) {
+        try {
+            file = FileOfLastImage();
+        } catch (...) {
+            fileFailure = std::current_exception();
+        }
+    }
     try {
-        clipboard_.Copy(main_->CurrentImage());
+        clipboard_.Copy(image, file);
     } catch (...) {
-        if (reportFailure) throw;
+        if (action.report_failure) throw;
+    }
+    // The picture is on the clipboard all the same; that its file could not be is told.
+    if (fileFailure) std::rethrow_exception(fileFailure);
+}
+
+void Program::SaveLastImageAutomatically() {
+    const SharedImage& image = main_->CurrentImage();
+    if (!image) return;
+    lastImageFile_ = {image, SaveAutomatically(*image, session_.settings(), ++autoSaved_)};
+}
+
+std::wstring Program::FileOfLastImage() {
+    const SharedImage& image = main_->CurrentImage();
+    // A file the user has moved or removed since is written anew.
+    if (lastImageFile_.image.lock() != image ||
+        GetFileAttributesW(lastImageFile_.path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        lastImageFile_ = {image, WriteCopiedFile(*image)};
+    return lastImageFile_.path;
+}
+
+void Program::RestoreRecentCapture(uint32_t number) {
+    // One that has gone from the list since its menu opened brings nothing back.
+    if (SharedImage image = recent_.Restore(number)) {
+        main_->ShowImage(std::move(image));
+        Send(core::RecentCaptureRestored{});
     }
 }
 
@@ -345,6 +391,7 @@ void Program::OpenEditor() {
         editor_->OnDone = [this](SharedImage image) { TakeEditedImage(std::move(image)); };
         editor_->OnCopy = [this](SharedImage image) { CopyEditedImage(std::move(image)); };
         editor_->OnSave = [this](SharedImage image) { return SaveEditedImage(std::move(image)); };
+        editor_->OnDragOut = [this](SharedImage image) { return DragEditedImage(std::move(image)); };
     }
     editor_->Open(main_->CurrentImage(), main_->Handle());
 }
@@ -367,6 +414,16 @@ bool Program::SaveEditedImage(SharedImage image) {
         auto folder = SaveImageAs(editor_->Handle(), *image, session_.settings().save_folder, saveDialog_);
         if (folder) Send(core::SavedTo{std::move(*folder)});
         return folder.has_value();
+    } catch (...) {
+        Send(core::Failure{FailureMessage(std::current_exception())});
+        return false;
+    }
+}
+
+bool Program::DragEditedImage(SharedImage image) {
+    try {
+        // The marked image may change before the next drag: each has a file of its own.
+        return DragImageOut(image, [image] { return WriteCopiedFile(*image); });
     } catch (...) {
         Send(core::Failure{FailureMessage(std::current_exception())});
         return false;
@@ -434,6 +491,8 @@ int RunProgram(HINSTANCE instance) {
         try {
             UpdateStartupEntry(Application::ExePath());
         } catch (const Error&) {}
+        // Files copied a day ago or more have had their time for a paste.
+        RemoveStaleCopiedFiles();
         program->ReportStartUpProblems();
         app.Run();
     });

@@ -8,6 +8,7 @@
 #include "services/global_keys.h"
 #include "services/highlight_frame.h"
 #include "services/image_files.h"
+#include "services/recent_store.h"
 #include "services/settings_file.h"
 #include "toolkit/timer.h"
 #include "ui/main_window.h"
@@ -32,6 +33,8 @@ public:
     void Send(core::Event event) override { runner_.Send(std::move(event)); }
     core::ReleaseScene SceneAtRelease(core::WindowId target) const override;
     core::ReleaseScene SceneAtRelease() const override;
+    bool ImageShown() const override { return main_->CurrentImage() != nullptr; }
+    std::vector<core::CaptureFacts> RecentCaptures() const override { return recent_.Listed(); }
     // Carries out actions as though the session had answered an event with them (tests and
     // benchmarks: a grab without the pick before it).
     void CarryOut(const core::Actions& actions) { runner_.CarryOut(actions); }
@@ -43,6 +46,7 @@ public:
     const core::CaptureSession& Session() const { return session_; }
     Timer& TimerFor(core::SessionTimer timer) { return timers_[static_cast<size_t>(timer)]; }
     const HighlightFrame& Frame() const { return frame_; }
+    const RecentStore& Recent() const { return recent_; }
 
     // Shows the main window and draws it, then makes what it does without: the notification-area
     // window. Start-up does this once, right after construction.
@@ -64,7 +68,13 @@ private:
     core::Settings ReadSettings();
     void Trace(const core::Event& event, const core::Actions& actions);
     void Grab(HWND target, int how);
-    void CopyLastImage(bool reportFailure);
+    // The last image on the clipboard, with its file when the act asks for it.
+    void CopyLastImage(const core::Action& action);
+    void SaveLastImageAutomatically();
+    // The file that holds the last image: the one saved or copied for it, else a copied file written now.
+    std::wstring FileOfLastImage();
+    void RestoreRecentCapture(uint32_t number);
+    bool DragEditedImage(SharedImage image);
     void HoldShortcutKeys();
     void ShowLanguageOfSettings();
     void ShowMessage(const core::Action& action);
@@ -87,6 +97,13 @@ private:
     SaveDialogMemory saveDialog_;
     ClipboardImage clipboard_;
     uint32_t autoSaved_ = 0; // captures written automatically since the start
+    // The file written for the last image (saved automatically, or for a copy as a file), while
+    // that image is the last one.
+    struct ImageFile {
+        std::weak_ptr<const CapturedImage> image;
+        std::wstring path;
+    } lastImageFile_;
+    RecentStore recent_;
     // Where the events and their actions are written (core/session_trace.h), when KELPIX_TRACE
     // names a file: appended to, a session at a time.
     std::unique_ptr<FILE, int (*)(FILE*)> trace_{nullptr, &fclose};

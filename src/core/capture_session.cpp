@@ -25,8 +25,8 @@ Action StartTimer(SessionTimer timer) {
 Action StopTimer(SessionTimer timer) {
     return {.act = Act::StopTimer, .timer = timer};
 }
-Action CopyToClipboard(bool report_failure) {
-    return {.act = Act::CopyToClipboard, .report_failure = report_failure};
+Action CopyToClipboard(bool report_failure, bool with_file) {
+    return {.act = Act::CopyToClipboard, .report_failure = report_failure, .with_file = with_file};
 }
 Action PressRecopyButton(bool down) {
     return {.act = Act::PressRecopyButton, .on = down};
@@ -343,7 +343,7 @@ Actions CaptureSession::Update(const TimerFired& event) {
         if (recopy_flashing_) {
             recopy_flashing_ = false;
             out.push_back(PressRecopyButton(false));
-            out.push_back(CopyToClipboard(true));
+            out.push_back(CopyToClipboard(true, settings_.copy_as_file));
         }
         break;
     }
@@ -352,28 +352,49 @@ Actions CaptureSession::Update(const TimerFired& event) {
 
 Actions CaptureSession::Update(const GrabFinished& event) {
     Actions out;
-    out.reserve(6); // as many as there can be; also keeps GCC 12 from a false -Wstringop-overflow
+    out.reserve(7); // as many as there can be; also keeps GCC 12 from a false -Wstringop-overflow
     const bool image = event.image;
+    // A copy as a file takes the automatically saved file: then the save comes first, and the one
+    // encoding serves both.
+    const bool save = image && settings_.auto_save, saveFirst = save && settings_.copy_as_file;
+    if (saveFirst) out.push_back(Plain(Act::SaveAutomatically));
     // Nothing grabbed (a target that has gone or lies off every screen): the clipboard keeps what
     // it had. A clipboard that refuses the new image fails quietly. The image is there to paste
     // before the frame goes and the main window takes its time to show again.
-    if (image) out.push_back(CopyToClipboard(false));
+    if (image) out.push_back(CopyToClipboard(false, settings_.copy_as_file));
     if (frame_after_grab_ != kNoWindow)
         out.push_back(OnWindow(Act::EraseFrame, std::exchange(frame_after_grab_, kNoWindow)));
     // Whatever the grab gave, the main window is not left hidden outside the notification area.
     if (!in_tray_) out.push_back(Plain(Act::ShowMainWindow));
-    // After the clipboard, so that a failed save takes nothing from it.
-    if (image && settings_.auto_save) out.push_back(Plain(Act::SaveAutomatically));
+    // A failed save takes nothing from the clipboard, before or after it.
+    if (save && !saveFirst) out.push_back(Plain(Act::SaveAutomatically));
     out.push_back(StartTimer(SessionTimer::Cooldown));
     if (image && settings_.edit_after_capture) out.push_back(Plain(Act::OpenEditor));
+    // Last: the image is kept among the recent captures once everything else has it.
+    if (image) out.push_back(Plain(Act::KeepRecentCapture));
     return out;
 }
 
 Actions CaptureSession::Update(const ImageEdited&) {
-    // As a capture's image: on the clipboard, and saved as a file of its own; the unmarked one stays.
-    Actions out{CopyToClipboard(true)};
-    if (settings_.auto_save) out.push_back(Plain(Act::SaveAutomatically));
+    // As a capture's image: on the clipboard, and saved as a file of its own; the unmarked one stays,
+    // and only it among the recent captures (which are what captures gave).
+    Actions out;
+    const bool saveFirst = settings_.auto_save && settings_.copy_as_file;
+    if (saveFirst) out.push_back(Plain(Act::SaveAutomatically));
+    out.push_back(CopyToClipboard(true, settings_.copy_as_file));
+    if (settings_.auto_save && !saveFirst) out.push_back(Plain(Act::SaveAutomatically));
     return out;
+}
+
+Actions CaptureSession::Update(const RecentCaptureRestored&) {
+    // On the clipboard as a new capture's image is; it is saved already, or was not to be.
+    return {CopyToClipboard(true, settings_.copy_as_file)};
+}
+
+Actions CaptureSession::Update(const ImageDragged&) {
+    // The drag runs a loop of its own; during a pick the target icon has the mouse.
+    if (dragging()) return {};
+    return {Plain(Act::DragImageOut)};
 }
 
 // --- Commands ----------------------------------------------------------------------------------
@@ -392,13 +413,6 @@ Actions CaptureSession::Update(const CommandChosen& event) {
         own_area_ = true;
         // What lies under the main window is the target: the main window covers all of it.
         StartCapture(out, true, event.compositor);
-        break;
-    case Command::Recopy:
-        // The button shows pressed for a moment, as a click on it would, and the copy follows.
-        if (recopy_flashing_) break;
-        recopy_flashing_ = true;
-        out.push_back(PressRecopyButton(true));
-        out.push_back(StartTimer(SessionTimer::RecopyFlash));
         break;
     case Command::StoreInTray:
         StoreInTray(out);
@@ -427,10 +441,11 @@ Actions CaptureSession::Update(const CommandChosen& event) {
     case Command::FitToWindowBelow:
         out.push_back(Plain(Act::FitToWindowBelow));
         break;
+    case Command::Recopy:
     case Command::EditImage:
-        // Nothing to edit without an image; while a capture is under way it waits for its end.
-        if (!event.image || busy_) break;
-        out.push_back(Plain(event.modal_up ? Act::BringModalToFront : Act::OpenEditor));
+    case Command::CopyAsFile:
+    case Command::RecentCapture:
+        ImageCommand(out, event);
         break;
     case Command::Translucent:
         translucent_ = !translucent_;
@@ -440,8 +455,38 @@ Actions CaptureSession::Update(const CommandChosen& event) {
     return out;
 }
 
+void CaptureSession::ImageCommand(Actions& out, const CommandChosen& event) {
+    switch (event.command) {
+    case Command::Recopy:
+        // The button shows pressed for a moment, as a click on it would, and the copy follows.
+        if (recopy_flashing_) break;
+        recopy_flashing_ = true;
+        out.push_back(PressRecopyButton(true));
+        out.push_back(StartTimer(SessionTimer::RecopyFlash));
+        break;
+    case Command::EditImage:
+        // Nothing to edit without an image; while a capture is under way it waits for its end.
+        if (!event.image || busy_) break;
+        out.push_back(Plain(event.modal_up ? Act::BringModalToFront : Act::OpenEditor));
+        break;
+    case Command::CopyAsFile:
+        if (event.image) out.push_back(CopyToClipboard(true, true));
+        break;
+    case Command::RecentCapture:
+        // A capture under way gives the last image itself; a modal window may be showing this one.
+        if (busy_) break;
+        if (event.modal_up)
+            out.push_back(Plain(Act::BringModalToFront));
+        else
+            out.push_back({.act = Act::RestoreRecentCapture, .capture_number = event.capture_number});
+        break;
+    default:
+        break;
+    }
+}
+
 Actions CaptureSession::Update(const RecopyClicked&) {
-    return {CopyToClipboard(true)};
+    return {CopyToClipboard(true, settings_.copy_as_file)};
 }
 
 void CaptureSession::StoreInTray(Actions& out) {

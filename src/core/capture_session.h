@@ -72,6 +72,8 @@ private:
     Actions Update(const DelayToggled& event);
     Actions Update(const DelayChanged& event);
     Actions Update(const SavedTo& event);
+    Actions Update(const ImageDragged& event);
+    Actions Update(const RecentCaptureRestored& event);
 
     void BeginDrag(Actions& out, Drag kind);
     // The drag is over: its watch stops, the pointer and the target icon are back.
@@ -89,6 +91,8 @@ private:
     void TrayClick(Actions& out, const TrayNotify& event);
     void ClearTrayClicks(Actions& out);
     void SettingsChanged(Actions& out, bool always_write);
+    // The commands on the last image: copy it again, edit it, copy it as a file, bring a recent one back.
+    void ImageCommand(Actions& out, const CommandChosen& event);
 
     Settings settings_;
     Drag drag_ = Drag::None;

@@ -19,6 +19,10 @@ enum class Command : uint16_t {
     Help,
     ShowFromTray, // the tray menu's "show"
     EditImage,
+    CopyAsFile,
+    // The recent captures' submenu lists its items from here on: RecentCapture + i is its i'th item,
+    // i below core::kRecentCaptureCount.
+    RecentCapture = 120,
 };
 
 } // namespace kelpix::core

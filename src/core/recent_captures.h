@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "core/auto_save_names.h"
 #include "core/compressed_image.h"
@@ -24,6 +25,13 @@ struct RecentCapture {
 
 // The memory the list counts for a capture: its compressed image, its texts and the entry itself.
 size_t BytesHeld(const RecentCapture& capture);
+
+// The text of the index'th item (from 0) of the recent captures' menu: an access key (1 to 9, then
+// the 0 of 10), the capture's time and the window's title (its program's name where it has none). An
+// "&" of the title shows as itself, a tab or line break as a space, and a title longer than
+// kRecentTitleLength is cut there (never inside a character) and ends in "...".
+inline constexpr size_t kRecentTitleLength = 60;
+std::wstring RecentCaptureMenuText(const CaptureFacts& facts, size_t index);
 
 class RecentCaptures {
 public:

@@ -49,7 +49,8 @@ enum class Act : uint8_t {
     BringModalToFront, CloseMainWindow, EndProgram, Grab, WaitForCompositor, CopyToClipboard, SaveAutomatically,
     SetTrayIcon, ShowSettings, WriteSettings, StartTimer, StopTimer, InstallHook, RemoveHook, PressRecopyButton,
     RestoreDefaultSize, FitToWindowBelow, ShowTranslucent, HoldShortcutKeys, SetStartWithWindows, ShowLanguage,
-    OpenEditor, ShowTrayMenu, OpenSaveDialog, OpenOptions, OpenHelp, ShowMessage,
+    OpenEditor, KeepRecentCapture, RestoreRecentCapture, ShowTrayMenu, OpenSaveDialog, OpenOptions, OpenHelp,
+    DragImageOut, ShowMessage,
 };
 // clang-format on
 struct ActRow {
@@ -70,7 +71,7 @@ inline constexpr std::array<ActRow, static_cast<size_t>(Act::ShowMessage) + 1> k
     {Act::EndProgram, "EndProgram", false},
     {Act::Grab, "Grab", false},                           // window, grab; reported back with GrabFinished
     {Act::WaitForCompositor, "WaitForCompositor", false}, // the compositor shows its next frame
-    {Act::CopyToClipboard, "CopyToClipboard", false},     // report_failure: a failure is told, else it is quiet
+    {Act::CopyToClipboard, "CopyToClipboard", false},     // report_failure: told, else quiet; with_file: its file too
     {Act::SaveAutomatically, "SaveAutomatically", false}, // the last image, under the name its capture gives
     {Act::SetTrayIcon, "SetTrayIcon", false},             // tray_icon
     {Act::ShowSettings, "ShowSettings", false},           // the toggles show the settings
@@ -85,13 +86,16 @@ inline constexpr std::array<ActRow, static_cast<size_t>(Act::ShowMessage) + 1> k
     {Act::ShowTranslucent, "ShowTranslucent", false},         // on: the main window translucent or not
     {Act::HoldShortcutKeys, "HoldShortcutKeys", false},       // the keys of the settings; Failure reports a refusal
     {Act::SetStartWithWindows, "SetStartWithWindows", false}, // on: the Run value written or removed
-    {Act::ShowLanguage, "ShowLanguage", false},
-    {Act::OpenEditor, "OpenEditor", false}, // the markup editor on the last image (a window of its own)               // the language of the settings, in every window
+    {Act::ShowLanguage, "ShowLanguage", false},               // the language of the settings, in every window
+    {Act::OpenEditor, "OpenEditor", false},               // the markup editor on the last image (a window of its own)
+    {Act::KeepRecentCapture, "KeepRecentCapture", false}, // the last image among the recent captures
+    {Act::RestoreRecentCapture, "RestoreRecentCapture", false}, // capture_number; RecentCaptureRestored reports
     {Act::ShowTrayMenu, "ShowTrayMenu", true},
     {Act::OpenSaveDialog, "OpenSaveDialog", true},
     {Act::OpenOptions, "OpenOptions", true},
     {Act::OpenHelp, "OpenHelp", true},
-    {Act::ShowMessage, "ShowMessage", true}, // message, text
+    {Act::DragImageOut, "DragImageOut", true}, // the last image, with its file, to another program
+    {Act::ShowMessage, "ShowMessage", true},   // message, text
 }};
 static_assert([] {
     for (size_t i = 0; i < kActs.size(); ++i)
@@ -123,6 +127,8 @@ struct Action {
     int tray_icon = kTrayNone;                   // SetTrayIcon
     int grab = 0;                                // Grab: kGrabWithCursor, kGrabPrinted, kGrabShaped
     bool report_failure = false;                 // CopyToClipboard
+    bool with_file = false;                      // CopyToClipboard: the image's file beside its pixels
+    uint32_t capture_number = 0;                 // RestoreRecentCapture
     bool on = false;                             // PressRecopyButton, ShowTranslucent, SetStartWithWindows
     Message message = Message::Failure;          // ShowMessage
     std::wstring text = {};                      // ShowMessage: Failure, Warning

@@ -84,6 +84,7 @@ struct CommandChosen {
     bool modal_up = false;
     bool compositor = false;
     bool image = false;
+    uint32_t capture_number = 0; // Command::RecentCapture: the one chosen (its CaptureFacts::number)
 };
 struct RecopyClicked {}; // a click on the re-copy button itself: the copy at once
 // The grab asked for has been done; image: it gave a picture (the last image is now that).
@@ -92,6 +93,8 @@ struct GrabFinished {
 };
 // The markup editor handed its image over: the last image is now the marked one.
 struct ImageEdited {};
+struct ImageDragged {};          // the last image pressed on and moved beyond the system's drag distance
+struct RecentCaptureRestored {}; // the recent capture chosen is the last image again
 // Something the program was asked to do failed; the user is to be told, once the queue is empty.
 struct Failure {
     std::wstring message;
@@ -128,16 +131,18 @@ struct SavedTo {
     std::wstring folder;
 }; // the folder the user saved an image to
 
-using Event = std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed,
-                           TrayNotify, CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished,
-                           ImageEdited, Failure, FirstShown, AnotherStart, CloseRequested, SessionEndQueried,
-                           SessionEnded, OptionsApplied, CursorToggled, DelayToggled, DelayChanged, SavedTo>;
+using Event =
+    std::variant<TargetPressed, PointerOver, Released, DragCancelled, HookMove, HookRelease, HookFailed, TrayNotify,
+                 CaptureKeyPressed, TimerFired, CommandChosen, RecopyClicked, GrabFinished, ImageEdited, Failure,
+                 FirstShown, AnotherStart, CloseRequested, SessionEndQueried, SessionEnded, OptionsApplied,
+                 CursorToggled, DelayToggled, DelayChanged, SavedTo, ImageDragged, RecentCaptureRestored>;
 inline constexpr std::array<std::string_view, std::variant_size_v<Event>> kEventNames = {
-    "TargetPressed",  "PointerOver",   "Released",       "DragCancelled",     "HookMove",
-    "HookRelease",    "HookFailed",    "TrayNotify",     "CaptureKeyPressed", "TimerFired",
-    "CommandChosen",  "RecopyClicked", "GrabFinished",   "ImageEdited",       "Failure",
-    "FirstShown",     "AnotherStart",  "CloseRequested", "SessionEndQueried", "SessionEnded",
-    "OptionsApplied", "CursorToggled", "DelayToggled",   "DelayChanged",      "SavedTo"};
+    "TargetPressed",  "PointerOver",          "Released",       "DragCancelled",     "HookMove",
+    "HookRelease",    "HookFailed",           "TrayNotify",     "CaptureKeyPressed", "TimerFired",
+    "CommandChosen",  "RecopyClicked",        "GrabFinished",   "ImageEdited",       "Failure",
+    "FirstShown",     "AnotherStart",         "CloseRequested", "SessionEndQueried", "SessionEnded",
+    "OptionsApplied", "CursorToggled",        "DelayToggled",   "DelayChanged",      "SavedTo",
+    "ImageDragged",   "RecentCaptureRestored"};
 inline std::string_view NameOf(const Event& event) {
     return kEventNames[event.index()];
 }

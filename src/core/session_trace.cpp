@@ -39,7 +39,8 @@ template <class F> void Fields(Settings& s, F& f) {
 }
 template <class F> void Fields(Action& a, F& f) {
     f("window", a.window), f("timer", a.timer), f("tray_icon", a.tray_icon), f("grab", a.grab);
-    f("report_failure", a.report_failure), f("on", a.on), f("message", a.message), f("text", a.text);
+    f("report_failure", a.report_failure), f("with_file", a.with_file), f("capture_number", a.capture_number);
+    f("on", a.on), f("message", a.message), f("text", a.text);
 }
 template <class F> void Fields(TargetPressed& e, F& f) {
     f("under_pointer", e.under_pointer);
@@ -70,7 +71,7 @@ template <class F> void Fields(TimerFired& e, F& f) {
 }
 template <class F> void Fields(CommandChosen& e, F& f) {
     f("command", e.command), f("own_window", e.own_window), f("modal_up", e.modal_up), f("compositor", e.compositor);
-    f("image", e.image);
+    f("image", e.image), f("capture_number", e.capture_number);
 }
 template <class F> void Fields(GrabFinished& e, F& f) {
     f("image", e.image);

@@ -52,6 +52,8 @@ const SettingRow kRows[] = {
         {HotKey,       &T::labelActiveWindowKey,  {276, 216, 160, 20},  {276, 202, 233, 12}}},
     {"edit_after_capture", L"EditAfterCapture",  &S::edit_after_capture,  {},
         {CheckBox,     &T::checkEditAfterCapture, {16, 228, 245, 17}}},
+    {"copy_as_file",       L"CopyAsFile",        &S::copy_as_file,        {},
+        {CheckBox,     &T::checkCopyAsFile,       {16, 252, 245, 17}}},
     {"shape_mask",         L"ShapeMask",         &S::shape_mask,          {},
         {CheckBox,     &T::checkShapeMask,        {16, 276, 245, 17}}},
 };

@@ -36,6 +36,7 @@ struct Settings {
     std::wstring auto_save_name = kDefaultAutoSaveName; // the name pattern (core/auto_save_names.h)
 
     bool edit_after_capture = false; // the markup editor opens on every capture
+    bool copy_as_file = false;       // every copy also puts the image's file on the clipboard
     // The outside of the window's shape (rounded corners, a region) transparent in PNG, white elsewhere.
     bool shape_mask = true;
 

@@ -55,6 +55,10 @@ struct TextTable {
         *editorRedo, *editorRedoTip, *editorDiscardQuestion, *editorImageTooLarge;
     // The window's shape: the option that makes the outside of it transparent (PNG) or white.
     const wchar_t *checkShapeMask;
+
+    // Handing a capture over: the items of the File menu and the tray menu, the recent captures' menu
+    // when it lists none, the option, and a copied file that cannot be written (%s: the folder, %s: why).
+    const wchar_t *menuCopyAsFile, *menuRecentCaptures, *recentCapturesNone, *checkCopyAsFile, *copiedFileFailedFormat;
 };
 // clang-format on
 

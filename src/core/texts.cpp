@@ -156,6 +156,11 @@ constexpr TextTable kJapanese{
                              L"変更を破棄して閉じますか?",
     .editorImageTooLarge = L"この画像は大きすぎるため編集できません。",
     .checkShapeMask = L"ウィンドウの形の外を透明にする",
+    .menuCopyAsFile = L"ファイルとしてコピー(&F)",
+    .menuRecentCaptures = L"最近のキャプチャ(&R)",
+    .recentCapturesNone = L"(なし)",
+    .checkCopyAsFile = L"キャプチャをファイルとしてもコピーする",
+    .copiedFileFailedFormat = L"一時フォルダー %s にファイルを作成できません。\n%s",
 };
 
 constexpr TextTable kEnglish{
@@ -306,6 +311,11 @@ constexpr TextTable kEnglish{
                              L"Discard your changes and close?",
     .editorImageTooLarge = L"This image is too large to edit.",
     .checkShapeMask = L"Make the outside of the window's shape transparent",
+    .menuCopyAsFile = L"Copy as &File",
+    .menuRecentCaptures = L"&Recent Captures",
+    .recentCapturesNone = L"(None)",
+    .checkCopyAsFile = L"Also copy captures as a file",
+    .copiedFileFailedFormat = L"Cannot create a file in the temporary folder %s.\n%s",
 };
 
 } // namespace

@@ -18,7 +18,8 @@ struct CapturedImage {
     SIZE size{0, 0};
     uint32_t dpi = 96;              // of the monitor it was captured on
     std::vector<uint8_t> shapeMask; // size.cx * size.cy bytes, 0 outside the window's shape; empty: none
-    core::CaptureFacts facts;       // when, and of which window and program (number: 0)
+    // When, and of which window and program; number: its number among the recent captures, else 0.
+    core::CaptureFacts facts{};
     // The bitmap's pixels where BlankImage made it: 32 bits each, top row first; else none.
     uint8_t* pixels = nullptr;
 };

@@ -1,16 +1,16 @@
 #include "services/clipboard_image.h"
 
 #include "core/bmp_writer.h"
-#include "core/png_writer.h"
 #include "core/shape_mask.h"
+#include "services/copied_file.h"
 #include "services/image_files.h"
 #include "services/platform.h"
 #include "services/texts.h"
 #include "toolkit/error.h"
 
+#include <shlobj.h>
+
 #include <cstring>
-#include <initializer_list>
-#include <span>
 
 namespace kelpix {
 
@@ -35,22 +35,6 @@ Bitmap CopyOf(const CapturedImage& image) {
     return copy;
 }
 
-// Global memory holding the pieces one after the other, for the clipboard.
-GlobalMemory GlobalCopy(std::initializer_list<std::span<const uint8_t>> pieces) {
-    size_t size = 0;
-    for (std::span<const uint8_t> piece : pieces)
-        size += piece.size();
-    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
-    auto* bytes = memory ? static_cast<uint8_t*>(GlobalLock(memory.get())) : nullptr;
-    if (!bytes) return GlobalMemory();
-    for (std::span<const uint8_t> piece : pieces) {
-        if (!piece.empty()) std::memcpy(bytes, piece.data(), piece.size());
-        bytes += piece.size();
-    }
-    GlobalUnlock(memory.get());
-    return memory;
-}
-
 } // namespace
 
 ClipboardImage::~ClipboardImage() {
@@ -64,7 +48,12 @@ UINT ClipboardImage::PngFormat() {
     return format;
 }
 
-void ClipboardImage::Copy(SharedImage image) {
+UINT ClipboardImage::DropEffectFormat() {
+    static const UINT format = RegisterClipboardFormatW(CFSTR_PREFERREDDROPEFFECT);
+    return format;
+}
+
+void ClipboardImage::Copy(SharedImage image, const std::wstring& file) {
     // The clipboard's owner is made for the first copy: the program's start does without it.
     if (!Handle()) CreateWindowObject(0, L"KelpixClipboard", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
     ClipboardSession clipboard(Handle());
@@ -83,6 +72,20 @@ void ClipboardImage::Copy(SharedImage image) {
     // The DIB and the PNG tell the DPI the window was seen at, so that a paste has its size.
     Platform().setClipboardData(CF_DIB, nullptr);
     Platform().setClipboardData(PngFormat(), nullptr);
+    if (!file.empty()) OfferFile(file);
+}
+
+void ClipboardImage::OfferFile(const std::wstring& file) {
+    // After the image's formats, so that a program that takes the first one it knows still pastes
+    // the picture. The file is to be copied, never moved away.
+    GlobalMemory list = FileListOf(file), effect(GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD)));
+    auto* copy = effect ? static_cast<DWORD*>(GlobalLock(effect.get())) : nullptr;
+    if (!list || !copy) throw Error(Texts().outOfMemory);
+    *copy = DROPEFFECT_COPY;
+    GlobalUnlock(effect.get());
+    if (!Platform().setClipboardData(CF_HDROP, list.get())) throw Error(Texts().clipboardOpenFailed);
+    list.release();
+    if (Platform().setClipboardData(DropEffectFormat(), effect.get())) effect.release();
 }
 
 void ClipboardImage::RenderBitmap() {
@@ -98,11 +101,7 @@ void ClipboardImage::RenderBitmap() {
 void ClipboardImage::RenderDib() {
     if (!pending_) return;
     try {
-        core::PixelImage pixels = ReadImagePixels(pending_->bitmap.get());
-        if (!pending_->shapeMask.empty()) pixels = core::BlendOntoWhite(pixels, pending_->shapeMask);
-        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(pixels, pending_->dpi);
-        if (!headers) return;
-        GlobalMemory memory = GlobalCopy({headers->infoHeader, headers->colorTable, pixels.bits});
+        GlobalMemory memory = GlobalCopyOf(PackedDibOf(*pending_));
         if (memory && Platform().setClipboardData(CF_DIB, memory.get())) memory.release();
     } catch (...) {
         // As for the PNG.
@@ -112,9 +111,7 @@ void ClipboardImage::RenderDib() {
 void ClipboardImage::RenderPng() {
     if (!pending_) return;
     try {
-        const std::vector<uint8_t> png =
-            core::EncodePng(ReadImagePixels(pending_->bitmap.get()), {pending_->dpi, pending_->shapeMask});
-        GlobalMemory memory = GlobalCopy({png});
+        GlobalMemory memory = GlobalCopyOf(PngOf(*pending_));
         if (memory && Platform().setClipboardData(PngFormat(), memory.get())) memory.release();
     } catch (...) {
         // The bitmap stays usable; a paste is no moment for an error box.

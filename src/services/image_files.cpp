@@ -299,6 +299,21 @@ std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstri
     }
 }
 
+std::vector<uint8_t> PackedDibOf(const CapturedImage& image) {
+    core::PixelImage pixels = ReadImagePixels(image.bitmap.get());
+    if (!image.shapeMask.empty()) pixels = core::BlendOntoWhite(pixels, image.shapeMask);
+    const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(pixels, image.dpi);
+    if (!headers) throw Error(Texts().outOfMemory);
+    std::vector<uint8_t> dib(headers->infoHeader.begin(), headers->infoHeader.end());
+    dib.insert(dib.end(), headers->colorTable.begin(), headers->colorTable.end());
+    dib.insert(dib.end(), pixels.bits.begin(), pixels.bits.end());
+    return dib;
+}
+
+std::vector<uint8_t> PngOf(const CapturedImage& image) {
+    return core::EncodePng(ReadImagePixels(image.bitmap.get()), {image.dpi, image.shapeMask});
+}
+
 std::wstring SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length =

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelpix {
 
@@ -53,6 +54,12 @@ void SaveNewImageFile(const std::wstring& target, ImageFormat format, const Capt
 // name is free or none fits the path limit).
 std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
                                     const CapturedImage& image);
+
+// The image as the clipboard and a drop hand it over, with the DPI it was seen at: a packed DIB (its
+// header, colour table and rows, white outside the window's shape) and a PNG (transparent there).
+// No memory for them raises "メモリが不足しています", a PNG that cannot be made a core::PngError.
+std::vector<uint8_t> PackedDibOf(const CapturedImage& image);
+std::vector<uint8_t> PngOf(const CapturedImage& image);
 
 // The system's words for an error code, without the line end it ends in.
 std::wstring SystemMessage(DWORD error);

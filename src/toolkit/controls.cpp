@@ -381,6 +381,7 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_LBUTTONDOWN:
         if (GetWindowLongW(Handle(), GWL_STYLE) & WS_TABSTOP) SetFocus(Handle());
+        PassMouse(OnMouse, msg, wParam, lParam);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
@@ -392,6 +393,7 @@ LRESULT ScrollBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     }
+    if (PassMouse(OnMouse, msg, wParam, lParam)) return 0;
     return DefaultHandler(msg, wParam, lParam);
 }
 

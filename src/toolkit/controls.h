@@ -103,6 +103,8 @@ public:
     ScrollBox(Form& form, HWND parent, Placement at, bool tabStop);
     // Recomputes the scroll ranges from the children's extent; call after a child changes size.
     void UpdateScrollRange();
+    // The mouse on the box itself, where no child lies (the wheel scrolls, and is not passed on).
+    MouseHandler OnMouse;
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -2,6 +2,10 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <span>
 #include <utility>
 
 namespace kelpix {
@@ -73,6 +77,16 @@ using MappedView = UniqueHandle<MappedViewTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>; // a window this thread made and destroys
 using ImageList = UniqueHandle<ImageListTraits>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
+// Movable memory holding a copy of the bytes, for the clipboard or a drop; none without memory for it.
+inline GlobalMemory GlobalCopyOf(std::span<const uint8_t> bytes) {
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    void* data = memory ? GlobalLock(memory.get()) : nullptr;
+    if (!data) return {};
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    GlobalUnlock(memory.get());
+    return memory;
+}
 
 // A device context from GetDC, released with ReleaseDC on the same window (NULL for the screen).
 class WindowDc {

@@ -100,7 +100,7 @@ void MainWindow::CreateControls() {
     imageBox_ =
         std::make_unique<ScrollBox>(*this, Handle(), Placement{kLeftColumnWidth, kTopLineHeight, 205, 148}, true);
     lastImage_ = std::make_unique<ImageView>(*this, imageBox_->Handle(), Placement{0, 0, 81, 49});
-    lastImage_->OnMouse = [this](UINT msg, WPARAM, POINT pos) { ImageMouse(msg, pos); };
+    lastImage_->OnMouse = [this](UINT msg, WPARAM keys, POINT pos) { ImageMouse(msg, keys, pos); };
 
     targetPanel_ = std::make_unique<Panel>(*this, Handle(), Placement{8, 11, 72, 38}, true);
     targetIcon_ = std::make_unique<ImageView>(*this, targetPanel_->Handle(), Placement{20, 2, 32, 32});
@@ -177,15 +177,25 @@ void MainWindow::ShowSettings(const core::Settings& settings) {
     delayButton_->SetDown(settings.delayed_capture);
 }
 
-void MainWindow::ImageMouse(UINT msg, POINT pos) {
-    if (msg != WM_LBUTTONDOWN) return;
+void MainWindow::ImageMouse(UINT msg, WPARAM keys, POINT pos) {
+    if (msg == WM_MOUSEMOVE) {
+        if (imageDrag_.Moved(pos, keys)) Send(core::ImageDragged{});
+        return;
+    }
+    if (msg != WM_LBUTTONDOWN) {
+        if (msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) imageDrag_.End();
+        return;
+    }
     const DWORD now = static_cast<DWORD>(GetMessageTime());
     const bool twice = imagePressTime_ != 0 && now - imagePressTime_ <= GetDoubleClickTime() &&
                        std::abs(pos.x - imagePressAt_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                        std::abs(pos.y - imagePressAt_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
     imagePressTime_ = twice ? 0 : now;
     imagePressAt_ = pos;
-    if (twice) Choose(core::Command::EditImage);
+    if (twice)
+        Choose(core::Command::EditImage);
+    else if (current_)
+        imageDrag_.Press(lastImage_->Handle(), pos);
 }
 
 void MainWindow::DelayArrowsUsed() {
@@ -309,9 +319,9 @@ void MainWindow::TargetIconMouse(Window& control, UINT msg, POINT pos) {
     }
 }
 
-void MainWindow::Choose(core::Command command) {
+void MainWindow::Choose(core::Command command, uint32_t captureNumber) {
     Send(core::CommandChosen{command, IdOf(Handle()), Application::Get().ModalUp(), CompositorRuns(),
-                             current_ != nullptr});
+                             current_ != nullptr, captureNumber});
 }
 
 bool MainWindow::CanClose() {
@@ -377,8 +387,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wParam) > 1 || lParam != 0) break;
-        Choose(static_cast<core::Command>(LOWORD(wParam)));
+        if (const auto number = recentMenu_.NumberOf(LOWORD(wParam)))
+            Choose(core::Command::RecentCapture, *number);
+        else
+            Choose(static_cast<core::Command>(LOWORD(wParam)));
         return 0;
+    case WM_INITMENUPOPUP:
+        recentMenu_.Fill(reinterpret_cast<HMENU>(wParam), session_.RecentCaptures());
+        break;
     case WM_SIZE:
         LayoutControls();
         break;

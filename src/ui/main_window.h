@@ -6,6 +6,7 @@
 #include "ui/session_port.h"
 #include "ui/window_messages.h"
 #include "toolkit/controls.h"
+#include "toolkit/drag_start.h"
 #include "toolkit/form.h"
 #include "toolkit/handles.h"
 
@@ -82,16 +83,17 @@ private:
     // The mouse on the target icon or the panel round it.
     void TargetIconMouse(Window& control, UINT msg, POINT pos);
     void DelayArrowsUsed();
-    // A double click on the last image opens the editor on it.
-    void ImageMouse(UINT msg, POINT pos);
+    // A double click on the last image opens the editor on it; a press and a move drags it out.
+    void ImageMouse(UINT msg, WPARAM keys, POINT pos);
     void TickTranslucentItems();
     // Parts of HandleMessage.
     void Paint();
     void HookReported(WPARAM mouseMessage);
     void ShortcutKeyPressed(WPARAM keyId);
     void ShowContextMenu(LPARAM at);
-    // A command from the menus or the shortcuts, to the session.
-    void Choose(core::Command command);
+    // A command from the menus or the shortcuts, to the session; captureNumber: the recent capture
+    // chosen (core::Command::RecentCapture).
+    void Choose(core::Command command, uint32_t captureNumber = 0);
     void Send(core::Event event) { session_.Send(std::move(event)); }
 
     SessionPort& session_;
@@ -114,6 +116,8 @@ private:
     bool translucent_ = false;
     DWORD imagePressTime_ = 0; // the last left press on the image, for a double click
     POINT imagePressAt_{0, 0};
+    DragStart imageDrag_;
+    RecentCapturesMenu recentMenu_;
     Window* pressedControl_ = nullptr; // the target panel or icon while the left button is held on it
 };
 

@@ -116,6 +116,7 @@ MarkupWindow::MarkupWindow() {
     CreateForm(layout);
     CreateToolbar();
     view_ = std::make_unique<ScrollBox>(*this, Handle(), Placement{0, kBarHeight, kBarWidth, 200}, true);
+    view_->OnMouse = [this](UINT msg, WPARAM keys, POINT at) { FrameMouse(msg, keys, at); };
     canvas_ = std::make_unique<CanvasWindow>(*this, view_->Handle());
 }
 
@@ -282,6 +283,18 @@ void MarkupWindow::CanvasMouse(UINT msg, WPARAM keys, LPARAM at) {
         break;
     default:
         break;
+    }
+}
+
+void MarkupWindow::FrameMouse(UINT msg, WPARAM keys, POINT at) {
+    if (msg == WM_LBUTTONDOWN && document_) {
+        frameDrag_.Press(view_->Handle(), at);
+    } else if (msg == WM_MOUSEMOVE && frameDrag_.Moved(at, keys)) {
+        if (!document_ || !OnDragOut) return;
+        const SharedImage image = Output();
+        if (OnDragOut(image) && document_) document_->MarkHandedOver();
+    } else if (msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) {
+        frameDrag_.End();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "services/markup_pixels.h"
 #include "toolkit/button_bar.h"
 #include "toolkit/controls.h"
+#include "toolkit/drag_start.h"
 #include "toolkit/form.h"
 
 #include <array>
@@ -28,9 +29,10 @@ public:
     void Open(SharedImage image, HWND beside);
     bool IsOpen() const { return document_ != nullptr; }
 
-    // What the user hands over: Done (the window closes after it), Ctrl+C, Ctrl+S (true: saved).
+    // What the user hands over: Done (the window closes after it), Ctrl+C, Ctrl+S (true: saved), a
+    // drag out from the frame round the picture (true: dropped).
     std::function<void(SharedImage)> OnDone, OnCopy;
-    std::function<bool(SharedImage)> OnSave;
+    std::function<bool(SharedImage)> OnSave, OnDragOut;
 
     // Carries out a keyboard command as its key does (Enter, Ctrl+C, Ctrl+S...).
     void Finish();
@@ -62,6 +64,8 @@ private:
     // Canvas parts.
     core::Point ImagePoint(LPARAM at) const;
     void CanvasMouse(UINT msg, WPARAM keys, LPARAM at);
+    // The view round the picture: a press and a move drags the marked image out.
+    void FrameMouse(UINT msg, WPARAM keys, POINT at);
     void PaintCanvas();
     bool SetCanvasCursor();
     void OpenTextBox(const core::TextEntryRequest& request);
@@ -80,6 +84,7 @@ private:
     HWND textBox_ = nullptr;
     std::optional<core::TextEntryRequest> textEntry_;
     bool pointerHeld_ = false;
+    DragStart frameDrag_;
 };
 
 } // namespace kelpix

@@ -1,5 +1,6 @@
 #include "ui/menus.h"
 
+#include "core/recent_captures.h"
 #include "services/texts.h"
 
 #include <string>
@@ -16,6 +17,8 @@ struct MenuItem {
     const wchar_t* caption; // null: a separator
     BYTE key = 0;           // shortcut, 0 for none
     bool control = false;
+    bool shift = false;
+    bool recentCaptures = false; // the recent captures' submenu, filled as it opens
 };
 
 struct TopMenu {
@@ -25,11 +28,27 @@ struct TopMenu {
 
 const MenuItem kSeparator{Command::Save, nullptr};
 
+// Marks the recent captures' submenus among the menus a window opens.
+constexpr ULONG_PTR kRecentCapturesMenu = 0x4B52435A;
+
+// The File menu's and the tray menu's items on the last image.
+MenuItem CopyAsFileItem(const core::TextTable& t) {
+    return {Command::CopyAsFile, t.menuCopyAsFile, 'C', true, true};
+}
+MenuItem RecentCapturesItem(const core::TextTable& t) {
+    return {.command = Command::RecentCapture, .caption = t.menuRecentCaptures, .recentCaptures = true};
+}
+
 // Built anew for each menu, in the language shown then.
 std::vector<TopMenu> MenuBar() {
     const core::TextTable& t = Texts();
     return {
-        {t.menuFile, {{Command::Save, t.menuSave, 'S', true}, kSeparator, {Command::Exit, t.menuExit}}},
+        {t.menuFile,
+         {{Command::Save, t.menuSave, 'S', true},
+          CopyAsFileItem(t),
+          RecentCapturesItem(t),
+          kSeparator,
+          {Command::Exit, t.menuExit}}},
         {t.menuView,
          {{Command::DefaultSize, t.menuDefaultSize, 'D', true},
           {Command::FitToWindowBelow, t.menuTakeSizeBelow, 'F', true},
@@ -59,6 +78,10 @@ std::vector<MenuItem> ContextMenu() {
 std::vector<MenuItem> TrayMenu() {
     const core::TextTable& t = Texts();
     return {{Command::ShowFromTray, t.trayMenuShow},
+            kSeparator,
+            CopyAsFileItem(t),
+            RecentCapturesItem(t),
+            kSeparator,
             {Command::Options, t.menuOptions},
             kSeparator,
             {Command::Exit, t.menuExit}};
@@ -67,7 +90,15 @@ std::vector<MenuItem> TrayMenu() {
 std::wstring ShortcutText(const MenuItem& item) {
     if (!item.key) return {};
     if (item.key >= VK_F1 && item.key <= VK_F24) return L"F" + std::to_wstring(item.key - VK_F1 + 1);
-    return std::wstring(item.control ? L"Ctrl+" : L"") + static_cast<wchar_t>(item.key);
+    return std::wstring(item.control ? L"Ctrl+" : L"") + (item.shift ? L"Shift+" : L"") +
+           static_cast<wchar_t>(item.key);
+}
+
+HMENU CreateRecentCapturesMenu() {
+    HMENU menu = CreatePopupMenu();
+    MENUINFO info{sizeof info, MIM_MENUDATA, 0, 0, nullptr, 0, kRecentCapturesMenu};
+    SetMenuInfo(menu, &info);
+    return menu;
 }
 
 // shortcuts: where the items' shortcuts go; the context menu shows none.
@@ -77,11 +108,15 @@ void AppendItems(HMENU menu, const std::vector<MenuItem>& items, std::vector<ACC
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
+        if (item.recentCaptures) {
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(CreateRecentCapturesMenu()), item.caption);
+            continue;
+        }
         std::wstring caption = item.caption;
         if (std::wstring keys = ShortcutText(item); shortcuts && !keys.empty()) {
             caption += L'\t' + keys;
-            shortcuts->push_back(
-                {static_cast<BYTE>(FVIRTKEY | (item.control ? FCONTROL : 0)), item.key, MenuId(item.command)});
+            const BYTE modifiers = (item.control ? FCONTROL : 0) | (item.shift ? FSHIFT : 0);
+            shortcuts->push_back({static_cast<BYTE>(FVIRTKEY | modifiers), item.key, MenuId(item.command)});
         }
         AppendMenuW(menu, MF_STRING, MenuId(item.command), caption.c_str());
     }
@@ -108,6 +143,27 @@ HMENU CreateTrayMenu() {
     HMENU menu = CreatePopupMenu();
     AppendItems(menu, TrayMenu(), nullptr);
     return menu;
+}
+
+bool RecentCapturesMenu::Fill(HMENU popup, const std::vector<core::CaptureFacts>& captures) {
+    MENUINFO info{sizeof info, MIM_MENUDATA, 0, 0, nullptr, 0, 0};
+    if (!GetMenuInfo(popup, &info) || info.dwMenuData != kRecentCapturesMenu) return false;
+    while (GetMenuItemCount(popup) > 0)
+        DeleteMenu(popup, 0, MF_BYPOSITION);
+    numbers_.clear();
+    const WORD first = MenuId(Command::RecentCapture);
+    for (size_t i = 0; i < captures.size() && i < core::kRecentCaptureCount; ++i) {
+        AppendMenuW(popup, MF_STRING, first + i, core::RecentCaptureMenuText(captures[i], i).c_str());
+        numbers_.push_back(captures[i].number);
+    }
+    if (captures.empty()) AppendMenuW(popup, MF_STRING | MF_GRAYED, first, Texts().recentCapturesNone);
+    return true;
+}
+
+std::optional<uint32_t> RecentCapturesMenu::NumberOf(WORD id) const {
+    const WORD first = MenuId(Command::RecentCapture);
+    if (id < first || id - first >= static_cast<int>(numbers_.size())) return std::nullopt;
+    return numbers_[id - first];
 }
 
 } // namespace kelpix

@@ -6,6 +6,7 @@
 #include "core/session_events.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace kelpix {
 
@@ -26,6 +27,10 @@ public:
     // the target of the drag under way.
     virtual core::ReleaseScene SceneAtRelease(core::WindowId target) const = 0;
     virtual core::ReleaseScene SceneAtRelease() const = 0;
+    // Whether there is a last image (the tray menu's commands on it need one).
+    virtual bool ImageShown() const = 0;
+    // What the recent captures' menus list: what each capture kept noted, the newest first.
+    virtual std::vector<core::CaptureFacts> RecentCaptures() const = 0;
 
 protected:
     ~SessionPort() = default;

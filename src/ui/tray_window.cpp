@@ -88,10 +88,15 @@ LRESULT TrayWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) {
-            const auto command = static_cast<core::Command>(LOWORD(wParam));
-            session_.Send(core::CommandChosen{command, core::kNoWindow, Application::Get().ModalUp()});
+            const std::optional<uint32_t> number = recentMenu_.NumberOf(LOWORD(wParam));
+            const auto command = number ? core::Command::RecentCapture : static_cast<core::Command>(LOWORD(wParam));
+            session_.Send(core::CommandChosen{command, core::kNoWindow, Application::Get().ModalUp(), false,
+                                              session_.ImageShown(), number.value_or(0)});
             return 0;
         }
+        break;
+    case WM_INITMENUPOPUP:
+        recentMenu_.Fill(reinterpret_cast<HMENU>(wParam), session_.RecentCaptures());
         break;
     }
     return Form::HandleMessage(msg, wParam, lParam);

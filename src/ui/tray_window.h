@@ -2,6 +2,7 @@
 // the program is stored there, and the seconds still to wait during a delayed capture. The window
 // is the icon's callback window: the shell's reports and the tray menu's commands go to the session.
 #pragma once
+#include "ui/menus.h"
 #include "ui/session_port.h"
 #include "ui/window_messages.h"
 #include "toolkit/form.h"
@@ -48,6 +49,7 @@ private:
 
     SessionPort& session_;
     HMENU menu_ = nullptr;
+    RecentCapturesMenu recentMenu_;
     ImageList countdownImages_; // index = number - 1
     Icon defaultIcon_;
     Icon countdownIcon_;       // the one handed to the shell last

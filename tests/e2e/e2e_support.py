@@ -1,5 +1,6 @@
 """Starting Kelpix under Wine, real input through xdotool, and a probe program to look around."""
 import os
+import select
 import shutil
 import subprocess
 import tempfile
@@ -105,9 +106,10 @@ class ColourWindow:
     """A window of one colour (or the probe's test pattern) in a process of its own, for as long as the object
     lives."""
 
-    def __init__(self, x, y, w, h, rgb=0, pattern=False, title=None):
-        what = ["pattern"] if pattern else ["colour"]
-        args = [str(x), str(y), str(w), str(h)] + ([] if pattern else [f"{rgb:06X}"]) + ([title] if title else [])
+    def __init__(self, x, y, w, h, rgb=0, pattern=False, title=None, command=None):
+        what = command or (["pattern"] if pattern else ["colour"])
+        colour = [] if pattern or command else [f"{rgb:06X}"]
+        args = [str(x), str(y), str(w), str(h)] + colour + ([title] if title else [])
         self.proc = subprocess.Popen(wine_command(PROBE, *what, *args), stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         line = self.proc.stdout.readline().decode()
         if not line.startswith("ready"):
@@ -122,6 +124,32 @@ class ColourWindow:
                 self.proc.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.proc.kill()
+
+
+class DropTarget(ColourWindow):
+    """A white window that takes drops (OLE) as copies, in a process of its own; each drop's "PNG" goes to
+    OUT.png and its first file's bytes to OUT.file."""
+
+    def __init__(self, x, y, w, h, out):
+        super().__init__(x, y, w, h, command=["drop-target"], title=wine_path(out))
+        self.out = out
+
+    def next_drop(self, timeout=10):
+        """(files, PNG bytes, (DIB width, height), first file's Windows path) of the next drop, or None."""
+        ready, _, _ = select.select([self.proc.stdout], [], [], timeout)
+        if not ready:
+            return None
+        parts = self.proc.stdout.readline().decode("utf-8", "replace").rstrip("\r\n").split(" ", 4)
+        if len(parts) < 4 or parts[0] != "dropped":
+            return None
+        width, height = (int(v) for v in parts[3].split("x"))
+        return int(parts[1]), int(parts[2]), (width, height), parts[4] if len(parts) > 4 else ""
+
+
+def unix_path(windows_path):
+    """Where a path on Wine's drive C: lies in the prefix the tests run in."""
+    prefix = os.path.join(os.environ.get("KELPIX_BUILD_DIR", "build"), "wineprefix", "drive_c")
+    return os.path.join(prefix, *windows_path[3:].split("\\"))
 
 
 class KelpixTestCase(unittest.TestCase):

@@ -11,8 +11,8 @@ import tempfile
 import time
 import unittest
 
-from e2e_support import (EXE, KelpixTestCase, count_windows, find_child, find_window, focused_window_name, probe, screen,
-                         tray_shown, wait_for, wait_for_window, wine_command, wine_path, xdotool)
+from e2e_support import (EXE, DropTarget, KelpixTestCase, count_windows, find_child, find_window, focused_window_name, probe,
+                         screen, tray_shown, unix_path, wait_for, wait_for_window, wine_command, wine_path, xdotool)
 
 
 def rgb_bytes(rgb):
@@ -137,6 +137,60 @@ class MarkupEditor(KelpixTestCase):
         self.assertEqual(pixel(61, 41), b"\0\0\0")
         self.assertEqual(pixel(62, 42), rgb_bytes(self.COLOUR))
         self.assertEqual(sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == b"\0\0\0"), 52 * 32)
+
+
+class DragOut(KelpixTestCase):
+    """The image dragged out with the real mouse onto a drop target of another process."""
+    COLOUR = 0x3366CC
+    TARGET = (620, 560, 300, 150)
+
+    def drop_target(self):
+        out = os.path.join(self.folder, "drop")
+        target = DropTarget(*self.TARGET, out)
+        self.cleanups.append(target.close)
+        return target, out
+
+    def drag_to_target(self, x, y):
+        """Presses at (x, y), moves past the drag distance and on to the drop target in steps, lets go."""
+        xdotool("mousemove", str(x), str(y), "mousedown", "1")
+        self.addCleanup(xdotool, "mouseup", "1")
+        left, top, width, height = self.TARGET
+        for at in ((x + 8, y + 8), (x + 60, y + 60), (left + width // 2, top + height // 2),
+                   (left + width // 2 + 3, top + height // 2 + 3)):
+            time.sleep(0.2)
+            xdotool("mousemove", str(at[0]), str(at[1]))
+        time.sleep(0.3)
+        xdotool("mouseup", "1")
+
+    def assert_dropped_the_image(self, drop, out, size):
+        self.assertIsNotNone(drop, "nothing was dropped")
+        files, png_bytes, dib_size, path = drop
+        self.assertEqual((files, dib_size), (1, size))
+        self.assertGreater(png_bytes, 0)
+        with open(out + ".file", "rb") as f, open(out + ".png", "rb") as g:
+            self.assertEqual(f.read(), g.read(), "the PNG is not the file's")
+        self.assertEqual(decoded_rgb(out + ".png"), rgb_bytes(self.COLOUR) * (size[0] * size[1]))
+        self.assertTrue(re.fullmatch(r"C:\\.*\\Kelpix\\Kelpix_[0-9_-]+\.png", path), path)
+        os.remove(unix_path(path))
+
+    def test_the_image_and_the_editors_frame_drag_the_file_and_png_to_another_program(self):
+        self.colour_window(150, 60, 500, 400, self.COLOUR)
+        main = self.start_kelpix()
+        xdotool("key", "F5")
+        self.assertTrue(wait_for(lambda: self.clipboard()[0] > 0, timeout=10), "nothing was captured")
+        target, out = self.drop_target()
+        box = find_child("TKelpix", "TScrollBox")
+        self.drag_to_target(box.left + 20, box.top + 20)
+        self.assert_dropped_the_image(target.next_drop(), out, main.size)
+
+        # From the editor: the frame round the picture, right of it.
+        probe("activate", "TKelpix")
+        time.sleep(0.3)
+        xdotool("key", "ctrl+e")
+        canvas = wait_for(lambda: find_child("TMarkupEditor", "TScrollBox", "TMarkupCanvas"), timeout=10)
+        self.assertIsNotNone(canvas, "Ctrl+E opened no editor")
+        self.drag_to_target(canvas.right + 20, canvas.top + 20)
+        self.assert_dropped_the_image(target.next_drop(), out, main.size)
 
 
 class OtherCodePage(KelpixTestCase):
@@ -400,10 +454,10 @@ class OptionsDialog(KelpixTestCase):
         border = (dialog.size[0] - 525) // 2
         client_left, client_top = dialog.left + border, dialog.bottom - border - 312
         xdotool("mousemove", str(client_left + 16 + 60), str(client_top + 120 + 8), "click", "1")
-        # The click left the focus on that box: eleven tabs (past the language, the covered parts' box, the
-        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box, the
-        # shape's box and the start with Windows) to OK, and Enter presses it.
-        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
+        # The click left the focus on that box: twelve tabs (past the language, the covered parts' box, the
+        # automatic save's box, whose fields are disabled, the two shortcut keys, the editor's box, the copy
+        # as a file's box, the shape's box and the start with Windows) to OK, and Enter presses it.
+        xdotool("key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
         # The keys are written one by one: wait for the last of them.
         self.assertTrue(wait_for(lambda: os.path.exists(self.ini) and "ShapeMask" in self.read_ini()[1]),
                         "no settings file was written")
@@ -414,7 +468,7 @@ class OptionsDialog(KelpixTestCase):
                                   "AutoSave": "0",
                                   "AutoSaveDir": "", "AutoSaveFormat": "3", "AutoSaveName": "Kelpix_<date>_<time>",
                                   "PointerWindowKey": "0x064B", "ActiveWindowKey": "0x064A", "EditAfterCapture": "0",
-                                  "ShapeMask": "1"})
+                                  "CopyAsFile": "0", "ShapeMask": "1"})
         self.assertTrue(wait_for(self.dialog_gone), "the dialog stayed")
 
     def test_escape_does_not_close_and_the_close_box_cancels_without_writing(self):

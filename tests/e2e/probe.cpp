@@ -15,13 +15,21 @@
 //   probe close CLASS [TITLE]        -> asks the window to close (posts WM_CLOSE)
 //   probe end-session CLASS [TITLE]  -> ends the session for the window as a logoff does: prints the answer to
 //                                       WM_QUERYENDSESSION, then sends WM_ENDSESSION (TRUE if the answer was)
+//   probe drop-target X Y W H OUT    -> shows a window that takes a drop (OLE) until its input closes; prints
+//                                       "ready HWND PID", then for each drop "dropped FILES PNG DIB PATH": how
+//                                       many files its file list held, the bytes of its "PNG", the width x height
+//                                       of its DIB (0 for what it lacked) and the first file (UTF-8); that file's
+//                                       bytes go to OUT.file, the "PNG" to OUT.png
 #include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,7 +62,8 @@ int FindCommand(int argc, char** argv) {
 
 int ChildCommand(int argc, char** argv) {
     HWND wnd = FindWindowA(argv[2], nullptr);
-    for (int i = 3; wnd && i < argc; ++i) wnd = FindWindowExA(wnd, nullptr, argv[i], nullptr);
+    for (int i = 3; wnd && i < argc; ++i)
+        wnd = FindWindowExA(wnd, nullptr, argv[i], nullptr);
     if (!wnd) {
         std::puts("none");
         return 1;
@@ -135,6 +144,7 @@ int ClipboardCommand(const char* path) {
 
 COLORREF g_colour = 0;
 bool g_pattern = false;
+void (*g_onShown)(HWND) = nullptr; // for the window before it shows
 
 // Gradients, lighter and darker in a checkerboard of 6-pixel squares, with a thin dark line every
 // 11 pixels: slopes, flat areas and sharp edges, as window content has them.
@@ -176,8 +186,7 @@ LRESULT CALLBACK ColourProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 DWORD WINAPI WaitForInputEnd(LPVOID thread) {
     char buffer[64];
-    while (std::fgets(buffer, sizeof buffer, stdin)) {
-    }
+    while (std::fgets(buffer, sizeof buffer, stdin)) {}
     PostThreadMessageA(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(thread)), WM_QUIT, 0, 0);
     return 0;
 }
@@ -204,21 +213,22 @@ int ColourCommand(char** argv, const std::wstring& title = {}) {
     HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, argv[6], WS_POPUP, x, y, w, h, nullptr, nullptr,
                                wc.hInstance, nullptr);
     if (!title.empty()) SetWindowTextW(wnd, title.c_str());
+    if (g_onShown) g_onShown(wnd);
     ShowWindow(wnd, SW_SHOWNOACTIVATE);
     UpdateWindow(wnd);
     std::printf("ready %lu %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(wnd)), GetCurrentProcessId());
     std::fflush(stdout);
-    CreateThread(nullptr, 0, WaitForInputEnd, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(GetCurrentThreadId())),
-                 0, nullptr);
+    CreateThread(nullptr, 0, WaitForInputEnd, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(GetCurrentThreadId())), 0,
+                 nullptr);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
     return 0;
 }
 
 DWORD WINAPI SignalInputEnd(LPVOID event) {
     char buffer[64];
-    while (std::fgets(buffer, sizeof buffer, stdin)) {
-    }
+    while (std::fgets(buffer, sizeof buffer, stdin)) {}
     SetEvent(event);
     return 0;
 }
@@ -255,6 +265,99 @@ int EndSessionCommand(int argc, char** argv) {
     return 0;
 }
 
+// The bytes of a drop's format, empty when the drop has none.
+std::string DroppedBytes(IDataObject* data, CLIPFORMAT format) {
+    FORMATETC asked{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&asked, &medium))) return {};
+    std::string bytes;
+    if (const char* held = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
+        bytes.assign(held, GlobalSize(medium.hGlobal));
+        GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// Takes every drop as a copy, and tells what it held.
+class DropTarget : public IDropTarget {
+public:
+    explicit DropTarget(std::string out) : out_(std::move(out)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget) ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        const std::string list = DroppedBytes(data, CF_HDROP);
+        const std::string png = DroppedBytes(data, static_cast<CLIPFORMAT>(RegisterClipboardFormatA("PNG")));
+        const std::string dib = DroppedBytes(data, CF_DIB);
+        UINT files = 0;
+        char firstPath[MAX_PATH * 3] = {};
+        if (!list.empty()) {
+            HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, list.size());
+            std::memcpy(GlobalLock(copy), list.data(), list.size());
+            GlobalUnlock(copy);
+            files = DragQueryFileW(static_cast<HDROP>(copy), 0xFFFFFFFF, nullptr, 0);
+            wchar_t first[MAX_PATH] = {};
+            if (files > 0 && DragQueryFileW(static_cast<HDROP>(copy), 0, first, MAX_PATH)) {
+                WriteFileBytes(out_ + ".file", ReadFileBytes(first));
+                WideCharToMultiByte(CP_UTF8, 0, first, -1, firstPath, sizeof firstPath, nullptr, nullptr);
+            }
+            GlobalFree(copy);
+        }
+        WriteFileBytes(out_ + ".png", png);
+        BITMAPINFOHEADER header{};
+        if (dib.size() >= sizeof header) std::memcpy(&header, dib.data(), sizeof header);
+        std::printf("dropped %u %zu %ldx%ld %s\n", files, png.size(), header.biWidth, header.biHeight, firstPath);
+        std::fflush(stdout);
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+
+private:
+    std::string out_;
+};
+
+int DropTargetCommand(char** argv) {
+    OleInitialize(nullptr);
+    char* colourArgs[] = {argv[0], argv[1], argv[2], argv[3], argv[4], argv[5], const_cast<char*>("FFFFFF")};
+    static DropTarget target(argv[6]);
+    g_onShown = [](HWND wnd) { RegisterDragDrop(wnd, &target); };
+    const int code = ColourCommand(colourArgs);
+    OleUninitialize();
+    return code;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -274,8 +377,9 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "hold-clipboard")) return HoldClipboardCommand(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "clear-clipboard")) return ClearClipboardCommand();
     if (argc >= 3 && !std::strcmp(argv[1], "end-session")) return EndSessionCommand(argc, argv);
+    if (argc >= 7 && !std::strcmp(argv[1], "drop-target")) return DropTargetCommand(argv);
     std::fputs("usage: probe find|child|count|activate|close|end-session|text|clipboard|colour|pattern|"
-               "hold-clipboard|clear-clipboard ...\n",
+               "hold-clipboard|clear-clipboard|drop-target ...\n",
                stderr);
     return 64;
 }

@@ -33,7 +33,7 @@ constexpr uint32_t kMove = 0x200, kDown = 0x201, kUp = 0x202, kDouble = 0x203, k
 
 const Action kDragCursor{Act::ShowDragCursor}, kNormalCursor{Act::ShowNormalCursor}, kHide{Act::HideMainWindow},
     kShow{Act::ShowMainWindow}, kRestore{Act::RestoreMainWindow}, kInstall{Act::InstallHook}, kRemove{Act::RemoveHook},
-    kShowSettings{Act::ShowSettings}, kWrite{Act::WriteSettings};
+    kShowSettings{Act::ShowSettings}, kWrite{Act::WriteSettings}, kKeep{Act::KeepRecentCapture};
 const auto Draw = [](WindowId w) { return Action{Act::DrawFrame, w}; };
 const auto Erase = [](WindowId w) { return Action{Act::EraseFrame, w}; };
 // A grab as the defaults ask for it: every picked window with its shape, the own area without.
@@ -100,8 +100,9 @@ TEST(CaptureSession, ImmediateCaptureByDragFramesHidesGrabsShowsCopiesSavesAndCo
         for (bool image : {true, false}) {
             SCOPED_TRACE(testing::Message() << "draw_cursor " << cursor << ", image " << image);
             // The automatic save, when on, follows the clipboard for a capture that gave an image.
-            const Actions shown = image ? Actions{Copy(false), kShow, {Act::SaveAutomatically}, Start(T::Cooldown)}
-                                        : Actions{kShow, Start(T::Cooldown)};
+            const Actions shown = image
+                                      ? Actions{Copy(false), kShow, {Act::SaveAutomatically}, Start(T::Cooldown), kKeep}
+                                      : Actions{kShow, Start(T::Cooldown)};
             const Steps steps = {
                 {Press(kA), {kDragCursor, Draw(kA)}},
                 {Over(kB), {Draw(kB)}},
@@ -168,7 +169,7 @@ TEST(CaptureSession, DragFromTheTrayIcon) {
                                {HookOver(kB), {Draw(kB)}},
                                {HookUp, Then(kHookReleasedOverB, {Start(T::RepaintWait)})},
                                {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kB, 0)}},
-                               {Grabbed(true), {Copy(false), Start(T::Cooldown)}}}),
+                               {Grabbed(true), {Copy(false), Start(T::Cooldown), kKeep}}}),
          false},
         {"button already up at the movement",
          {kStoreStep, kArm, {Icon(kMove, false), {Stop(T::TrayPress)}}, {HookOver(kB), {}}},
@@ -254,7 +255,7 @@ TEST(CaptureSession, TrayIconClicks) {
 
 TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheTray) {
     for (bool from_tray : {false, true}) {
-        for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::ShowFromTray); ++id) {
+        for (auto id = static_cast<uint16_t>(C::Save); id <= static_cast<uint16_t>(C::RecentCapture); ++id) {
             SCOPED_TRACE(testing::Message() << "command " << id << (from_tray ? " in a drag from the tray" : ""));
             CaptureSession s;
             Play(s, from_tray ? kTrayDragOverB : kIconDragOverB);
@@ -273,7 +274,7 @@ TEST(CaptureSession, CommandsAreIgnoredDuringADragAndTheOwnAreaWhileBusyOrInTheT
          {{Cmd(C::CaptureOwnArea, kOwn), own_area},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}},
-          {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}},
+          {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown), kKeep}},
           {Cmd(C::CaptureOwnArea, kOwn), {}},
           {Fire(T::Cooldown), {Stop(T::Cooldown)}},
           {Cmd(C::CaptureOwnArea, kOwn), own_area}}},
@@ -477,15 +478,61 @@ TEST(CaptureSession, TheEditorOpensOnAnImageAndItsImageGoesWhereACapturesGoes) {
     Play(s, {{Cmd(C::EditImage), {}}}); // nothing to edit
     Play(s, capture);
     Play(s, {{edit, {}}, // busy until the cooldown
-             {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}},
+             {Grabbed(true), {Copy(false), kShow, Start(T::Cooldown), kKeep}},
              {Fire(T::Cooldown), {Stop(T::Cooldown)}},
              {edit, {editor}},
              {CommandChosen{C::EditImage, kNoWindow, true, false, true}, {{Act::BringModalToFront}}},
              {ImageEdited{}, {Copy(true)}}});
     CaptureSession after(Settings{.auto_save = true, .edit_after_capture = true});
     Play(after, capture);
-    Play(after, {{Grabbed(true), {Copy(false), kShow, save, Start(T::Cooldown), editor}},
+    Play(after, {{Grabbed(true), {Copy(false), kShow, save, Start(T::Cooldown), editor, kKeep}},
                  {ImageEdited{}, {Copy(true), save}}});
+}
+
+// The image goes out as a copy with its file (the automatically saved one: then the save comes
+// first) and by a drag; each capture is kept among the recent ones, which come back as a capture's
+// image does, but are not saved again.
+TEST(CaptureSession, TheImageGoesOutWithItsFileAndComesBackFromTheRecentCaptures) {
+    const Action save{Act::SaveAutomatically}, restored{.act = Act::RestoreRecentCapture, .capture_number = 7};
+    const auto CopyWithFile = [](bool report) {
+        return Action{.act = Act::CopyToClipboard, .report_failure = report, .with_file = true};
+    };
+    const auto Recent = [](bool modal = false) -> Event {
+        return CommandChosen{.command = C::RecentCapture, .modal_up = modal, .capture_number = 7};
+    };
+    const Event copyAsFile = CommandChosen{C::CopyAsFile, kNoWindow, false, false, true};
+    const Steps capture = {{Cmd(C::CaptureOwnArea, kOwn), {Stop(T::Cooldown), kHide, Start(T::RepaintWait)}},
+                           {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kOwn, 0)}}};
+    const struct {
+        const char* name;
+        Settings settings;
+        Steps steps;
+    } rows[] = {
+        {"copied with the file",
+         {.copy_as_file = true},
+         Then(capture, {{Grabbed(true), {CopyWithFile(false), kShow, Start(T::Cooldown), kKeep}},
+                        {RecopyClicked{}, {CopyWithFile(true)}},
+                        {ImageEdited{}, {CopyWithFile(true)}}})},
+        {"the file is the saved one",
+         {.auto_save = true, .copy_as_file = true},
+         Then(capture, {{Grabbed(true), {save, CopyWithFile(false), kShow, Start(T::Cooldown), kKeep}},
+                        {ImageEdited{}, {save, CopyWithFile(true)}}})},
+        {"copy as a file: only with an image", {}, {{Cmd(C::CopyAsFile), {}}, {copyAsFile, {CopyWithFile(true)}}}},
+        {"a recent capture: copied, not saved",
+         {.auto_save = true},
+         {{Recent(), {restored}}, {RecentCaptureRestored{}, {Copy(true)}}}},
+        {"a recent capture behind a modal window", {}, {{Recent(true), {{Act::BringModalToFront}}}}},
+        {"a recent capture during a capture", {}, {capture[0], {Recent(), {}}}},
+        {"dragged out", {}, {{ImageDragged{}, {{Act::DragImageOut}}}}},
+        {"nothing during a pick",
+         {.copy_as_file = true},
+         Then(kIconDragOverB, {{ImageDragged{}, {}}, {Recent(), {}}, {copyAsFile, {}}})},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CaptureSession s(row.settings);
+        Play(s, row.steps);
+    }
 }
 
 // A global shortcut key captures the window it picked through the same steps as a drag's release,
@@ -506,12 +553,13 @@ TEST(CaptureSession, AShortcutKeyCapturesThePickedWindowUnlessADragAModalWindowO
     } rows[] = {
         {"shown: hidden for the grab, shown again, copied",
          Then(Then<Steps>({{Key(kA), immediate}}, grab_a),
-              {{Grabbed(true), {Copy(false), kShow, Start(T::Cooldown)}}})},
+              {{Grabbed(true), {Copy(false), kShow, Start(T::Cooldown), kKeep}}})},
         {"with the cursor",
          {{Key(kA), immediate}, {Fire(T::RepaintWait), {Stop(T::RepaintWait), Grab(kA, 1)}}},
          {.draw_cursor = true}},
-        {"in the tray: the main window stays hidden", Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
-                                                           {{Grabbed(true), {Copy(false), Start(T::Cooldown)}}})},
+        {"in the tray: the main window stays hidden",
+         Then(Then<Steps>({kStoreStep, {Key(kA), immediate}}, grab_a),
+              {{Grabbed(true), {Copy(false), Start(T::Cooldown), kKeep}}})},
         {"delayed: the countdown, then the grab of the window picked at the press",
          {{Key(kA), counted},
           {Over(kB), {}},
@@ -588,7 +636,7 @@ TEST(CaptureSession, TheGrabWaitsOnlyForWhatTheProgramsOwnWindowsCoveredOfTheTar
             if (row.after_hide == at_once) before.resize(before.size() - 2); // no frame off, no hiding
             EXPECT_EQ(released, Then(before, row.after_hide));
             if (row.after_hide == at_once) {
-                const Actions finished{Copy(false), Erase(kB), kShow, Start(T::Cooldown)};
+                const Actions finished{Copy(false), Erase(kB), kShow, Start(T::Cooldown), kKeep};
                 Actions in_tray = finished;
                 in_tray.erase(in_tray.begin() + 2); // stored in the notification area, it stays hidden
                 EXPECT_EQ(s.Handle(Grabbed(true)), from_tray ? in_tray : finished);

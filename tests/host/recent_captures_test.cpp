@@ -97,5 +97,27 @@ TEST(RecentCaptures, MemoryLimitDropsTheOldestAndRefusesACaptureLargerThanItAll)
     EXPECT_EQ(captures.bytes(), 3 * each);
 }
 
+TEST(RecentCaptures, MenuItemsShowAnAccessKeyTheTimeAndTheTitleAsItReads) {
+    const std::wstring sixty(60, L'x');
+    const struct {
+        std::wstring title, program;
+        size_t index;
+        std::wstring expected;
+    } rows[] = {
+        {L"Untitled - Notepad", L"notepad.exe", 0, L"&1  14:05:09  Untitled - Notepad"},
+        {L"Q&A", L"", 8, L"&9  14:05:09  Q&&A"},
+        {L"a\tb\r\nc", L"", 9, L"1&0  14:05:09  a b  c"},
+        {L"", L"notepad.exe", 1, L"&2  14:05:09  notepad.exe"},
+        {sixty, L"", 0, L"&1  14:05:09  " + sixty},
+        {sixty + L"y", L"", 0, L"&1  14:05:09  " + sixty + L"..."},
+        // Cut before a character made of two units rather than between them.
+        {std::wstring(59, L'x') + L"\xD83D\xDE00", L"", 0, L"&1  14:05:09  " + std::wstring(59, L'x') + L"..."},
+    };
+    for (const auto& row : rows) {
+        const CaptureFacts facts{2026, 12, 8, 14, 5, 9, row.title, row.program, 1};
+        EXPECT_EQ(RecentCaptureMenuText(facts, row.index), row.expected) << &row - rows;
+    }
+}
+
 } // namespace
 } // namespace kelpix::core

@@ -41,7 +41,7 @@ TEST(SessionRunner, EventsRaisedByActsWaitForTheListAndLoopsOpenOnceTheQueueIsEm
     run.runner.Send(TimerFired{SessionTimer::RepaintWait});
     EXPECT_EQ(run.performer.done,
               (std::vector<std::string>{"StopTimer", "HideMainWindow", "StartTimer", "StopTimer", "Grab",
-                                        "CopyToClipboard", "ShowMainWindow", "StartTimer"}));
+                                        "CopyToClipboard", "ShowMainWindow", "StartTimer", "KeepRecentCapture"}));
     EXPECT_EQ(run.traced, (std::vector<std::string>{"CommandChosen", "TimerFired", "GrabFinished"}));
     // A failure and the save dialog: both open loops of their own, after the list; what the user does
     // in the dialog is handled at once.

@@ -57,7 +57,8 @@ TEST(SettingsFile, EverySettingReadsBackAsWritten) {
     s.close_to_tray = s.start_in_tray = s.restore_toggles = s.draw_cursor = s.delayed_capture = true;
     s.delay_seconds = 42, s.save_folder = L"C:\\😀\\", s.language = Language::Japanese, s.auto_save = true;
     s.auto_save_folder = L"D:\\", s.auto_save_format = ImageFormat::Bitmap, s.auto_save_name = L"<n>";
-    s.print_window = true, s.pointer_window_key = 0xA70, s.active_window_key = 0, s.shape_mask = false;
+    s.print_window = true, s.pointer_window_key = 0xA70, s.active_window_key = 0, s.copy_as_file = true;
+    s.shape_mask = false;
     File file;
     for (const SettingRow& row : SettingRows())
         file[row.fileKey] = FileText(row, s);

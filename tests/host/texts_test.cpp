@@ -56,10 +56,10 @@ TEST(Texts, EnglishMenusGiveEveryItemItsOwnAccessKey) {
     const TextTable& t = TextsIn(Language::English);
     const std::vector<std::vector<const wchar_t*>> menus = {
         {t.menuFile, t.menuView, t.menuTool, t.menuHelp},
-        {t.menuSave, t.menuExit},
+        {t.menuSave, t.menuCopyAsFile, t.menuRecentCaptures, t.menuExit},
         {t.menuDefaultSize, t.menuTakeSizeBelow, t.menuTranslucent},
         {t.menuCaptureOwnArea, t.menuRecopy, t.menuEditImage, t.menuStoreInTray, t.menuOptions},
-        {t.trayMenuShow, t.menuOptions, t.menuExit},
+        {t.trayMenuShow, t.menuCopyAsFile, t.menuRecentCaptures, t.menuOptions, t.menuExit},
     };
     for (const auto& menu : menus) {
         std::map<wchar_t, int> keys;

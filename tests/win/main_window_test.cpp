@@ -5,9 +5,6 @@
 
 #include "services/texts.h"
 
-#include <functional>
-#include <initializer_list>
-
 using namespace kelpix;
 using namespace kelpix::test;
 
@@ -25,33 +22,6 @@ bool Checked(HMENU menu, core::Command command) {
 
 bool Layered(HWND wnd) {
     return (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
-}
-
-// Types keys (the first ones held while the last is typed) through the system's input queue.
-void Type(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> in;
-    auto add = [&](WORD key, DWORD flags) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = key;
-        i.ki.dwFlags = flags;
-        in.push_back(i);
-    };
-    for (WORD key : keys)
-        add(key, 0);
-    for (auto key = keys.end(); key != keys.begin();)
-        add(*--key, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-// Lets the program's own loop, which translates the shortcuts, handle what arrives until pred holds.
-bool LoopUntil(const std::function<bool()>& pred) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
-        Application::Get().ProcessMessages();
-        if (pred()) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    return false;
 }
 
 } // namespace

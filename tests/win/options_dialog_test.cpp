@@ -49,7 +49,8 @@ TEST_F(SettingsTest, OkWritesEverySettingAndTheMainWindowsTogglesShowThem) {
                                         "TimeCapture=1", "Time=42", "SaveDir=", "Language=2", "PrintWindow=1",
                                         "AutoSave=1", "AutoSaveDir=D:\\shots", "AutoSaveFormat=2",
                                         "AutoSaveName=<program>-<n>", "PointerWindowKey=0x064B",
-                                        "ActiveWindowKey=0x064A", "EditAfterCapture=1", "ShapeMask=1"}));
+                                        "ActiveWindowKey=0x064A", "EditAfterCapture=1", "CopyAsFile=1",
+                                        "ShapeMask=1"}));
     // Read back as the dialog shows them the next time.
     WhileDialogUp(Start().Main(), [](OptionsDialog& d) {
         EXPECT_TRUE(d.ControlFor(&core::Settings::auto_save).Ticked());

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "services/platform.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "toolkit/window.h"
 
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include <png.h>
+#include <shlobj.h>
 
 namespace kelpix::test {
 
@@ -152,6 +154,31 @@ void MouseEvent(DWORD eventFlag) {
     SendInput(1, &in, sizeof in);
 }
 
+void Type(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (WORD key : keys)
+        add(key, 0);
+    for (auto key = keys.end(); key != keys.begin();)
+        add(*--key, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+bool LoopUntil(const std::function<bool()>& pred) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+        Application::Get().ProcessMessages();
+        if (pred()) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return pred();
+}
+
 Pixels ReadClipboardBitmap(int* formatCount) {
     Pixels p;
     bool open = false;
@@ -199,6 +226,24 @@ PngPicture DecodePng(std::string_view bytes) {
         picture.alpha.push_back(rgba[i + 3]);
     }
     return picture;
+}
+
+std::vector<std::wstring> ReadClipboardFiles() {
+    std::vector<std::wstring> files;
+    bool open = false;
+    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
+        Sleep(10);
+    if (!open) return files;
+    HANDLE data = GetClipboardData(CF_HDROP);
+    if (const auto* list = data ? static_cast<const DROPFILES*>(GlobalLock(data)) : nullptr) {
+        // Wide paths, each ending in a null, the list in a second one.
+        for (auto* path = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(list) + list->pFiles);
+             list->fWide && *path; path += files.back().size() + 1)
+            files.emplace_back(path);
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return files;
 }
 
 bool AllPixels(const Pixels& p, uint32_t colour) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +53,8 @@ struct PngPicture {
     bool storesAlpha = false; // the file has an alpha channel
 };
 PngPicture DecodePng(std::string_view bytes);
+// The paths in the clipboard's file list (CF_HDROP), none when it holds none.
+std::vector<std::wstring> ReadClipboardFiles();
 constexpr uint32_t Rgb(COLORREF c) {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
@@ -141,6 +144,11 @@ private:
 // press or release a button (MOUSEEVENTF_LEFTDOWN...).
 void MouseTo(int x, int y);
 void MouseEvent(DWORD eventFlag);
+// Types keys (the first ones held while the last is typed) through the system's input queue.
+void Type(std::initializer_list<WORD> keys);
+// Lets the program's own loop, which translates the shortcuts, handle what arrives until pred holds
+// (for 3 s at most); returns pred().
+bool LoopUntil(const std::function<bool()>& pred);
 
 // The live GUI objects of this process. Where GetGuiResources answers (Windows) its figures are
 // taken; Wine's answers 0, so there the objects are counted one by one:
