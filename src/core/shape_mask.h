@@ -30,7 +30,16 @@ std::optional<std::string> CheckShapeMask(const PixelImage& image, std::span<con
 // steps). Palette images (8, 4 and 1 bit) come back as 24-bit images of the colours they show,
 // since their palette need not hold white or the blended colours. An empty mask gives the image
 // as it is. Throws std::invalid_argument when the image is inconsistent (see CheckImage) or the
-// mask does not fit it.
-PixelImage BlendOntoWhite(const PixelImage& image, std::span<const uint8_t> shapeMask);
+// mask does not fit it. An image passed by moving it is blended where it lies, with no copy.
+PixelImage BlendOntoWhite(PixelImage image, std::span<const uint8_t> shapeMask);
+
+// The rows the shape cuts, where some pixel is not wholly inside: bands of rows [top, bottom), from
+// the top down, with rows wholly inside between them. Only these need laying on white; a window with
+// rounded corners has one band at the top and one at the bottom. `width` is the mask's row length.
+struct RowBand {
+    int top = 0, bottom = 0;
+    bool operator==(const RowBand&) const = default;
+};
+std::vector<RowBand> RowsCutByShape(std::span<const uint8_t> shapeMask, int width);
 
 } // namespace kelpix::core

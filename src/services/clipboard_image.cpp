@@ -1,6 +1,5 @@
 #include "services/clipboard_image.h"
 
-#include "core/bmp_writer.h"
 #include "core/shape_mask.h"
 #include "services/copied_file.h"
 #include "services/image_files.h"
@@ -11,27 +10,43 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <span>
+#include <vector>
 
 namespace kelpix {
 
 namespace {
+
+// Lays the rows of `copy` that the image's shape cuts on white: only those are read and written
+// again, so that rounded corners cost a few rows, not the whole image.
+void WhitenOutsideShape(HDC screen, HBITMAP copy, const CapturedImage& image) {
+    const int width = image.size.cx, height = image.size.cy;
+    for (const core::RowBand& band : core::RowsCutByShape(image.shapeMask, width)) {
+        const int rows = band.bottom - band.top;
+        core::PixelImage pixels{width, rows, 32, std::vector<uint8_t>(size_t{4} * width * rows), {}};
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        // Scan lines count from the bottom row up.
+        const auto firstLine = static_cast<UINT>(height - band.bottom), lines = static_cast<UINT>(rows);
+        if (GetDIBits(screen, copy, firstLine, lines, pixels.bits.data(), &info, DIB_RGB_COLORS) != rows)
+            throw Error(Texts().imageReadFailed);
+        const auto cut = std::span(image.shapeMask).subspan(size_t{1} * band.top * width, pixels.bits.size() / 4);
+        pixels = core::BlendOntoWhite(std::move(pixels), cut);
+        SetDIBits(screen, copy, firstLine, lines, pixels.bits.data(), &info, DIB_RGB_COLORS);
+    }
+}
 
 // A copy of the image's pixels, compatible with the screen; outside the window's shape, white.
 Bitmap CopyOf(const CapturedImage& image) {
     WindowDc screen;
     Bitmap copy(CreateCompatibleBitmap(screen.get(), image.size.cx, image.size.cy));
     if (!copy) throw Error(Texts().outOfMemory);
-    if (!image.shapeMask.empty()) {
-        const core::PixelImage white = core::BlendOntoWhite(ReadImagePixels(image.bitmap.get()), image.shapeMask);
-        const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(white);
-        if (!headers) throw Error(Texts().outOfMemory);
-        SetDIBits(screen.get(), copy.get(), 0, static_cast<UINT>(white.height), white.bits.data(),
-                  reinterpret_cast<const BITMAPINFO*>(headers->infoHeader.data()), DIB_RGB_COLORS);
-        return copy;
+    {
+        MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+        SelectGuard keepFrom(from.get(), image.bitmap.get()), keepTo(to.get(), copy.get());
+        BitBlt(to.get(), 0, 0, image.size.cx, image.size.cy, from.get(), 0, 0, SRCCOPY);
     }
-    MemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
-    SelectGuard keepFrom(from.get(), image.bitmap.get()), keepTo(to.get(), copy.get());
-    BitBlt(to.get(), 0, 0, image.size.cx, image.size.cy, from.get(), 0, 0, SRCCOPY);
+    if (!image.shapeMask.empty()) WhitenOutsideShape(screen.get(), copy.get(), image);
     return copy;
 }
 

@@ -210,7 +210,7 @@ public:
     ImageFileBytes(ImageFormat format, const CapturedImage& image) : pixels_(ReadImagePixels(image.bitmap.get())) {
         // Only PNG can be transparent: elsewhere the outside of the window's shape is white.
         if (format != ImageFormat::Png && !image.shapeMask.empty())
-            pixels_ = core::BlendOntoWhite(pixels_, image.shapeMask);
+            pixels_ = core::BlendOntoWhite(std::move(pixels_), image.shapeMask);
         if (format == ImageFormat::Bitmap) {
             headers_ = core::MakeBmpHeaders(pixels_, image.dpi);
             return;
@@ -301,7 +301,7 @@ std::wstring SaveImageUnderFreeName(const std::wstring& folder, const std::wstri
 
 std::vector<uint8_t> PackedDibOf(const CapturedImage& image) {
     core::PixelImage pixels = ReadImagePixels(image.bitmap.get());
-    if (!image.shapeMask.empty()) pixels = core::BlendOntoWhite(pixels, image.shapeMask);
+    if (!image.shapeMask.empty()) pixels = core::BlendOntoWhite(std::move(pixels), image.shapeMask);
     const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(pixels, image.dpi);
     if (!headers) throw Error(Texts().outOfMemory);
     std::vector<uint8_t> dib(headers->infoHeader.begin(), headers->infoHeader.end());

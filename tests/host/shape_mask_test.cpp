@@ -69,6 +69,26 @@ TEST(ShapeMask, BlendOntoWhiteWhitensOutsideBlendsEdgesAndKeepsInsideBitForBit) 
     }
 }
 
+TEST(ShapeMask, OnlyThePixelsAndRowsTheShapeCutsChangeAmongLongRunsInside) {
+    // 21 wide: runs of eight inside around each cut pixel, and a tail shorter than eight.
+    constexpr int kWidth = 21, kHeight = 6;
+    const std::vector<std::pair<int, int>> cut = {{0, 1}, {9, 1}, {20, 2}, {8, 4}, {16, 4}};
+    std::vector<uint8_t> mask(size_t{kWidth} * kHeight, 255);
+    for (auto [x, y] : cut)
+        mask[static_cast<size_t>(y) * kWidth + x] = 0;
+    const PixelImage image = MakeImage(kWidth, kHeight, 32), blended = BlendOntoWhite(image, mask);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool white = std::count(cut.begin(), cut.end(), std::pair{x, y}) > 0;
+            const Rgb expected = white ? Rgb{255, 255, 255} : ReadPixel(image, x, y), result = ReadPixel(blended, x, y);
+            EXPECT_TRUE(result.r == expected.r && result.g == expected.g && result.b == expected.b) << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(RowsCutByShape(mask, kWidth), (std::vector<RowBand>{{1, 3}, {4, 5}}));
+    EXPECT_TRUE(RowsCutByShape(std::vector<uint8_t>(kWidth * 2, 255), kWidth).empty());
+    EXPECT_EQ(RowsCutByShape(std::vector<uint8_t>(kWidth * 2, 0), kWidth), (std::vector<RowBand>{{0, 2}}));
+}
+
 TEST(ShapeMask, WithoutAMaskTheImageStaysAndMasksThatDoNotFitAreRefused) {
     const PixelImage image = MakeImage(4, 3, 32);
     EXPECT_EQ(BlendOntoWhite(image, {}).bits, image.bits);
