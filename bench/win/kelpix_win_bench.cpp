@@ -605,7 +605,7 @@ void PrintRecentCaptureFigures(int runs) {
     std::vector<double> read, kept, restored;
     for (size_t i = 0; i < core::kRecentCaptureCount; ++i) {
         const double start = Now();
-        store.Keep(*image);
+        store.Keep(image);
         read.push_back(Now() - start);
         while (store.Listed().size() <= i && Now() - start < 20000)
             Sleep(1);

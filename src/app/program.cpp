@@ -181,7 +181,7 @@ bool Program::PerformCapture(const core::Action& action) {
         SaveLastImageAutomatically();
         return true;
     case Act::KeepRecentCapture:
-        if (main_->CurrentImage()) recent_.Keep(*main_->CurrentImage());
+        if (main_->CurrentImage()) recent_.Keep(main_->CurrentImage());
         return true;
     case Act::RestoreRecentCapture:
         RestoreRecentCapture(action.capture_number);

@@ -14,6 +14,7 @@
 #include "toolkit/handles.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -68,6 +69,19 @@ core::PixelImage ReadImagePixels(HBITMAP bitmap) {
         }
     }
     return image;
+}
+
+core::PixelImage ReadImagePixels(const CapturedImage& image) {
+    const std::optional<const uint8_t*> inPlace = PixelsInPlace(image);
+    if (!inPlace) return ReadImagePixels(image.bitmap.get());
+    core::PixelImage pixels{image.size.cx, image.size.cy, 32, {}, {}};
+    pixels.bits.resize(static_cast<size_t>(core::DibImageSize(pixels)));
+    // In place the top row comes first, in a PixelImage the bottom row.
+    const size_t stride = size_t{4} * static_cast<size_t>(image.size.cx);
+    const auto height = static_cast<size_t>(image.size.cy);
+    for (size_t row = 0; row < height; ++row)
+        std::memcpy(pixels.bits.data() + (height - 1 - row) * stride, *inPlace + row * stride, stride);
+    return pixels;
 }
 
 namespace {

@@ -18,6 +18,9 @@ using core::ImageFormat;
 // The pixels of a bitmap at its own depth (bits per pixel times planes), bottom row first, with the
 // colour table at 8 bits or less. No bitmap, or one without pixels, gives an empty image.
 core::PixelImage ReadImagePixels(HBITMAP bitmap);
+// The same for an image: where BlankImage made it, its pixels copied as they lie, without GDI, so
+// that any thread may read them while the image lives (after a GdiFlush on the thread that drew).
+core::PixelImage ReadImagePixels(const CapturedImage& image);
 
 // A file (or folder) that could not be written. Message() is what the program shows; a caller that
 // words it otherwise (the command line) has the path that failed, the reason alone (the system's

@@ -4,6 +4,7 @@
 #include "services/texts.h"
 #include "toolkit/error.h"
 
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -11,8 +12,16 @@ namespace kelpix {
 
 namespace {
 
-// The pixels into the new image's bitmap, at their own depth and through their palette.
+// The pixels into the new image's bitmap, at their own depth and through their palette; 32-bit ones
+// straight into its memory.
 void PutPixels(const CapturedImage& image, const core::PixelImage& pixels) {
+    if (const auto inPlace = PixelsInPlace(image); inPlace && pixels.bitsPerPixel == 32) {
+        const size_t stride = size_t{4} * static_cast<size_t>(pixels.width);
+        const auto height = static_cast<size_t>(pixels.height);
+        for (size_t row = 0; row < height; ++row)
+            std::memcpy(image.pixels + row * stride, pixels.bits.data() + (height - 1 - row) * stride, stride);
+        return;
+    }
     struct {
         BITMAPINFOHEADER header;
         RGBQUAD colours[256];
@@ -49,10 +58,17 @@ RecentStore::~RecentStore() {
     if (worker_.joinable()) worker_.join();
 }
 
-void RecentStore::Keep(const CapturedImage& image) {
+void RecentStore::Keep(SharedImage image) {
+    if (!image || !image->bitmap) return;
     try {
-        Waiting next{ReadImagePixels(image.bitmap.get()), image.shapeMask, image.facts, image.dpi};
-        if (core::IsEmpty(next.pixels)) return;
+        Waiting next{nullptr, {}, image->shapeMask, image->facts, image->dpi};
+        if (PixelsInPlace(*image)) {
+            GdiFlush(); // what this thread drew into it is there for the store's thread to read
+            next.source = std::move(image);
+        } else {
+            next.pixels = ReadImagePixels(image->bitmap.get());
+            if (core::IsEmpty(next.pixels)) return;
+        }
         std::lock_guard lock(mutex_);
         next.facts.number = ++numbered_;
         // More waiting than the list holds would only be dropped from it.
@@ -75,6 +91,8 @@ void RecentStore::CompressWaiting() {
         lock.unlock();
         std::optional<core::RecentCapture> kept;
         try {
+            if (next.source) next.pixels = ReadImagePixels(*next.source);
+            next.source.reset();
             kept = core::RecentCapture{core::CompressedImage::Compress(next.pixels, next.shapeMask),
                                        std::move(next.facts), next.dpi};
         } catch (...) {

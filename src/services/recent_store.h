@@ -22,9 +22,10 @@ public:
     RecentStore(const RecentStore&) = delete;
     RecentStore& operator=(const RecentStore&) = delete;
 
-    // Reads the image's pixels now and keeps them, compressed, soon after. An image that cannot be
-    // read or compressed (memory ran out) is left out, and the list stays as it was.
-    void Keep(const CapturedImage& image);
+    // Keeps the image, compressed, soon after: its pixels are read on the store's thread where
+    // they lie in memory (the image must not change), else now. An image that cannot be read or
+    // compressed (memory ran out) is left out, and the list stays as it was.
+    void Keep(SharedImage image);
     // What each capture kept so far noted, the newest first.
     std::vector<core::CaptureFacts> Listed() const;
     // The capture of that number, every pixel and its shape, DPI and facts as they were kept; none
@@ -35,6 +36,7 @@ public:
 
 private:
     struct Waiting {
+        SharedImage source; // to be read on the store's thread; else the pixels are read already
         core::PixelImage pixels;
         std::vector<uint8_t> shapeMask;
         core::CaptureFacts facts;

@@ -179,12 +179,22 @@ bool LoopUntil(const std::function<bool()>& pred) {
     return pred();
 }
 
+namespace {
+
+// Another program may hold the clipboard for a moment.
+bool OpenClipboardWithin1s() {
+    for (int i = 0; i < 100; ++i) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+} // namespace
+
 Pixels ReadClipboardBitmap(int* formatCount) {
     Pixels p;
-    bool open = false;
-    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
-        Sleep(10);
-    if (!open) return p;
+    if (!OpenClipboardWithin1s()) return p;
     if (formatCount) *formatCount = CountClipboardFormats();
     p = ReadBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
     CloseClipboard();
@@ -193,10 +203,7 @@ Pixels ReadClipboardBitmap(int* formatCount) {
 
 std::string ReadClipboardBytes(UINT format) {
     std::string bytes;
-    bool open = false;
-    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
-        Sleep(10);
-    if (!open) return bytes;
+    if (!OpenClipboardWithin1s()) return bytes;
     HANDLE data = GetClipboardData(format);
     if (const auto* locked = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
         bytes.assign(locked, GlobalSize(data));
@@ -230,10 +237,7 @@ PngPicture DecodePng(std::string_view bytes) {
 
 std::vector<std::wstring> ReadClipboardFiles() {
     std::vector<std::wstring> files;
-    bool open = false;
-    for (int i = 0; i < 100 && !(open = OpenClipboard(nullptr) != FALSE); ++i)
-        Sleep(10);
-    if (!open) return files;
+    if (!OpenClipboardWithin1s()) return files;
     HANDLE data = GetClipboardData(CF_HDROP);
     if (const auto* list = data ? static_cast<const DROPFILES*>(GlobalLock(data)) : nullptr) {
         // Wide paths, each ending in a null, the list in a second one.
