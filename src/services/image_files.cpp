@@ -318,9 +318,14 @@ std::vector<uint8_t> PackedDibOf(const CapturedImage& image) {
     if (!image.shapeMask.empty()) pixels = core::BlendOntoWhite(std::move(pixels), image.shapeMask);
     const std::optional<core::BmpHeaders> headers = core::MakeBmpHeaders(pixels, image.dpi);
     if (!headers) throw Error(Texts().outOfMemory);
-    std::vector<uint8_t> dib(headers->infoHeader.begin(), headers->infoHeader.end());
-    dib.insert(dib.end(), headers->colorTable.begin(), headers->colorTable.end());
-    dib.insert(dib.end(), pixels.bits.begin(), pixels.bits.end());
+    std::vector<uint8_t> dib(headers->infoHeader.size() + headers->colorTable.size() + pixels.bits.size());
+    uint8_t* at = dib.data();
+    for (std::span<const uint8_t> piece :
+         {std::span<const uint8_t>(headers->infoHeader), std::span<const uint8_t>(headers->colorTable),
+          std::span<const uint8_t>(pixels.bits)}) {
+        if (!piece.empty()) std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    }
     return dib;
 }
 

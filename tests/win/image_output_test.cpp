@@ -211,7 +211,8 @@ TEST_F(ImageOutputTest, EachEntryWritesItsFormatFromTheImagesPixelsWhateverExten
         else if (c.entry == 2) // the screen's DPI goes with the pixels
             EXPECT_EQ(file, AsString(core::EncodeJpeg(FiveBitImage(c.width, c.height), main().CurrentImage()->dpi)));
         else if (c.entry == 3)
-            EXPECT_EQ(file, AsString(core::EncodePng(FiveBitImage(c.width, c.height), {main().CurrentImage()->dpi})));
+            EXPECT_EQ(file,
+                      AsString(core::EncodePng(FiveBitImage(c.width, c.height), {main().CurrentImage()->dpi, {}})));
         else {
             ASSERT_GE(file.size(), 54u);
             EXPECT_EQ(Read32(file, 28) & 0xFFFF, static_cast<uint32_t>(c.depth ? c.depth : 32));
