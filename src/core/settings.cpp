@@ -55,7 +55,7 @@ const SettingRow kRows[] = {
     {"copy_as_file",       L"CopyAsFile",        &S::copy_as_file,        {},
         {CheckBox,     &T::checkCopyAsFile,       {16, 252, 245, 17}}},
     {"shape_mask",         L"ShapeMask",         &S::shape_mask,          {},
-        {CheckBox,     &T::checkShapeMask,        {16, 276, 245, 17}}},
+        {CheckBox,     &T::checkShapeMask,        {16, 276, 335, 17}}},
 };
 // clang-format on
 

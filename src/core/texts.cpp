@@ -310,7 +310,7 @@ constexpr TextTable kEnglish{
     .editorDiscardQuestion = L"The marked image has not gone to the clipboard or a file yet.\n"
                              L"Discard your changes and close?",
     .editorImageTooLarge = L"This image is too large to edit.",
-    .checkShapeMask = L"Transparent outside the window's shape",
+    .checkShapeMask = L"Make the outside of the window's shape transparent",
     .menuCopyAsFile = L"Copy as &File",
     .menuRecentCaptures = L"&Recent Captures",
     .recentCapturesNone = L"(None)",
