@@ -14,17 +14,21 @@ namespace kelpix {
 
 namespace {
 
-// The folder and the reason in the message shown; the path that failed, the reason alone and the
-// system's code for a caller that words it otherwise.
-[[noreturn]] void Fail(const std::wstring& folder, const std::wstring& shownReason, const std::wstring& path,
-                       const std::wstring& reason, DWORD code = ERROR_SUCCESS) {
-    throw FileError(FormatError(Texts().autoSaveFailedFormat, {folder, shownReason}), path, reason, code);
-}
+// The message shown is `failedFormat` with the folder and the reason; the path that failed, the
+// reason alone and the system's code are for a caller that words it otherwise.
+struct FolderFailure {
+    const std::wstring& folder;
+    const wchar_t* failedFormat;
 
-[[noreturn]] void FolderRefused(const std::wstring& folder, DWORD code) {
-    const std::wstring reason = SystemMessage(code);
-    Fail(folder, reason, folder, reason, code);
-}
+    [[noreturn]] void Fail(const std::wstring& shownReason, const std::wstring& path, const std::wstring& reason,
+                           DWORD code = ERROR_SUCCESS) const {
+        throw FileError(FormatError(failedFormat, {folder, shownReason}), path, reason, code);
+    }
+    [[noreturn]] void Refused(DWORD code) const {
+        const std::wstring reason = SystemMessage(code);
+        Fail(reason, folder, reason, code);
+    }
+};
 
 core::CaptureFacts FactsNumbered(core::CaptureFacts facts, uint32_t number) {
     facts.number = number;
@@ -47,27 +51,32 @@ std::wstring AutoSaveFolder(const core::Settings& settings) {
 }
 
 std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number) {
-    const std::wstring folder = AutoSaveFolder(settings);
-    if (folder.empty()) FolderRefused(L"", ERROR_PATH_NOT_FOUND);
+    const std::wstring stem =
+        core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsNumbered(image.facts, number)));
+    return SaveIntoFolder(AutoSaveFolder(settings), stem, settings.auto_save_format, image,
+                          Texts().autoSaveFailedFormat);
+}
+
+std::wstring SaveIntoFolder(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
+                            const CapturedImage& image, const wchar_t* failedFormat) {
+    const FolderFailure failure{folder, failedFormat};
+    if (folder.empty()) failure.Refused(ERROR_PATH_NOT_FOUND);
     const auto makeFolder =
         RequiredLateFunction<decltype(&SHCreateDirectoryExW)>(L"shell32.dll", "SHCreateDirectoryExW");
     const int made = makeFolder(nullptr, folder.c_str(), nullptr);
     if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
-        FolderRefused(folder, static_cast<DWORD>(made));
+        failure.Refused(static_cast<DWORD>(made));
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        FolderRefused(folder, ERROR_DIRECTORY);
-
-    const std::wstring stem =
-        core::SafeFileName(core::ExpandNamePattern(settings.auto_save_name, FactsNumbered(image.facts, number)));
+        failure.Refused(ERROR_DIRECTORY);
     try {
-        return SaveImageUnderFreeName(folder, stem, settings.auto_save_format, image);
+        return SaveImageUnderFreeName(folder, stem, format, image);
     } catch (const FileError& e) {
-        Fail(folder, e.Message(), e.Path(), e.Reason(), e.Code());
+        failure.Fail(e.Message(), e.Path(), e.Reason(), e.Code());
     } catch (const Error& e) {
-        Fail(folder, e.Message(), folder, e.Message());
+        failure.Fail(e.Message(), folder, e.Message());
     } catch (const std::bad_alloc&) {
-        Fail(folder, Texts().outOfMemory, folder, Texts().outOfMemory);
+        failure.Fail(Texts().outOfMemory, folder, Texts().outOfMemory);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/settings.h"
 #include "services/captured_image.h"
+#include "services/image_files.h"
 
 #include <string>
 
@@ -18,5 +19,11 @@ std::wstring AutoSaveFolder(const core::Settings& settings);
 // gets " (2)", " (3)"... Returns the file's path. A failure raises one FileError whose message names
 // the folder and the reason.
 std::wstring SaveAutomatically(const CapturedImage& image, const core::Settings& settings, uint32_t number);
+
+// Writes the image into `folder` (ending in "\"; made, with the folders above it, when missing) under
+// the first free numbered name of `stem`, never replacing a file, and returns its path. A failure
+// raises one FileError whose message is `failedFormat` with the folder and the reason.
+std::wstring SaveIntoFolder(const std::wstring& folder, const std::wstring& stem, ImageFormat format,
+                            const CapturedImage& image, const wchar_t* failedFormat);
 
 } // namespace kelpix

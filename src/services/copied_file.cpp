@@ -1,6 +1,7 @@
 #include "services/copied_file.h"
 
 #include "core/copied_files.h"
+#include "services/auto_save.h"
 #include "services/image_files.h"
 #include "services/texts.h"
 
@@ -12,27 +13,6 @@
 namespace kelpix {
 
 namespace {
-
-// The folder and the reason in the message shown; the path that failed, the reason alone and the
-// system's code for a caller that words it otherwise.
-[[noreturn]] void Fail(const std::wstring& folder, const std::wstring& shownReason, const std::wstring& path,
-                       const std::wstring& reason, DWORD code = ERROR_SUCCESS) {
-    throw FileError(FormatError(Texts().copiedFileFailedFormat, {folder, shownReason}), path, reason, code);
-}
-
-[[noreturn]] void FolderRefused(const std::wstring& folder, DWORD code) {
-    const std::wstring reason = SystemMessage(code);
-    Fail(folder, reason, folder, reason, code);
-}
-
-void MakeFolder(const std::wstring& folder) {
-    if (folder.empty()) FolderRefused(folder, ERROR_PATH_NOT_FOUND);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        FolderRefused(folder, GetLastError());
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        FolderRefused(folder, ERROR_DIRECTORY);
-}
 
 // The name the image's file takes: only a name start-up knows for one of its own, so that it goes
 // again in a day.
@@ -58,15 +38,7 @@ std::wstring CopiedFilesFolder() {
 }
 
 std::wstring WriteCopiedFile(const CapturedImage& image) {
-    const std::wstring folder = CopiedFilesFolder();
-    MakeFolder(folder);
-    try {
-        return SaveImageUnderFreeName(folder, StemOf(image), ImageFormat::Png, image);
-    } catch (const FileError& e) {
-        Fail(folder, e.Message(), e.Path(), e.Reason(), e.Code());
-    } catch (const Error& e) {
-        Fail(folder, e.Message(), folder, e.Message());
-    }
+    return SaveIntoFolder(CopiedFilesFolder(), StemOf(image), ImageFormat::Png, image, Texts().copiedFileFailedFormat);
 }
 
 void RemoveStaleCopiedFiles() {
