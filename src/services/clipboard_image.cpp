@@ -93,11 +93,9 @@ void ClipboardImage::Copy(SharedImage image, const std::wstring& file) {
 void ClipboardImage::OfferFile(const std::wstring& file) {
     // After the image's formats, so that a program that takes the first one it knows still pastes
     // the picture. The file is to be copied, never moved away.
-    GlobalMemory list = FileListOf(file), effect(GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD)));
-    auto* copy = effect ? static_cast<DWORD*>(GlobalLock(effect.get())) : nullptr;
-    if (!list || !copy) throw Error(Texts().outOfMemory);
-    *copy = DROPEFFECT_COPY;
-    GlobalUnlock(effect.get());
+    const DWORD copy = DROPEFFECT_COPY;
+    GlobalMemory list = FileListOf(file), effect = GlobalCopyOf({reinterpret_cast<const uint8_t*>(&copy), sizeof copy});
+    if (!list || !effect) throw Error(Texts().outOfMemory);
     if (!Platform().setClipboardData(CF_HDROP, list.get())) throw Error(Texts().clipboardOpenFailed);
     list.release();
     if (Platform().setClipboardData(DropEffectFormat(), effect.get())) effect.release();
